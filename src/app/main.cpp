@@ -1,0 +1,49 @@
+// Process entry: the daily log first, then the application, its settings and
+// SoC database, and the main window.
+#include "apppaths.h"
+#include "loghandler.h"
+#include "mainwindow.h"
+#include "startup.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDebug>
+#include <QIcon>
+#include <QScreen>
+#include <memory>
+
+int main(int argc, char* argv[])
+{
+    qInstallMessageHandler(LogHandler::messageHandler);
+
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    QApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(app);
+    qInfo() << "\r\nVLX Krel Tool Start! Version: " << "0.4.0" << "\r\n";
+
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/krel_icon.ico")));
+    QApplication::setApplicationName(QStringLiteral("Veltirx Krel Tool"));
+    QApplication::setApplicationVersion(QStringLiteral("0.4.0"));
+    AppPaths::logFolders();
+
+    auto window = std::make_unique<DevelopViews::MainWindow>();
+
+    if (QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
+        QPoint topLeft;
+        if (Startup::centredPosition(window->frameGeometry().size(), screen->availableGeometry(), &topLeft)) {
+            window->move(topLeft);
+            window->show();
+        } else {
+            window->showMaximized();
+        }
+    } else {
+        window->show();
+    }
+
+    const int code = app.exec();
+    window.reset();
+    return code;
+}

@@ -1,0 +1,14 @@
+// Start-up helpers kept out of main() so tests can reach them.
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+namespace Startup {
+
+// Where a window whose frame has the given size goes in a screen's available
+// area: centred when it fits in both directions, otherwise maximised
+// (returns false, and the caller shows the window maximised).
+bool centredPosition(const QSize& frame, const QRect& available, QPoint* topLeft);
+
+} // namespace Startup
