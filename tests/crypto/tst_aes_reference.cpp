@@ -1,0 +1,206 @@
+// The AES engine against the FIPS-197 appendix C answers and against libcrypto
+// for every mode and padding on random texts.
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <openssl/evp.h>
+
+#include "qaesencryption.h"
+
+namespace {
+
+const EVP_CIPHER* opensslCipher(int level, int mode)
+{
+    static const EVP_CIPHER* const table[3][4] = {
+        {EVP_aes_128_ecb(), EVP_aes_128_cbc(), EVP_aes_128_cfb128(), EVP_aes_128_ofb()},
+        {EVP_aes_192_ecb(), EVP_aes_192_cbc(), EVP_aes_192_cfb128(), EVP_aes_192_ofb()},
+        {EVP_aes_256_ecb(), EVP_aes_256_cbc(), EVP_aes_256_cfb128(), EVP_aes_256_ofb()},
+    };
+    return table[level][mode];
+}
+
+// libcrypto with its own padding switched off unless asked for (PKCS #7 only).
+QByteArray opensslEncrypt(int level, int mode, const QByteArray& key, const QByteArray& iv, const QByteArray& in,
+                          bool pkcsPadding = false)
+{
+    EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
+    QByteArray out(in.size() + 32, '\0');
+    int len = 0, total = 0;
+    const auto* ivp = mode == QAESEncryption::ECB ? nullptr : reinterpret_cast<const unsigned char*>(iv.constData());
+    bool ok = EVP_EncryptInit_ex(ctx, opensslCipher(level, mode), nullptr,
+                                 reinterpret_cast<const unsigned char*>(key.constData()), ivp) == 1;
+    ok = ok && EVP_CIPHER_CTX_set_padding(ctx, pkcsPadding ? 1 : 0) == 1;
+    ok = ok && EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char*>(out.data()), &len,
+                                 reinterpret_cast<const unsigned char*>(in.constData()), in.size()) == 1;
+    total = len;
+    ok = ok && EVP_EncryptFinal_ex(ctx, reinterpret_cast<unsigned char*>(out.data()) + total, &len) == 1;
+    total += len;
+    EVP_CIPHER_CTX_free(ctx);
+    if (!ok)
+        return QByteArray("openssl failed");
+    out.resize(total);
+    return out;
+}
+
+// The padding schemes written out from their definition.
+QByteArray referencePad(const QByteArray& text, int padding)
+{
+    const int r = (16 - text.size() % 16) % 16;
+    if (padding == QAESEncryption::PKCS7) {
+        const int n = r == 0 ? 16 : r;
+        return text + QByteArray(n, char(n));
+    }
+    if (padding == QAESEncryption::ISO)
+        return r == 0 ? text : text + char(0x80) + QByteArray(r - 1, '\0');
+    return text + QByteArray(r, '\0');
+}
+
+QByteArray randomBytes(int n)
+{
+    QByteArray b(n, '\0');
+    for (int i = 0; i < n; ++i)
+        b[i] = char(QRandomGenerator::global()->bounded(256));
+    return b;
+}
+
+const char* const levelNames[] = {"AES-128", "AES-192", "AES-256"};
+const char* const modeNames[] = {"ECB", "CBC", "CFB", "OFB"};
+const char* const paddingNames[] = {"zero", "PKCS7", "ISO"};
+
+} // namespace
+
+class TstAesReference : public QObject
+{
+    Q_OBJECT
+private slots:
+    void fipsAppendixC_data();
+    void fipsAppendixC();
+    void keyExpansionLastWord_data();
+    void keyExpansionLastWord();
+    void matchesLibcrypto_data();
+    void matchesLibcrypto();
+    void pkcs7MatchesLibcryptoPadding_data();
+    void pkcs7MatchesLibcryptoPadding();
+};
+
+void TstAesReference::fipsAppendixC_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("cipherText");
+    QTest::newRow("AES-128") << int(QAESEncryption::AES_128)
+                             << QByteArray::fromHex("000102030405060708090a0b0c0d0e0f")
+                             << QByteArray::fromHex("69c4e0d86a7b0430d8cdb78070b4c55a");
+    QTest::newRow("AES-192") << int(QAESEncryption::AES_192)
+                             << QByteArray::fromHex("000102030405060708090a0b0c0d0e0f1011121314151617")
+                             << QByteArray::fromHex("dda97ca4864cdfe06eaf70a0ec0d7191");
+    QTest::newRow("AES-256") << int(QAESEncryption::AES_256)
+                             << QByteArray::fromHex(
+                                    "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f")
+                             << QByteArray::fromHex("8ea2b7ca516745bfeafc49904b496089");
+}
+
+void TstAesReference::fipsAppendixC()
+{
+    QFETCH(int, level);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, cipherText);
+    const QByteArray plain = QByteArray::fromHex("00112233445566778899aabbccddeeff");
+    // A whole block gets no padding from either zero or ISO padding.
+    for (auto padding : {QAESEncryption::ZERO, QAESEncryption::ISO}) {
+        QAESEncryption aes(QAESEncryption::Aes(level), QAESEncryption::ECB, padding);
+        QCOMPARE(aes.encode(plain, key).toHex(), cipherText.toHex());
+        QCOMPARE(aes.decode(cipherText, key).toHex(), plain.toHex());
+    }
+}
+
+void TstAesReference::keyExpansionLastWord_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QByteArray>("lastWord");
+    // FIPS-197 appendix A.
+    QTest::newRow("AES-128") << int(QAESEncryption::AES_128)
+                             << QByteArray::fromHex("2b7e151628aed2a6abf7158809cf4f3c") << 176
+                             << QByteArray::fromHex("b6630ca6");
+    QTest::newRow("AES-192") << int(QAESEncryption::AES_192)
+                             << QByteArray::fromHex("8e73b0f7da0e6452c810f32b809079e562f8ead2522c6b7b") << 208
+                             << QByteArray::fromHex("01002202");
+    QTest::newRow("AES-256") << int(QAESEncryption::AES_256)
+                             << QByteArray::fromHex(
+                                    "603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4")
+                             << 240 << QByteArray::fromHex("706c631e");
+}
+
+void TstAesReference::keyExpansionLastWord()
+{
+    QFETCH(int, level);
+    QFETCH(QByteArray, key);
+    QFETCH(int, length);
+    QFETCH(QByteArray, lastWord);
+    QAESEncryption aes(QAESEncryption::Aes(level), QAESEncryption::ECB);
+    const QByteArray expanded = aes.expandKey(key);
+    QCOMPARE(expanded.size(), length);
+    QCOMPARE(expanded.left(key.size()), key);
+    QCOMPARE(expanded.right(4).toHex(), lastWord.toHex());
+}
+
+void TstAesReference::matchesLibcrypto_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("padding");
+    for (int level = 0; level < 3; ++level)
+        for (int mode = 0; mode < 4; ++mode)
+            for (int padding = 0; padding < 3; ++padding)
+                QTest::addRow("%s %s %s", levelNames[level], modeNames[mode], paddingNames[padding])
+                    << level << mode << padding;
+}
+
+void TstAesReference::matchesLibcrypto()
+{
+    QFETCH(int, level);
+    QFETCH(int, mode);
+    QFETCH(int, padding);
+    QAESEncryption aes{QAESEncryption::Aes(level), QAESEncryption::Mode(mode), QAESEncryption::Padding(padding)};
+    const QByteArray key = randomBytes(aes.keyLength());
+    const QByteArray iv = randomBytes(16);
+
+    for (int length : {0, 1, 15, 16, 17, 31, 32, 33, 100, 1000}) {
+        QByteArray text = randomBytes(length);
+        if (length > 0)
+            text[length - 1] = 'A'; // so every scheme can find where the text ends
+        const QByteArray padded = referencePad(text, padding);
+        const QByteArray expected = opensslEncrypt(level, mode, key, iv, padded);
+
+        const QByteArray encoded = aes.encode(text, key, iv);
+        QVERIFY2(encoded == expected, qPrintable(QStringLiteral("length %1").arg(length)));
+        const QByteArray decoded = aes.decode(encoded, key, iv);
+        QVERIFY2(decoded == padded, qPrintable(QStringLiteral("length %1").arg(length)));
+        QVERIFY2(aes.removePadding(decoded) == text, qPrintable(QStringLiteral("length %1").arg(length)));
+    }
+}
+
+void TstAesReference::pkcs7MatchesLibcryptoPadding_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("ECB") << int(QAESEncryption::ECB);
+    QTest::newRow("CBC") << int(QAESEncryption::CBC);
+}
+
+// libcrypto pads block modes with PKCS #7 itself: an independent check of that scheme.
+void TstAesReference::pkcs7MatchesLibcryptoPadding()
+{
+    QFETCH(int, mode);
+    QAESEncryption aes(QAESEncryption::AES_128, QAESEncryption::Mode(mode), QAESEncryption::PKCS7);
+    const QByteArray key = randomBytes(16);
+    const QByteArray iv = randomBytes(16);
+    for (int length : {0, 5, 16, 47, 48}) {
+        const QByteArray text = randomBytes(length);
+        QCOMPARE(aes.encode(text, key, iv).toHex(), opensslEncrypt(0, mode, key, iv, text, true).toHex());
+    }
+}
+
+QTEST_GUILESS_MAIN(TstAesReference)
+#include "tst_aes_reference.moc"
