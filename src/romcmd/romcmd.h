@@ -1,0 +1,88 @@
+// The tool's side of the ROM bootloader command protocol for one device:
+// builds command packets, streams the data phases in chunks, reads the ROM's
+// responses and reports each outcome as an IoStatus.
+#pragma once
+
+#include "deviceio.h"
+#include "iostatus.h"
+#include "romstatus.h"
+
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class QIODevice;
+
+namespace RomCmd {
+
+// Largest command or data packet; the first write packet carries 16 header bytes.
+constexpr uint32_t MaxPacketSize = 512;
+constexpr uint32_t PacketHeaderSize = 4;
+constexpr uint32_t FirstWriteChunk = MaxPacketSize - 16; // 496
+constexpr uint32_t DataChunk = MaxPacketSize - PacketHeaderSize; // 508
+constexpr uint32_t ReadBlockSize = 512;
+constexpr uint32_t MaxConfigRteBytes = 1016;
+
+class RomCmd : public QObject
+{
+    Q_OBJECT
+public:
+    // deviceType 1 builds a SerialIO from a SerialPortInfo, 2 a HidIO from a UsbInfo;
+    // any other type leaves the object without a transport.
+    RomCmd(const QVariant& deviceInfo, int deviceType, QObject* parent = nullptr);
+    ~RomCmd() override;
+
+    static std::unique_ptr<RomCmd> create(const QVariant& deviceInfo, int deviceType);
+
+    int queryRte(uint32_t rteId, uint32_t arg);
+    int configRte(const uint32_t* data, uint32_t size);
+    int configMemory(uint32_t memoryId, uint32_t address);
+    int writeMemory(uint32_t memoryId, uint32_t address, const uint8_t* buffer, uint32_t length);
+    int writeMemoryByFile(uint32_t memoryId, uint32_t address, const QString& filePath);
+    int readMemory(uint32_t memoryId, uint32_t address, uint32_t length, bool isShowLog);
+    int readMemoryToFile(uint32_t memoryId, uint32_t address, uint32_t length, const QString& filePath);
+    int loadImage(const QString& filePath);
+    int eraseMemory(uint32_t memoryId, uint32_t address, uint32_t length, uint64_t timeout);
+    int eraseAll(uint32_t memoryId, uint64_t timeout);
+    int reset(uint32_t resetType);
+    void setCmdTimeout(uint32_t ms);
+    // Any thread; takes effect at the next chunk boundary and is never cleared.
+    void terminate();
+
+    const QString& id() const { return m_id; }
+    int deviceType() const { return m_deviceType; }
+    DeviceIO* io() const { return m_io.get(); }
+    bool isTerminateRequested() const { return m_terminateRequested.load(); }
+    bool hasFixedTimeout() const { return m_fixedTimeout; }
+
+signals:
+    void signalRTEQueried(int rteId, QVariant variant);
+    // value is valid only during the emission.
+    void signalMemoryReadProgress(
+        uint32_t memoryId, uint32_t address, uint8_t* value, int length, int total, int progress, bool isShowLog);
+    void signalMemory2FileReadProgress(int total, int progress);
+    void signalMemoryWriteProgress(int total, int progress);
+    void signalFile2MemoryWriteProgress(int total, int progress);
+    void signalImageLoadProgress(int total, int progress);
+    void callbackTerminate();
+
+private:
+    int getResponse(int writeResult);
+    int erase(const uint8_t* packet, uint16_t length, uint64_t timeout);
+    int streamWrite(uint32_t memoryId, uint32_t address, uint32_t length, const uint8_t* buffer, QIODevice* file);
+    int sendReadCommand(uint32_t memoryId, uint32_t address, uint32_t length, const char* failedText);
+    int finished(const char* name, int status);
+    bool hasTransport(const char* operation);
+    QString prefix() const;
+
+    std::unique_ptr<DeviceIO> m_io;
+    int m_deviceType = 0;
+    QString m_id;
+    std::atomic<bool> m_terminateRequested { false };
+    bool m_fixedTimeout = false;
+};
+
+} // namespace RomCmd
