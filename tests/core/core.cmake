@@ -1,0 +1,2 @@
+krel_add_test(test_core_log SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_loghandler.cpp LIBS krel_core)
+krel_add_test(test_core_records SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_records.cpp LIBS krel_core)

@@ -1,0 +1,126 @@
+// Records through QVariant and queued signals; constant tables; ids; paths.
+#include "apppaths.h"
+#include "constants.h"
+#include "ids.h"
+#include "records.h"
+
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+class Emitter : public QObject
+{
+    Q_OBJECT
+signals:
+    void signalRecord(const SerialPortInfo& info, const QList<DownloadCommand>& cmds, LogLevel level);
+};
+
+class TestRecords : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { registerMetaTypes(); }
+
+    void serialPortInfoRoundTrip()
+    {
+        SerialPortInfo in;
+        in.portName = "ttyUSB3";
+        in.baudRate = 460800;
+        in.dataBits = 7;
+        in.parity = 3;
+        in.stopBits = 2;
+        in.status = 4;
+        const auto out = recordFromVariant<SerialPortInfo>(QVariant::fromValue(in));
+        QCOMPARE(out.portName, in.portName);
+        QCOMPARE(out.baudRate, 460800);
+        QCOMPARE(out.dataBits, 7);
+        QCOMPARE(out.parity, 3);
+        QCOMPARE(out.stopBits, 2);
+        QCOMPARE(out.status, 4);
+    }
+
+    void unconvertibleVariantGivesDefaults()
+    {
+        const auto s = recordFromVariant<SerialPortInfo>(QVariant(42));
+        QVERIFY(s.portName.isEmpty());
+        QCOMPARE(s.baudRate, 115200);
+        QCOMPARE(s.dataBits, 8);
+        QCOMPARE(s.parity, 0);
+        QCOMPARE(s.stopBits, 1);
+        QCOMPARE(s.status, 0);
+        const auto u = recordFromVariant<UsbInfo>(QVariant(QStringLiteral("x")));
+        QVERIFY(u.devicePath.isEmpty());
+        QCOMPARE(u.vendorId, 0u);
+    }
+
+    void registeredNames()
+    {
+        for (const char* name : {"DownloadTaskInfo", "EDeviceType", "UsbInfo", "SerialPortInfo", "LogLevel",
+                                 "LogLevel&", "QVector<uint8_t>", "uint32_t"})
+            QVERIFY2(QMetaType::type(name) != QMetaType::UnknownType, name);
+    }
+
+    void recordsCrossThreadsAsCopies()
+    {
+        Emitter e;
+        QThread worker;
+        QObject receiver;
+        SerialPortInfo got;
+        QList<DownloadCommand> gotCmds;
+        connect(&e, &Emitter::signalRecord, &receiver,
+                [&](const SerialPortInfo& i, const QList<DownloadCommand>& c, LogLevel) {
+                    got = i;
+                    gotCmds = c;
+                },
+                Qt::QueuedConnection);
+        SerialPortInfo s;
+        s.portName = "ttyS1";
+        DownloadCommand c;
+        c.id = Ids::newId();
+        c.nameId = 4;
+        c.params.insert(ParamKey::Word, "0x1,0x2");
+        emit e.signalRecord(s, {c}, LogWarning);
+        QTRY_COMPARE(got.portName, QString("ttyS1"));
+        QCOMPARE(gotCmds.size(), 1);
+        QCOMPARE(gotCmds[0].params.value("word"), QString("0x1,0x2"));
+    }
+
+    void tables()
+    {
+        QCOMPARE(Constants::commandName(4), QString("write-memory"));
+        QCOMPARE(Constants::commandName(11), QString("load-blfw"));
+        QCOMPARE(Constants::commandName(99), QString("unknown command"));
+        QCOMPARE(Constants::statusText(15), QString("There is no command to execute!"));
+        QVERIFY(Constants::statusText(14).isEmpty());
+        QCOMPARE(Constants::parityNames().size(), Constants::parityCodes().size());
+    }
+
+    void idsAreBracelessAndFresh()
+    {
+        const QString a = Ids::newId(), b = Ids::newId();
+        QCOMPARE(a.size(), 36);
+        QVERIFY(!a.contains('{') && !a.contains('}'));
+        QVERIFY(a != b);
+    }
+
+    void appPathsFallBackWhenAppDirIsNotWritable()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QTemporaryDir tmp;
+        AppPaths::setAppDirOverride(tmp.path());
+        QCOMPARE(AppPaths::configDir(), tmp.path());
+        QCOMPARE(AppPaths::logDir(), tmp.path() + "/logs/vlx_krel_tool");
+
+        AppPaths::setAppDirOverride("/proc/krel-not-writable");
+        QCOMPARE(AppPaths::appDir(), QString("/proc/krel-not-writable"));
+        QVERIFY(!AppPaths::configDir().startsWith("/proc"));
+        QCOMPARE(AppPaths::configDir(), QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+        QVERIFY(AppPaths::logDir().startsWith(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)));
+        AppPaths::setAppDirOverride(QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecords)
+#include "tst_records.moc"
