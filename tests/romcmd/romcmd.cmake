@@ -1,0 +1,2 @@
+# ROM command set: status tables and records, commands and transfers against the simulator.
+krel_add_test(test_romcmd_status SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_romstatus.cpp LIBS krel_romcmd krel_fakehid)

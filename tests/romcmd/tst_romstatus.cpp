@@ -1,0 +1,208 @@
+// ROM status vocabulary: the 17/18 split, status and tag texts, capability
+// lines, byte sizes and the RTE record decoding from wire bytes.
+#include "romstatus.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <thread>
+
+using namespace RomCmd;
+
+class TestRomStatus : public QObject
+{
+    Q_OBJECT
+private slots:
+    void bootModeStatus_data();
+    void bootModeStatus();
+    void statusText();
+    void tagNames();
+    void capabilities();
+    void byteSize_data();
+    void byteSize();
+    void byteSizeFromTwoThreads();
+    void fileSizes();
+    void versionAndLifecycle();
+    void decodeRecords();
+    void decodeShortAnswerReadsZero();
+};
+
+void TestRomStatus::bootModeStatus_data()
+{
+    QTest::addColumn<uint>("status");
+    QTest::addColumn<bool>("bootMode");
+    QTest::newRow("failure") << 1u << true;
+    QTest::newRow("invalid argument") << 2u << true;
+    QTest::newRow("3") << 3u << true;
+    QTest::newRow("timeout") << 4u << false;
+    QTest::newRow("unsupport memory command") << 1001000u << true;
+    QTest::newRow("programming failed") << 1001002u << false;
+    QTest::newRow("command not supported") << 1002000u << true;
+    QTest::newRow("invalid arguments") << 1002001u << false;
+    QTest::newRow("success is not a failure") << 0u << false;
+}
+
+void TestRomStatus::bootModeStatus()
+{
+    QFETCH(uint, status);
+    QFETCH(bool, bootMode);
+    QCOMPARE(isBootModeStatus(status), bootMode);
+}
+
+void TestRomStatus::statusText()
+{
+    QCOMPARE(romStatusText(0), QStringLiteral("success"));
+    QCOMPARE(romStatusText(1001000), QStringLiteral("unsupport memory command"));
+    QCOMPARE(romStatusText(1001010), QStringLiteral("memory start address in unaligned"));
+    QCOMPARE(romStatusText(1002002), QStringLiteral("attribute in run-time environment is read-only"));
+    QCOMPARE(romStatusText(3), QStringLiteral("unknown error message"));
+    QCOMPARE(romStatusText(0xFFFFFFFFu), QStringLiteral("unknown error message"));
+}
+
+void TestRomStatus::tagNames()
+{
+    QCOMPARE(tagName(1), QStringLiteral("query-rte"));
+    QCOMPARE(tagName(3), QStringLiteral("configure-memory"));
+    QCOMPARE(tagName(7), QStringLiteral("erase"));
+    QCOMPARE(tagName(9), QStringLiteral("gen-fwbob"));
+    QCOMPARE(tagName(0), QStringLiteral("Unknown command"));
+    QCOMPARE(tagName(10), QStringLiteral("Unknown command"));
+    QCOMPARE(tagName(0x101), QStringLiteral("Unknown command"));
+}
+
+void TestRomStatus::capabilities()
+{
+    QCOMPARE(capabilityTexts(0), QStringList());
+    // Bits without a text (0x10, 0x80000000) add nothing; order is ascending.
+    QCOMPARE(capabilityTexts(0x04000000 | 0x1 | 0x10 | 0x800 | 0x80000000u),
+        QStringList({ "Support Primary Boot", "Support Device Configuration Block", "Support SM4-CCM" }));
+    QCOMPARE(capabilityTexts(0xFFFFFFFFu).size(), 15);
+}
+
+void TestRomStatus::byteSize_data()
+{
+    QTest::addColumn<qulonglong>("size");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("0") << 0ull << "0 bytes";
+    QTest::newRow("1023") << 1023ull << "1023 bytes";
+    QTest::newRow("1 K") << 1024ull << "1 Kbytes";
+    QTest::newRow("1.5 K") << 1536ull << "1.50 Kbytes";
+    QTest::newRow("just below 1 M") << (1024ull * 1024 - 1) << "1024.00 Kbytes";
+    QTest::newRow("16 M") << 16ull * 1024 * 1024 << "16 Mbytes";
+    QTest::newRow("16 M + 1 K") << 16ull * 1024 * 1024 + 1024 << "16.00 Mbytes";
+    QTest::newRow("2.25 M") << 2359296ull << "2.25 Mbytes";
+    QTest::newRow("1 G") << 1024ull * 1024 * 1024 << "1 Gbytes";
+    QTest::newRow("4 G") << 4ull * 1024 * 1024 * 1024 << "4 Gbytes";
+    QTest::newRow("6.5 G") << 6ull * 1024 * 1024 * 1024 + 512ull * 1024 * 1024 << "6.50 Gbytes";
+    QTest::newRow("huge") << 0xFFFFFFFFFFFFFFFFull << "17179869184.00 Gbytes";
+}
+
+void TestRomStatus::byteSize()
+{
+    QFETCH(qulonglong, size);
+    QFETCH(QString, text);
+    QCOMPARE(formatByteSize(size), text);
+}
+
+void TestRomStatus::byteSizeFromTwoThreads()
+{
+    // Two jobs formatting at once must each get their own text.
+    bool okA = true, okB = true;
+    std::thread a([&] {
+        for (int i = 0; i < 20000; ++i)
+            okA &= formatByteSize(1536) == QLatin1String("1.50 Kbytes");
+    });
+    std::thread b([&] {
+        for (int i = 0; i < 20000; ++i)
+            okB &= formatByteSize(3ull << 30) == QLatin1String("3 Gbytes");
+    });
+    a.join();
+    b.join();
+    QVERIFY(okA);
+    QVERIFY(okB);
+}
+
+void TestRomStatus::fileSizes()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("f.bin");
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray(1017, 'x'));
+    f.close();
+    QCOMPARE(fileSize(path), uint64_t(1017));
+    QCOMPARE(fileSize(dir.filePath("missing.bin")), uint64_t(0));
+}
+
+void TestRomStatus::versionAndLifecycle()
+{
+    QCOMPARE(versionText(0x56010203), QStringLiteral("V1.2.3"));
+    QCOMPARE(versionText(0x41FF000A), QStringLiteral("A255.0.10"));
+    QCOMPARE(lifecycleText(0x0A), QStringLiteral("0a"));
+    QCOMPARE(lifecycleText(0xF0), QStringLiteral("f0"));
+}
+
+static QByteArray words(std::initializer_list<uint32_t> list)
+{
+    QByteArray b;
+    for (uint32_t w : list)
+        for (int i = 0; i < 4; ++i)
+            b.append(char((w >> (8 * i)) & 0xFF));
+    return b;
+}
+
+void TestRomStatus::decodeRecords()
+{
+    const QByteArray p = words({ 0x56010203, 0x41000100, 0xABCD0A, 0x0101010F });
+    const auto rp = RomParamInfo::decode(reinterpret_cast<const uint8_t*>(p.constData()), size_t(p.size()));
+    QCOMPARE(rp.romVersion, 0x56010203u);
+    QCOMPARE(rp.socRevision, 0x41000100u);
+    QCOMPARE(int(rp.lifecycle), 0x0A);
+    QCOMPARE(rp.capabilities, 0x0101010Fu);
+
+    const QByteArray s = words({ 0x103, 0x10, 460800, 7, 8, 9 });
+    const auto sp = SerialInfParam::decode(reinterpret_cast<const uint8_t*>(s.constData()), size_t(s.size()));
+    QCOMPARE(int(sp.words), 3);
+    QCOMPARE(sp.periphMask, 0x10u);
+    QCOMPARE(sp.speed, 460800u);
+    QCOMPARE(sp.reserved[2], 9u);
+
+    const QByteArray c = words({ 0x1105, 1001008, 0, 0, 0, 0 });
+    const auto cs = CmdStatusInfo::decode(reinterpret_cast<const uint8_t*>(c.constData()), size_t(c.size()));
+    QCOMPARE(int(cs.tag), 5);
+    QCOMPARE(cs.status, 1001008u);
+
+    const QByteArray bsb = words({ 0x201, 4, 0x55 });
+    const auto bs = BootStatusInfo::decode(reinterpret_cast<const uint8_t*>(bsb.constData()), size_t(bsb.size()));
+    QCOMPARE(int(bs.bootMode), 1);
+    QCOMPARE(bs.bootDevice, 4u);
+    QCOMPARE(bs.bootStatus, 0x55u);
+
+    // words 8, unit 2^12 bytes; a shift of 33 is taken modulo 32.
+    const QByteArray m = words({ 0x0C08, 0x10000, 0x80000000, 0x80FFFFFF, 4096, 256, 4096, 65536 });
+    const auto ma = MemoryAttribute::decode(reinterpret_cast<const uint8_t*>(m.constData()), size_t(m.size()));
+    QCOMPARE(int(ma.words), 8);
+    QCOMPARE(ma.unitSize(), 4096u);
+    QCOMPARE(ma.sizeInBytes(), uint64_t(16) << 20);
+    QCOMPARE(ma.endAddress, 0x80FFFFFFu);
+    QCOMPARE(ma.blockSize, 65536u);
+    const QByteArray m33 = words({ 0x2105, 1, 0, 0, 3 });
+    QCOMPARE(
+        MemoryAttribute::decode(reinterpret_cast<const uint8_t*>(m33.constData()), size_t(m33.size())).unitSize(), 2u);
+}
+
+void TestRomStatus::decodeShortAnswerReadsZero()
+{
+    // An answer cut short must not be read past its end.
+    const QByteArray m = words({ 0x0005, 0x20000 }).left(6);
+    const auto ma = MemoryAttribute::decode(reinterpret_cast<const uint8_t*>(m.constData()), size_t(m.size()));
+    QCOMPARE(int(ma.words), 5);
+    QCOMPARE(ma.memoryId, 0x0000u); // only two of its four bytes arrived: 0x00 0x00
+    QCOMPARE(ma.sizeInUnits, 0u);
+    QCOMPARE(RomParamInfo::decode(nullptr, 0).romVersion, 0u);
+    QCOMPARE(rteRecordSize(4), size_t(32));
+    QCOMPARE(rteRecordSize(5), size_t(0));
+}
+
+QTEST_GUILESS_MAIN(TestRomStatus)
+#include "tst_romstatus.moc"
