@@ -1,0 +1,8 @@
+#include "socinfo.h"
+
+void registerSocMetaTypes()
+{
+    qRegisterMetaType<MemoryItemInfo>("MemoryItemInfo");
+    qRegisterMetaType<MemoryViewItemInfo>("MemoryViewItemInfo");
+    qRegisterMetaType<SocInfo>("SocInfo");
+}

@@ -1,0 +1,177 @@
+// The settings file: absent values, conversions and which keys each write touches.
+#include "apppaths.h"
+#include "globalsetting.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+class TestGlobalSetting : public QObject
+{
+    Q_OBJECT
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+
+    QString iniPath() const { return m_dir->path() + QStringLiteral("/config.ini"); }
+    void writeIni(const QByteArray& content)
+    {
+        QFile f(iniPath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    }
+    QByteArray readIni() const
+    {
+        QFile f(iniPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        AppPaths::setAppDirOverride(m_dir->path());
+        GlobalSetting::instance().resetForTests();
+    }
+    void cleanup()
+    {
+        GlobalSetting::instance().resetForTests();
+        AppPaths::setAppDirOverride(QString());
+    }
+
+    void fileLivesInConfigFolder() { QCOMPARE(GlobalSetting::filePath(), iniPath()); }
+
+    void readTable_data()
+    {
+        QTest::addColumn<QByteArray>("ini"); // empty: no file at all
+        QTest::addColumn<int>("language");
+        QTest::addColumn<int>("fwLoadType");
+        QTest::addColumn<bool>("customBaud");
+        QTest::addColumn<int>("cmdTimeout");
+        QTest::addColumn<bool>("autoAddPort");
+        QTest::addColumn<bool>("enableAllSoCs");
+        QTest::addColumn<bool>("downloadAll");
+
+        QTest::newRow("absent file") << QByteArray() << 0 << 0 << false << 0 << false << false << false;
+        QTest::newRow("language 1 is English") << QByteArray("[Base]\nLanguage=1\n") << 1 << 0 << false << 0 << false << false << false;
+        QTest::newRow("language 2") << QByteArray("[Base]\nLanguage=2\n") << 2 << 0 << false << 0 << false << false << false;
+        QTest::newRow("bool text true reads false")
+            << QByteArray("[Base]\nAutoAddPort=true\nEnableAllSoCs=true\n") << 0 << 0 << false << 0 << false << false << false;
+        QTest::newRow("bool 1 reads true")
+            << QByteArray("[Base]\nAutoAddPort=1\nEnableAllSoCs=1\nFwLoadUseCustomBaudRate=1\nDownloadAllStateDevices=1\n")
+            << 0 << 0 << true << 0 << true << true << true;
+        QTest::newRow("bool 2 reads false") << QByteArray("[Base]\nAutoAddPort=2\nFwLoadUseCustomBaudRate=2\n") << 0 << 0 << false << 0
+                                            << false << false << false;
+        QTest::newRow("timeout -1 reads 0") << QByteArray("[Base]\nCmdTimeout=-1\n") << 0 << 0 << false << 0 << false << false << false;
+        QTest::newRow("timeout 2500") << QByteArray("[Base]\nCmdTimeout=2500\nFwLoadType=2\n") << 0 << 2 << false << 2500 << false << false
+                                      << false;
+        QTest::newRow("garbage numbers") << QByteArray("[Base]\nLanguage=en\nFwLoadType=x1\nCmdTimeout=fast\n") << 0 << 0 << false << 0
+                                         << false << false << false;
+        QTest::newRow("keys outside Base ignored") << QByteArray("[General]\nLanguage=1\n[Other]\nAutoAddPort=1\n") << 0 << 0 << false
+                                                   << 0 << false << false << false;
+    }
+    void readTable()
+    {
+        QFETCH(QByteArray, ini);
+        if (!ini.isEmpty())
+            writeIni(ini);
+        GlobalSetting& s = GlobalSetting::instance();
+        s.load();
+        QTEST(s.language(), "language");
+        QTEST(s.fwLoadType(), "fwLoadType");
+        QTEST(s.fwLoadUseCustomBaudRate(), "customBaud");
+        QTEST(s.cmdTimeout(), "cmdTimeout");
+        QTEST(s.autoAddPort(), "autoAddPort");
+        QTEST(s.enableAllSoCs(), "enableAllSoCs");
+        QTEST(s.downloadAllStateDevices(), "downloadAll");
+        QCOMPARE(s.info().cmdTimeout, s.cmdTimeout());
+    }
+
+    void saveWritesAllKeysAndDefaultTimeoutRoundTrips()
+    {
+        GlobalSetting& s = GlobalSetting::instance();
+        s.load();
+        GlobalSettingInfo info;
+        info.language = 1;
+        info.fwLoadType = 2;
+        info.fwLoadUseCustomBaudRate = true;
+        info.cmdTimeout = -1; // the dialog's "default"
+        info.downloadAllStateDevices = true;
+        s.save(info);
+        QCOMPARE(s.cmdTimeout(), -1);
+
+        QSettings raw(iniPath(), QSettings::IniFormat);
+        raw.beginGroup(QStringLiteral("Base"));
+        QCOMPARE(raw.childKeys().size(), 7);
+        QCOMPARE(raw.value("CmdTimeout").toString(), QStringLiteral("-1"));
+        QCOMPARE(raw.value("FwLoadUseCustomBaudRate").toString(), QStringLiteral("1"));
+        QCOMPARE(raw.value("AutoAddPort").toString(), QStringLiteral("0"));
+
+        s.resetForTests();
+        s.load();
+        QCOMPARE(s.cmdTimeout(), 0);
+        QCOMPARE(s.language(), 1);
+        QCOMPARE(s.fwLoadType(), 2);
+        QVERIFY(s.fwLoadUseCustomBaudRate());
+        QVERIFY(s.downloadAllStateDevices());
+        QVERIFY(!s.autoAddPort());
+    }
+
+    void singleKeyWriteLeavesOthers_data()
+    {
+        QTest::addColumn<bool>("language"); // else AutoAddPort
+        QTest::newRow("language") << true;
+        QTest::newRow("autoAddPort") << false;
+    }
+    void singleKeyWriteLeavesOthers()
+    {
+        QFETCH(bool, language);
+        writeIni("[Base]\nLanguage=0\nFwLoadType=2\nCmdTimeout=abc\nAutoAddPort=true\nForeign=kept\n[Extra]\nx=1\n");
+        GlobalSetting& s = GlobalSetting::instance();
+        s.load();
+        if (language)
+            s.setLanguage(1);
+        else
+            s.setAutoAddPort(true);
+
+        QSettings raw(iniPath(), QSettings::IniFormat);
+        QCOMPARE(raw.value("Base/Language").toString(), language ? QStringLiteral("1") : QStringLiteral("0"));
+        QCOMPARE(raw.value("Base/AutoAddPort").toString(), language ? QStringLiteral("true") : QStringLiteral("1"));
+        QCOMPARE(raw.value("Base/FwLoadType").toString(), QStringLiteral("2"));
+        QCOMPARE(raw.value("Base/CmdTimeout").toString(), QStringLiteral("abc"));
+        QCOMPARE(raw.value("Base/Foreign").toString(), QStringLiteral("kept"));
+        QCOMPARE(raw.value("Extra/x").toString(), QStringLiteral("1"));
+        QVERIFY(!raw.contains("Base/EnableAllSoCs"));
+        QCOMPARE(s.language(), language ? 1 : 0);
+        QCOMPARE(s.autoAddPort(), !language);
+    }
+
+    // A write replaces the file by renaming a complete new one over it, so a
+    // crash mid-write cannot leave a half file.
+    void writeReplacesFileWhole()
+    {
+        writeIni("[Base]\nLanguage=0\n");
+        struct stat before {};
+        QCOMPARE(::stat(QFile::encodeName(iniPath()).constData(), &before), 0);
+        GlobalSetting::instance().load();
+        GlobalSetting::instance().setLanguage(1);
+        struct stat after {};
+        QCOMPARE(::stat(QFile::encodeName(iniPath()).constData(), &after), 0);
+        QVERIFY(before.st_ino != after.st_ino);
+        QVERIFY(readIni().contains("Language=1"));
+    }
+
+    void writesBeforeLoadOnlyChangeMemory()
+    {
+        GlobalSetting::instance().setLanguage(1);
+        QCOMPARE(GlobalSetting::instance().language(), 1);
+        QVERIFY(!QFile::exists(iniPath()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGlobalSetting)
+#include "tst_globalsetting.moc"

@@ -1,0 +1,574 @@
+// The project file: envelope and document layout, round trips, image paths,
+// command list operations, and bad or interrupted files.
+#include "apppaths.h"
+#include "constants.h"
+#include "messagecatcher.h"
+#include "projectconfig.h"
+
+#include <QCoreApplication>
+#include <QDomDocument>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+// The envelope, written out independently of the code under test.
+QByteArray xorKey(QByteArray b)
+{
+    const QByteArray key("wQe7LPsBTN3xk-9R");
+    for (int i = 0; i < b.size(); ++i)
+        b[i] = char(b[i] ^ key[i % key.size()]);
+    return b;
+}
+QString unwrap(const QByteArray& file) { return QString::fromUtf8(QByteArray::fromBase64(xorKey(QByteArray::fromBase64(file)))); }
+QByteArray envelope(const QByteArray& xml) { return xorKey(xml.toBase64()).toBase64(); }
+
+DownloadCommand command(int nameId, const QMap<QString, QString>& params)
+{
+    DownloadCommand c;
+    c.id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    c.nameId = nameId;
+    c.params = params;
+    return c;
+}
+
+QStringList childNames(const QDomElement& e)
+{
+    QStringList names;
+    for (QDomElement c = e.firstChildElement(); !c.isNull(); c = c.nextSiblingElement())
+        names << c.tagName();
+    return names;
+}
+
+QStringList ids(const QList<DownloadCommand>& list)
+{
+    QStringList out;
+    for (const DownloadCommand& c : list)
+        out << c.id;
+    return out;
+}
+
+} // namespace
+
+class TestProjectConfig : public QObject
+{
+    Q_OBJECT
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+    ProjectConfig& pc() { return ProjectConfig::instance(); }
+    QString app() const { return m_dir->path(); }
+
+    // Open: A B C, Close: D E
+    void fillStages()
+    {
+        QList<DownloadCommand> open;
+        QList<DownloadCommand> close;
+        for (const char* n : {"A", "B", "C"})
+            open << command(4, {{QStringLiteral("tag"), QString::fromLatin1(n)}});
+        for (const char* n : {"D", "E"})
+            close << command(4, {{QStringLiteral("tag"), QString::fromLatin1(n)}});
+        for (int i = 0; i < open.size(); ++i)
+            open[i].id = open[i].params.value("tag");
+        for (int i = 0; i < close.size(); ++i)
+            close[i].id = close[i].params.value("tag");
+        pc().setStageCommands(open, EStageOpen, false);
+        pc().setStageCommands(close, EStageClose, false);
+    }
+
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        AppPaths::setAppDirOverride(m_dir->path());
+        pc().resetForTests();
+        ProjectConfig::setBeforeCommitHook(nullptr);
+    }
+    void cleanup()
+    {
+        ProjectConfig::setBeforeCommitHook(nullptr);
+        pc().resetForTests();
+        AppPaths::setAppDirOverride(QString());
+    }
+
+    void emptyProjectLayout()
+    {
+        QCOMPARE(pc().filePath(), app() + QStringLiteral("/settingconfig.vlxmfg"));
+        QVERIFY(pc().saveDefault());
+        const QByteArray file = readFile(pc().filePath());
+        QVERIFY(!file.contains('\n'));
+        QVERIFY(!file.contains('<'));
+        const QString xml = unwrap(file);
+        QVERIFY2(xml.startsWith(QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?>")), qPrintable(xml));
+        QVERIFY(xml.contains(QStringLiteral("\n    <Base>\n        <SocType")));
+
+        QDomDocument doc;
+        QVERIFY(doc.setContent(xml));
+        const QDomElement root = doc.documentElement();
+        QCOMPARE(root.tagName(), QStringLiteral("Settings"));
+        QCOMPARE(childNames(root), QStringList({"Base", "ImgProg", "OTP", "BatchProd", "CustomSoc"}));
+        const QDomElement base = root.firstChildElement("Base");
+        QCOMPARE(childNames(base), QStringList({"SocType", "ShowOTPWriteViewTips"}));
+        QCOMPARE(base.firstChildElement("SocType").text(), QString());
+        QCOMPARE(base.firstChildElement("ShowOTPWriteViewTips").text(), QStringLiteral("0"));
+        const QDomElement img = root.firstChildElement("ImgProg");
+        QCOMPARE(childNames(img), QStringList({"ImagePath", "FlashType", "FlashAddress", "FlashWord"}));
+        for (QDomElement e = img.firstChildElement(); !e.isNull(); e = e.nextSiblingElement())
+            QCOMPARE(e.text(), QString());
+        QVERIFY(childNames(root.firstChildElement("OTP")).isEmpty());
+        const QDomElement batch = root.firstChildElement("BatchProd");
+        QCOMPARE(childNames(batch), QStringList({"Open", "Close"}));
+        QVERIFY(childNames(batch.firstChildElement("Open")).isEmpty());
+        QVERIFY(childNames(batch.firstChildElement("Close")).isEmpty());
+        QVERIFY(childNames(root.firstChildElement("CustomSoc")).isEmpty());
+    }
+
+    void saveLoadRoundTrip()
+    {
+        const QList<DownloadCommand> open = {
+            command(4, {{"memoryId", "0x00020000"}, {"address", "0x00000010"}, {"word", "0x12345678"}}),
+            command(1, {}),
+            command(99, {{"a", "x & \"y\" <z>\nline2"}}),
+        };
+        const QList<DownloadCommand> close = {command(7, {{"memoryId", "0x00010000"}, {"length", "200"}})};
+        pc().setSocType(QStringLiteral("Custom-1"));
+        pc().setFlashType("XPI0 NOR");
+        pc().setFlashAddress("0x80000000");
+        pc().setFlashWord("0xfcf90001,0x00000007");
+        pc().setFlashWordAddress("0x400"); // not written
+        pc().setOtpWords({{20, {1, 0xFFFFFFFFu}}, {0, {0x10}}});
+        pc().setCustomSocs({{"Custom-1", 0x34B7, 0x0009, "TSL1100"}, {"Neg", -1, 0, "X"}});
+        pc().setStageCommands(open, EStageOpen, false);
+        pc().setStageCommands(close, EStageClose, false);
+        pc().setShowOtpWriteViewTips(true);
+
+        const QString xml = unwrap(readFile(pc().filePath()));
+        QVERIFY2(xml.contains(QStringLiteral("<cmd nameId=\"4\" name=\"") + Constants::commandName(4) + "\">"), qPrintable(xml));
+        QVERIFY(xml.contains(QStringLiteral("<cmd nameId=\"99\" name=\"\">")));
+        QVERIFY(xml.contains(QStringLiteral("<soc name=\"Custom-1\" vid=\"13495\" pid=\"9\" ref=\"TSL1100\"/>")));
+        QVERIFY(xml.contains(QStringLiteral("<Item value=\"4294967295\"/>")));
+        QVERIFY(!xml.contains(QStringLiteral("FlashWordAddress")));
+        // OTP runs in ascending start order
+        QVERIFY(xml.indexOf("start=\"0\"") < xml.indexOf("start=\"20\""));
+
+        pc().reset();
+        QVERIFY(pc().load(pc().filePath()));
+        const ProjectData d = pc().data();
+        QCOMPARE(d.socType, QStringLiteral("Custom-1"));
+        QVERIFY(d.showOtpWriteViewTips);
+        QCOMPARE(d.flashType, QStringLiteral("XPI0 NOR"));
+        QCOMPARE(d.flashAddress, QStringLiteral("0x80000000"));
+        QCOMPARE(d.flashWord, QStringLiteral("0xfcf90001,0x00000007"));
+        QCOMPARE(d.flashWordAddress, QStringLiteral("0x200"));
+        QCOMPARE(d.otpWords.value(20), QVector<quint32>({1, 0xFFFFFFFFu}));
+        QCOMPARE(d.otpWords.value(0), QVector<quint32>({0x10}));
+        QCOMPARE(d.customSocs.size(), 2);
+        QCOMPARE(d.customSocs.at(0), (CustomSocInfo{"Custom-1", 13495, 9, "TSL1100"}));
+        QCOMPARE(d.customSocs.at(1).vid, -1);
+        QCOMPARE(d.openCommands.size(), open.size());
+        QCOMPARE(d.closeCommands.size(), close.size());
+        for (int i = 0; i < open.size(); ++i) {
+            QCOMPARE(d.openCommands.at(i).nameId, open.at(i).nameId);
+            QCOMPARE(d.openCommands.at(i).params, open.at(i).params);
+            QVERIFY(!d.openCommands.at(i).id.isEmpty());
+            QVERIFY(d.openCommands.at(i).id != open.at(i).id);
+            QVERIFY(!d.openCommands.at(i).id.contains('{'));
+        }
+        QCOMPARE(d.closeCommands.at(0).params, close.at(0).params);
+        QVERIFY(d.openCommands.at(0).id != d.openCommands.at(1).id);
+    }
+
+    void imagePaths_data()
+    {
+        QTest::addColumn<QString>("suffix"); // appended to the application directory, or absolute when starting with "!"
+        QTest::addColumn<QString>("stored");  // as written in the file; "=" for unchanged
+        QTest::newRow("inside") << "/img/a.bin" << "img/a.bin";
+        QTest::newRow("sibling folder with same prefix") << "X/img.bin" << "=";
+        QTest::newRow("outside") << "!/opt/elsewhere/a.bin" << "=";
+        QTest::newRow("directory itself") << "" << "=";
+    }
+    void imagePaths()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(QString, stored);
+        const QString path = suffix.startsWith('!') ? suffix.mid(1) : app() + suffix;
+        if (stored == QLatin1String("="))
+            stored = path;
+        pc().setStageCommands({command(4, {{"imagePath", path}})}, EStageOpen, false);
+        pc().setImagePath(path);
+        QVERIFY(pc().saveDefault());
+        const QString xml = unwrap(readFile(pc().filePath()));
+        QVERIFY2(xml.contains(QStringLiteral("<param key=\"imagePath\" value=\"%1\"/>").arg(stored)), qPrintable(xml));
+        QVERIFY2(xml.contains(QStringLiteral("<ImagePath>%1</ImagePath>").arg(stored)), qPrintable(xml));
+
+        QDir().mkpath(app() + "/img");
+        writeFile(app() + "/img/a.bin", "x");
+        pc().reset();
+        QVERIFY(pc().load(pc().filePath()));
+        QCOMPARE(pc().openCommands().at(0).params.value("imagePath"), path);
+        QCOMPARE(pc().imagePath(), path);
+    }
+
+    void relativeImagePathElement_data()
+    {
+        QTest::addColumn<bool>("exists");
+        QTest::newRow("file below the application") << true;
+        QTest::newRow("missing file stays relative") << false;
+    }
+    void relativeImagePathElement()
+    {
+        QFETCH(bool, exists);
+        if (exists) {
+            QDir().mkpath(app() + "/img");
+            writeFile(app() + "/img/a.bin", "x");
+        }
+        const QString file = app() + "/in.vlxmfg";
+        writeFile(file, envelope("<Settings><ImgProg><ImagePath>img/a.bin</ImagePath></ImgProg>"
+                                 "<BatchProd><Open><cmd nameId=\"4\"><param key=\"imagePath\" value=\"img/b.bin\"/></cmd></Open></BatchProd>"
+                                 "</Settings>"));
+        QVERIFY(pc().load(file));
+        QCOMPARE(pc().imagePath(), exists ? app() + "/img/a.bin" : QStringLiteral("img/a.bin"));
+        // a command path is always resolved
+        QCOMPARE(pc().openCommands().at(0).params.value("imagePath"), app() + "/img/b.bin");
+    }
+
+    void exportNameRule_data()
+    {
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("no suffix") << "proj" << "proj.vlxmfg";
+        QTest::newRow("upper case") << "proj.VLXMFG" << "proj.VLXMFG";
+        QTest::newRow("lower case") << "proj.vlxmfg" << "proj.vlxmfg";
+        QTest::newRow("mixed case") << "proj.Vlxmfg" << "proj.Vlxmfg.vlxmfg";
+    }
+    void exportNameRule()
+    {
+        QFETCH(QString, chosen);
+        QFETCH(QString, written);
+        QCOMPARE(ProjectConfig::exportFileName(chosen), written);
+    }
+
+    void exportLeavesProjectAndWritesFile()
+    {
+        pc().setSocType("A");
+        QVERIFY(!pc().exportTo(QString()));
+        const QString target = app() + "/out.vlxmfg";
+        QVERIFY(pc().exportTo(target));
+        QVERIFY(unwrap(readFile(target)).contains("<SocType>A</SocType>"));
+        QCOMPARE(pc().socType(), QStringLiteral("A"));
+    }
+
+    void moveCommand_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("close");
+        QTest::newRow("last open down goes first in close") << 1 << "C" << false << true << "AB" << "CDE";
+        QTest::newRow("first close up goes last in open") << 2 << "D" << true << true << "ABCD" << "E";
+        QTest::newRow("first open up refused") << 1 << "A" << true << false << "ABC" << "DE";
+        QTest::newRow("last close down refused") << 2 << "E" << false << false << "ABC" << "DE";
+        QTest::newRow("inside open down") << 1 << "A" << false << true << "BAC" << "DE";
+        QTest::newRow("inside open up") << 1 << "C" << true << true << "ACB" << "DE";
+        QTest::newRow("inside close down") << 2 << "D" << false << true << "ABC" << "ED";
+        QTest::newRow("unknown id") << 1 << "Z" << true << false << "ABC" << "DE";
+        QTest::newRow("id of the other stage") << 1 << "D" << true << false << "ABC" << "DE";
+        QTest::newRow("stage 0") << 0 << "B" << true << false << "ABC" << "DE";
+    }
+    void moveCommand()
+    {
+        QFETCH(int, stage);
+        QFETCH(QString, id);
+        QFETCH(bool, up);
+        fillStages();
+        QTEST(pc().moveCommand(stage, id, up), "result");
+        QTEST(ids(pc().openCommands()).join(QString()), "open");
+        QTEST(ids(pc().closeCommands()).join(QString()), "close");
+        // the file follows the memory
+        pc().reset();
+        QVERIFY(pc().load(pc().filePath()));
+        QStringList tags;
+        for (const DownloadCommand& c : pc().openCommands())
+            tags << c.params.value("tag");
+        QTEST(tags.join(QString()), "open");
+    }
+
+    void updateCommand_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("open");
+        QTest::addColumn<QString>("close");
+        QTest::newRow("append") << 1 << "" << -1 << "ABCN" << "DE";
+        QTest::newRow("insert first") << 1 << "" << 0 << "NABC" << "DE";
+        QTest::newRow("insert at size") << 2 << "" << 2 << "ABC" << "DEN";
+        QTest::newRow("index past size not added") << 2 << "" << 3 << "ABC" << "DE";
+        QTest::newRow("index -2 not added") << 1 << "" << -2 << "ABC" << "DE";
+        QTest::newRow("stage 0 not added") << 0 << "" << -1 << "ABC" << "DE";
+        QTest::newRow("replace by id in any stage") << 1 << "E" << 0 << "ABC" << "DN";
+    }
+    void updateCommand()
+    {
+        QFETCH(int, stage);
+        QFETCH(QString, id);
+        QFETCH(int, index);
+        fillStages();
+        DownloadCommand n = command(5, {{"tag", "N"}});
+        n.id = QStringLiteral("N");
+        QVERIFY(pc().updateCommand(stage, id, index, n));
+        QTEST(ids(pc().openCommands()).join(QString()), "open");
+        QTEST(ids(pc().closeCommands()).join(QString()), "close");
+    }
+
+    void removeAndStageOperations()
+    {
+        fillStages();
+        QVERIFY(pc().hasCommands(EStageOpen));
+        QVERIFY(!pc().removeCommand(3, "A"));
+        QVERIFY(!pc().removeCommand(EStageClose, "A"));
+        QVERIFY(pc().removeCommand(EStageOpen, "B"));
+        QCOMPARE(ids(pc().openCommands()).join(QString()), QStringLiteral("AC"));
+        pc().setStageCommands({command(1, {})}, EStageClose, true);
+        QCOMPARE(pc().closeCommands().size(), 3);
+        pc().setStageCommands({}, EStageClose, false);
+        QVERIFY(!pc().hasCommands(EStageClose));
+        QVERIFY(pc().hasCommands(0));
+        QVERIFY(pc().hasAnyCommands());
+        pc().setStageCommands({}, EStageOpen, false);
+        QVERIFY(!pc().hasAnyCommands());
+    }
+
+    void checkImageFiles()
+    {
+        writeFile(app() + "/a.bin", "x");
+        pc().setStageCommands({command(4, {{"imagePath", app() + "/a.bin"}}), command(1, {})}, EStageOpen, false);
+        QString missing;
+        QVERIFY(pc().checkImageFiles(missing));
+        pc().setStageCommands({command(4, {{"imagePath", app() + "/b.bin"}}), command(4, {{"imagePath", app() + "/c.bin"}})},
+                              EStageClose, false);
+        QVERIFY(!pc().checkImageFiles(missing));
+        QCOMPARE(missing, app() + "/b.bin");
+    }
+
+    void numbersThatDoNotConvertGiveZero()
+    {
+        const QString file = app() + "/n.vlxmfg";
+        writeFile(file, envelope("<?xml version=\"1.0\"?><Settings><Base><ShowOTPWriteViewTips>yes</ShowOTPWriteViewTips></Base>"
+                                 "<OTP><Address start=\"x\"><Item value=\"-1\"/><Item value=\"7\"/></Address></OTP>"
+                                 "<BatchProd><Open><anything nameId=\"four\" name=\"write-memory\"/></Open></BatchProd>"
+                                 "<CustomSoc><soc name=\"S\" vid=\"0x34B7\" pid=\"12\" ref=\"R\"/></CustomSoc>"
+                                 "<Unknown/></Settings>"));
+        QVERIFY(pc().load(file));
+        const ProjectData d = pc().data();
+        QVERIFY(!d.showOtpWriteViewTips);
+        QCOMPARE(d.otpWords.value(0), QVector<quint32>({0, 7}));
+        QCOMPARE(d.openCommands.size(), 1);
+        QCOMPARE(d.openCommands.at(0).nameId, 0);
+        QCOMPARE(d.customSocs.at(0).vid, 0);
+        QCOMPARE(d.customSocs.at(0).pid, 12);
+    }
+
+    void brokenFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("exists");
+        const QByteArray good = ProjectConfig::wrap(QStringLiteral("<?xml version=\"1.0\"?><Settings><Base><SocType>NEW</SocType></Base></Settings>"));
+        QTest::newRow("plain XML") << QByteArray("<?xml version=\"1.0\"?>\n<Settings><Base><SocType>NEW</SocType></Base></Settings>\n") << true;
+        QTest::newRow("truncated") << good.left(good.size() / 2 + 1) << true;
+        QTest::newRow("not Base64") << QByteArray("this is not base64 at all!") << true;
+        QTest::newRow("malformed XML") << envelope("<Settings><Base><SocType>NEW</Base></Settings>") << true;
+        QTest::newRow("empty file") << QByteArray() << true;
+        QTest::newRow("missing file") << QByteArray() << false;
+    }
+    void brokenFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, exists);
+        fillStages();
+        pc().setSocType("OLD");
+        pc().setCustomSocs({{"C", 1, 2, "OLD"}});
+        QVERIFY(pc().saveDefault());
+        const QByteArray defaultBefore = readFile(pc().filePath());
+        const QString before = ProjectConfig::toXml(pc().data());
+
+        const QString file = app() + "/broken.vlxmfg";
+        if (exists)
+            writeFile(file, content);
+        {
+            MessageCatcher log;
+            QVERIFY(!pc().load(file));
+            if (exists)
+                QVERIFY(log.anyStartsWith(QtWarningMsg, QStringLiteral("settingconfig.vlxmfg read failed: ")));
+            else
+                QVERIFY(log.contains(QtCriticalMsg, QStringLiteral("Cannot open configure file: ProjectConfigure.xml")));
+        }
+        QCOMPARE(ProjectConfig::toXml(pc().data()), before);
+
+        {
+            MessageCatcher log;
+            QCOMPARE(pc().importFrom(file), int(ProjectConfig::ImportBroken));
+        }
+        QCOMPARE(ProjectConfig::toXml(pc().data()), before);
+        QCOMPARE(ids(pc().openCommands()).join(QString()), QStringLiteral("ABC"));
+        QCOMPARE(readFile(pc().filePath()), defaultBefore);
+    }
+
+    void importResults()
+    {
+        pc().setSocType("OLD");
+        QVERIFY(pc().saveDefault());
+        const QString same = app() + "/same.vlxmfg";
+        const QString other = app() + "/other.vlxmfg";
+        writeFile(same, ProjectConfig::wrap("<Settings><Base><SocType>OLD</SocType></Base><ImgProg><FlashType>T</FlashType></ImgProg></Settings>"));
+        writeFile(other, ProjectConfig::wrap("<Settings><Base><SocType>NEW</SocType></Base></Settings>"));
+        fillStages();
+        QCOMPARE(pc().importFrom(same), int(ProjectConfig::ImportSameSoc));
+        QVERIFY(!pc().hasAnyCommands()); // import replaces, it does not merge
+        QCOMPARE(pc().flashType(), QStringLiteral("T"));
+        QCOMPARE(pc().importFrom(other), int(ProjectConfig::ImportSocChanged));
+        QVERIFY(unwrap(readFile(pc().filePath())).contains("<SocType>NEW</SocType>"));
+        QCOMPARE(pc().flashType(), QString());
+    }
+
+    void startUpLoadKeepsBrokenFile()
+    {
+        writeFile(pc().filePath(), "garbage");
+        pc().setSocType("stale");
+        MessageCatcher log;
+        pc().loadIfExists();
+        QCOMPARE(pc().socType(), QString()); // reset happened
+        QCOMPARE(readFile(pc().filePath() + ".broken"), QByteArray("garbage"));
+        QVERIFY(log.anyStartsWith(QtWarningMsg, QStringLiteral("settingconfig.vlxmfg read failed: ")));
+    }
+
+    void startUpLoadWithoutFileKeepsState()
+    {
+        pc().setSocType("kept");
+        pc().loadIfExists();
+        QCOMPARE(pc().socType(), QStringLiteral("kept"));
+        QVERIFY(!QFile::exists(pc().filePath()));
+    }
+
+    void failingWriteKeepsOldFile()
+    {
+        pc().setSocType("OLD");
+        QVERIFY(pc().saveDefault());
+        const QByteArray before = readFile(pc().filePath());
+        pc().setSocType("NEW");
+        ProjectConfig::setBeforeCommitHook([] { return false; });
+        MessageCatcher log;
+        QVERIFY(!pc().saveDefault());
+        QVERIFY(log.contains(QtCriticalMsg, QStringLiteral("Cannot open configure file: ") + pc().filePath()));
+        QCOMPARE(readFile(pc().filePath()), before);
+        QCOMPARE(QDir(app()).entryList(QDir::Files), QStringList({"settingconfig.vlxmfg"}));
+        QCOMPARE(pc().socType(), QStringLiteral("NEW"));
+    }
+
+    void unwritableTargetKeepsProject()
+    {
+        pc().setSocType("X");
+        MessageCatcher log;
+        const QString target = app() + "/no/such/folder/p.vlxmfg";
+        QVERIFY(!pc().save(target));
+        QVERIFY(log.contains(QtCriticalMsg, QStringLiteral("Cannot open configure file: ") + target));
+        QCOMPARE(pc().socType(), QStringLiteral("X"));
+    }
+
+    // A child process is killed between writing and renaming: the old file must stay whole.
+    void killDuringSaveKeepsOldFile()
+    {
+        pc().setSocType("OLD");
+        fillStages();
+        QVERIFY(pc().saveDefault());
+        const QByteArray before = readFile(pc().filePath());
+
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("KREL_CHILD_SAVE_DIR"), app());
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(), {});
+        QVERIFY(child.waitForFinished(120000));
+        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
+
+        QCOMPARE(readFile(pc().filePath()), before);
+        pc().reset();
+        QVERIFY(pc().load(pc().filePath()));
+        QCOMPARE(pc().socType(), QStringLiteral("OLD"));
+        QCOMPARE(pc().openCommands().size(), 3);
+    }
+
+    void packageExportWorksOnCopy()
+    {
+        QTemporaryDir images;
+        writeFile(images.path() + "/a.bin", "AAAA");
+        writeFile(images.path() + "/c.bin", "CCCC");
+        const QString missing = images.path() + "/gone.bin";
+        pc().setStageCommands({command(4, {{"imagePath", images.path() + "/a.bin"}}), command(4, {{"imagePath", missing}})},
+                              EStageOpen, false);
+        pc().setStageCommands({command(4, {{"imagePath", images.path() + "/c.bin"}})}, EStageClose, false);
+        const QString before = ProjectConfig::toXml(pc().data());
+
+        QVERIFY(!pc().exportPackage(QString()));
+        QTemporaryDir pkg;
+        writeFile(pkg.path() + "/bin/a.bin", "old"); // replaced
+        QDir().mkpath(pkg.path() + "/bin");
+        writeFile(pkg.path() + "/bin/a.bin", "old");
+        QVERIFY(pc().exportPackage(pkg.path()));
+        QCOMPARE(readFile(pkg.path() + "/bin/a.bin"), QByteArray("AAAA"));
+        QCOMPARE(readFile(pkg.path() + "/bin/c.bin"), QByteArray("CCCC"));
+        const QString xml = unwrap(readFile(pkg.path() + "/settingconfig.vlxmfg"));
+        QVERIFY(xml.contains("value=\"bin/a.bin\""));
+        QVERIFY(xml.contains("value=\"bin/c.bin\""));
+        QVERIFY(xml.contains(QStringLiteral("value=\"%1\"").arg(missing)));
+        QCOMPARE(ProjectConfig::toXml(pc().data()), before);
+    }
+};
+
+// Child of killDuringSaveKeepsOldFile: saves a changed project and is killed
+// after the data is written, before the rename.
+static int childSave(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    AppPaths::setAppDirOverride(qEnvironmentVariable("KREL_CHILD_SAVE_DIR"));
+    ProjectConfig& pc = ProjectConfig::instance();
+    pc.resetForTests();
+    pc.setSocType(QStringLiteral("NEW"));
+    ProjectConfig::setBeforeCommitHook([] {
+        std::raise(SIGKILL);
+        return true;
+    });
+    pc.saveDefault();
+    return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsSet("KREL_CHILD_SAVE_DIR"))
+        return childSave(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestProjectConfig test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_projectconfig.moc"

@@ -1,0 +1,481 @@
+// The SoC database: exclusion list, model defaults and orderings, bad
+// documents, current-SoC resolution, and the shape of the shipped catalogue.
+#include "apppaths.h"
+#include "globalsetting.h"
+#include "messagecatcher.h"
+#include "projectconfig.h"
+#include "socdatabase.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes);
+}
+
+QByteArray socsDoc(const QByteArray& socs)
+{
+    return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<configuration><socs>" + socs + "</socs></configuration>";
+}
+
+QStringList names(const QList<SocInfo>& socs)
+{
+    QStringList out;
+    for (const SocInfo& s : socs)
+        out << s.name;
+    return out;
+}
+
+const QByteArray kThreeSocs = "<soc name=\"Model-A\" vid=\"0x34B7\" pid=\"0x0001\"/>"
+                              "<soc name=\"Model-B\" vid=\"34b7\" pid=\"2\" minSocRevision=\"1.2.0\"/>"
+                              "<soc name=\"\" vid=\"zz\"/>";
+
+} // namespace
+
+class TestSocDatabase : public QObject
+{
+    Q_OBJECT
+
+private:
+    QScopedPointer<QTemporaryDir> m_dir;
+    SocDatabase& db() { return SocDatabase::instance(); }
+    QString docPath() const { return m_dir->path() + "/common.xml"; }
+    QString listPath() const { return m_dir->path() + "/exclude_soc_list"; }
+
+    void loadDoc(const QByteArray& doc) // exclusion list as already written (or missing)
+    {
+        writeFile(docPath(), doc);
+        db().loadFrom(docPath(), listPath());
+    }
+
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        AppPaths::setAppDirOverride(m_dir->path());
+        GlobalSetting::instance().resetForTests();
+        ProjectConfig::instance().resetForTests();
+        db().resetForTests();
+    }
+    void cleanup()
+    {
+        db().resetForTests();
+        ProjectConfig::instance().resetForTests();
+        GlobalSetting::instance().resetForTests();
+        AppPaths::setAppDirOverride(QString());
+    }
+
+    void exclusionList_data()
+    {
+        QTest::addColumn<QByteArray>("list");
+        QTest::addColumn<bool>("enableAll");
+        QTest::addColumn<QStringList>("kept");
+        QTest::newRow("names trimmed") << QByteArray(" Model-A , Model-B") << false << QStringList({""});
+        QTest::newRow("blank parts kept") << QByteArray("\n Model-A ,,\n") << false << QStringList({"Model-B"});
+        QTest::newRow("empty list hides the nameless SoC") << QByteArray("") << false << QStringList({"Model-A", "Model-B"});
+        QTest::newRow("case-sensitive") << QByteArray("model-a") << false << QStringList({"Model-A", "Model-B", ""});
+        QTest::newRow("EnableAllSoCs skips the list") << QByteArray("Model-A,Model-B") << true << QStringList({"Model-A", "Model-B", ""});
+    }
+    void exclusionList()
+    {
+        QFETCH(QByteArray, list);
+        QFETCH(bool, enableAll);
+        writeFile(listPath(), list);
+        if (enableAll) {
+            writeFile(m_dir->path() + "/config.ini", "[Base]\nEnableAllSoCs=1\n");
+            GlobalSetting::instance().load();
+        }
+        MessageCatcher log;
+        loadDoc(socsDoc(kThreeSocs));
+        QTEST(names(db().socList()), "kept");
+        QCOMPARE(log.anyStartsWith(QtInfoMsg, QStringLiteral("Exclude Soc Name List: ")), !enableAll);
+        if (enableAll)
+            QVERIFY(db().excludedNames().isEmpty());
+    }
+
+    void missingExclusionListHidesNothing()
+    {
+        MessageCatcher log;
+        loadDoc(socsDoc(kThreeSocs));
+        QVERIFY(log.contains(QtCriticalMsg, QStringLiteral("Cannot open configure file: exclude_soc_list")));
+        QCOMPARE(db().socList().size(), 3);
+    }
+
+    void exclusionLogLine()
+    {
+        MessageCatcher log;
+        QCOMPARE(SocDatabase::parseExcludeList(" A ,B \n"), QStringList({"A", "B"}));
+        QVERIFY(log.contains(QtInfoMsg, QStringLiteral("Exclude Soc Name List: A ,B")));
+    }
+
+    void socAttributes()
+    {
+        writeFile(listPath(), "");
+        loadDoc(socsDoc(kThreeSocs));
+        const QList<SocInfo> socs = db().socList();
+        QCOMPARE(socs.size(), 2); // the nameless one is excluded by the empty list
+        QCOMPARE(socs[0].vid, 0x34B7u);
+        QCOMPARE(socs[0].pid, 1u);
+        QCOMPARE(socs[0].minSocRevision, QStringLiteral("0.0.0"));
+        QCOMPARE(socs[1].vid, 0x34B7u);
+        QCOMPARE(socs[1].pid, 2u);
+        QCOMPARE(socs[1].minSocRevision, QStringLiteral("1.2.0"));
+        const SocInfo none = db().socByName("Model-C");
+        QCOMPARE(none.name, QString());
+        QCOMPARE(none.vid, 0xFFFFFFFFu);
+        QCOMPARE(none.pid, 0xFFFFFFFFu);
+    }
+
+    void unconvertibleNumbersGiveZero()
+    {
+        QList<SocInfo> socs;
+        QVERIFY(SocDatabase::parseDocument(socsDoc("<soc name=\"S\" vid=\"zz\" pid=\"0x1FFFFFFFF\">"
+                                                   "<flashConfig option-count=\"four\"><option index=\"x\" bits=\"\">"
+                                                   "<param name=\"p\" type=\"input\" min-bit=\"-1\"/></option></flashConfig>"
+                                                   "<fuseMap><word type=\"GENERAL\"><field name=\"f\" width=\"w\"/></word></fuseMap></soc>"),
+                                           {}, socs));
+        const SocInfo& s = socs.at(0);
+        QCOMPARE(s.vid, 0u);
+        QCOMPARE(s.pid, 0u);
+        QCOMPARE(s.flashConfig.optionCount, 0u);
+        QCOMPARE(s.flashConfig.options.at(0).index, 0u);
+        QCOMPARE(s.flashConfig.options.at(0).bits, 0u);
+        QCOMPARE(s.flashConfig.options.at(0).params.at(0).minBit, 0u);
+        QCOMPARE(s.fuseMap.at(0).index, 0);
+        QCOMPARE(s.fuseMap.at(0).fields.at(0).width, 0u);
+    }
+
+    void configParams()
+    {
+        QList<SocInfo> socs;
+        QVERIFY(SocDatabase::parseDocument(
+            socsDoc("<soc name=\"S\"><flashConfig name=\"Flash Configure Words\" option-count=\"2\">"
+                    "<option index=\"0\" bits=\"32\"><param min-bit=\"16\" max-bit=\"31\" type=\"value\">0xfcf9<item value=\"1\">x</item></param>"
+                    "<note/></option>"
+                    "<option index=\"1\" bits=\"32\">"
+                    "<param name=\"Freq\" type=\"select\" min-bit=\"0\" max-bit=\"3\" defaultItem=\"7\">"
+                    "<item value=\"2\">two</item><item value=\"0\" desc=\"zero!\">zero</item><item value=\"10\">ten</item>"
+                    "<item value=\"1\">one</item><item value=\"2\">TWO</item><other value=\"5\">no</other></param>"
+                    "<param name=\"Size\" type=\"input\" min-bit=\"4\" max-bit=\"7\" desc=\"Size in MB\" default=\"3\" "
+                    "placeholder=\"auto\" placeholderValue=\"0\" hide=\"1\"><item value=\"9\">ignored</item></param>"
+                    "<param name=\"Range\" type=\"range\" hide=\"true\"/>"
+                    "</option></flashConfig></soc>"),
+            {}, socs));
+        const FlashConfigInfo& cfg = socs.at(0).flashConfig;
+        QCOMPARE(cfg.name, QStringLiteral("Flash Configure Words"));
+        QCOMPARE(cfg.optionCount, 2u);
+        QCOMPARE(cfg.options.size(), 2);
+        const ConfigParamInfo& tag = cfg.options[0].params.at(0);
+        QCOMPARE(tag.type, qint32(EConfigParamValue));
+        QCOMPARE(tag.value, QStringLiteral("0xfcf9x")); // element text, item text included
+        QVERIFY(tag.items.isEmpty());
+        QCOMPARE(tag.name, QString());
+        QCOMPARE(tag.desc, QString());
+        QCOMPARE(tag.maxBit, 31u);
+
+        const ConfigParamInfo& freq = cfg.options[1].params.at(0);
+        QCOMPARE(freq.type, qint32(EConfigParamSelect));
+        QCOMPARE(freq.items.keys(), QStringList({"0", "1", "10", "2"}));
+        QCOMPARE(freq.items.value("2").text, QStringLiteral("TWO")); // a repeated value replaces
+        QCOMPARE(freq.items.value("0").desc, QStringLiteral("zero!"));
+        QCOMPARE(freq.items.value("10").desc, QStringLiteral("ten"));
+        QCOMPARE(freq.desc, QStringLiteral("Freq"));
+        QCOMPARE(freq.defaultItem, QStringLiteral("7"));
+        QVERIFY(!freq.hide);
+
+        const ConfigParamInfo& size = cfg.options[1].params.at(1);
+        QCOMPARE(size.type, qint32(EConfigParamInput));
+        QCOMPARE(size.desc, QStringLiteral("Size in MB"));
+        QCOMPARE(size.defaultValue, QStringLiteral("3"));
+        QCOMPARE(size.placeholder, QStringLiteral("auto"));
+        QCOMPARE(size.placeholderValue, QStringLiteral("0"));
+        QVERIFY(size.hide);
+        QVERIFY(size.items.isEmpty());
+        QCOMPARE(size.value, QString());
+
+        const ConfigParamInfo& range = cfg.options[1].params.at(2);
+        QCOMPARE(range.type, qint32(EConfigParamUnknown));
+        QCOMPARE(range.typeText, QStringLiteral("range"));
+        QVERIFY(!range.hide);
+    }
+
+    void memories()
+    {
+        QList<SocInfo> socs;
+        QVERIFY(SocDatabase::parseDocument(
+            socsDoc("<soc name=\"S\" core-num=\"2\"><baseInfo><info name=\"k\" value=\"1\"/><info name=\"k\" value=\"2\"/></baseInfo>"
+                    "<flashWordsDemo/><memoryView><memory name=\"ILM\" value=\"0\" containerCmd=\"x\"/>"
+                    "<memory name=\"XPI1 NOR\" value=\"0x10001\" erasable=\"1\"/><memory name=\"O\" value=\"2\" erasable=\"yes\"/></memoryView>"
+                    "<flashMemory><memory name=\"XPI0 NOR\" value=\"0x10000\" address=\"0x80000000\"/></flashMemory>"
+                    "<emmcMemory><memory name=\"SDXC0\" value=\"0x30000\" sector_index=\"0x400\"/></emmcMemory></soc>"),
+            {}, socs));
+        const SocInfo& s = socs.at(0);
+        QCOMPARE(s.baseInfo.value("k").toString(), QStringLiteral("2"));
+        QCOMPARE(s.memoryView.size(), 3);
+        QVERIFY(!s.memoryView[0].erasable);
+        QVERIFY(s.memoryView[1].erasable);
+        QVERIFY(!s.memoryView[2].erasable);
+        QCOMPARE(s.flashMemory.at(0).kind, qint32(EMemoryKindFlash));
+        QCOMPARE(s.flashMemory.at(0).address, QStringLiteral("0x80000000"));
+        QCOMPARE(s.emmcMemory.at(0).kind, qint32(EMemoryKindEmmc));
+        QCOMPARE(s.emmcMemory.at(0).sectorIndex, QStringLiteral("0x400"));
+        QCOMPARE(s.emmcMemory.at(0).address, QString());
+        // rides in a QVariant under its registered name
+        QVERIFY(QMetaType::type("MemoryItemInfo") != QMetaType::UnknownType);
+        QCOMPARE(QVariant::fromValue(s.flashMemory.at(0)).value<MemoryItemInfo>().name, QStringLiteral("XPI0 NOR"));
+    }
+
+    void fuseMap()
+    {
+        QList<SocInfo> socs;
+        MessageCatcher log;
+        QVERIFY(SocDatabase::parseDocument(
+            socsDoc("<soc name=\"S\"><fuseMap>"
+                    "<word index=\"1\" type=\"SECURE\" desc=\"SECURITY\">"
+                    "<field name=\"LIFE_CYCLE\" offset=\"0,28\" width=\"4\" type=\"select\">"
+                    "<item value=\"2\">SEC</item><item value=\"10\">X</item><item value=\"1\">NONSEC</item></field>"
+                    "<field name=\"JTAG_DISABLE\" offset=\"16\" width=\"1\" type=\"check\" desc=\"d\" default=\"1\"/>"
+                    "<field name=\"N\" type=\"none\"><item value=\"1\">ignored</item></field><field name=\"I\" type=\"input\"/>"
+                    "<field name=\"Q\" type=\"bogus\"/></word>"
+                    "<word index=\"5\" type=\"TRIM\" desc=\"T\"/>"
+                    "<word index=\"6\" type=\"IDENTIFY\"/><word index=\"7\" type=\"SECRET\"/><word index=\"8\" type=\"GENERAL\"/>"
+                    "</fuseMap></soc>"),
+            {}, socs));
+        QVERIFY(log.contains(QtCriticalMsg, QStringLiteral("Parse word type error! index: 5 type: TRIM")));
+        QCOMPARE(log.of(QtCriticalMsg).size(), 1);
+        const QVector<FuseWordInfo>& fm = socs.at(0).fuseMap;
+        QCOMPARE(fm.size(), 5);
+        QCOMPARE(fm[0].type, qint32(EFuseWordSecure));
+        QCOMPARE(fm[1].index, 5);
+        QCOMPARE(fm[1].type, qint32(EFuseWordUnknown));
+        QCOMPARE(fm[1].desc, QStringLiteral("T"));
+        QCOMPARE(fm[2].type, qint32(EFuseWordIdentify));
+        QCOMPARE(fm[3].type, qint32(EFuseWordSecret));
+        QCOMPARE(fm[4].type, qint32(EFuseWordGeneral));
+        const QList<FuseFieldInfo>& f = fm[0].fields;
+        QCOMPARE(f.size(), 5);
+        QCOMPARE(f[0].type, qint32(EFuseFieldSelect));
+        QCOMPARE(f[0].offset, QStringLiteral("0,28"));
+        QCOMPARE(f[0].width, 4u);
+        QCOMPARE(f[0].items.keys(), QStringList({"1", "10", "2"}));
+        QCOMPARE(f[1].type, qint32(EFuseFieldCheck));
+        QCOMPARE(f[1].desc, QStringLiteral("d"));
+        QCOMPARE(f[1].defaultValue, QStringLiteral("1"));
+        QCOMPARE(f[2].type, qint32(EFuseFieldNone));
+        QVERIFY(f[2].items.isEmpty());
+        QCOMPARE(f[3].type, qint32(EFuseFieldInput));
+        QCOMPARE(f[4].type, qint32(EFuseFieldNone));
+    }
+
+    void badDocuments_data()
+    {
+        QTest::addColumn<QByteArray>("doc"); // empty: no file
+        QTest::addColumn<QString>("logPrefix");
+        QTest::newRow("missing") << QByteArray() << "Cannot open configure file: /config/common.xml";
+        QTest::newRow("malformed") << QByteArray("<configuration><socs><soc name=\"A\"></socs>") << "read common.xml failed: ";
+        QTest::newRow("not XML") << QByteArray("\x01\x02garbage") << "read common.xml failed: ";
+        QTest::newRow("childless root") << QByteArray("<configuration/>") << "";
+    }
+    void badDocuments()
+    {
+        QFETCH(QByteArray, doc);
+        QFETCH(QString, logPrefix);
+        writeFile(listPath(), "");
+        MessageCatcher log;
+        if (!doc.isEmpty())
+            writeFile(docPath(), doc);
+        db().loadFrom(docPath(), listPath());
+        QVERIFY(db().socList().isEmpty());
+        if (!logPrefix.isEmpty())
+            QVERIFY(log.anyStartsWith(QtCriticalMsg, logPrefix));
+        if (logPrefix.startsWith(QLatin1String("read")))
+            QVERIFY(log.of(QtCriticalMsg).at(0).contains(QRegularExpression(" line: \\d+ col: \\d+$")));
+        QCOMPARE(db().currentSoc().vid, 0xFFFFFFFFu);
+    }
+
+    void currentSoc_data()
+    {
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("excluded");
+        QTest::addColumn<QString>("name");    // of the resolved record
+        QTest::addColumn<quint32>("vid");
+        QTest::addColumn<quint32>("pid");
+        QTest::addColumn<QString>("baseName");
+        QTest::newRow("catalogue SoC") << "Model-B" << "" << "Model-B" << 0x34B7u << 2u << "Model-B";
+        QTest::newRow("custom SoC") << "Mine" << "" << "Model-A" << 0x1234u << 0x55u << "Model-A";
+        QTest::newRow("custom with unknown ref passed over") << "Two" << "" << "Model-B" << 7u << 8u << "Nothing";
+        QTest::newRow("unknown name") << "Other" << "" << "" << 0xFFFFFFFFu << 0xFFFFFFFFu << "";
+        QTest::newRow("custom on excluded base") << "Mine" << "Model-A" << "" << 0xFFFFFFFFu << 0xFFFFFFFFu << "Model-A";
+        QTest::newRow("catalogue name wins over custom") << "Model-A" << "" << "Model-A" << 0x34B7u << 1u << "Model-A";
+    }
+    void currentSoc()
+    {
+        QFETCH(QString, selected);
+        QFETCH(QString, excluded);
+        ProjectConfig& pc = ProjectConfig::instance();
+        pc.setSocType(selected);
+        pc.setCustomSocs({{"Mine", 0x1234, 0x55, "Model-A"},
+                          {"Two", 1, 1, "Nothing"},
+                          {"Two", 7, 8, "Model-B"},
+                          {"Model-A", 9, 9, "Model-B"}});
+        QVERIFY(pc.saveDefault()); // the loader reads the project file first
+        pc.reset();
+        writeFile(listPath(), excluded.toUtf8());
+        loadDoc(socsDoc(kThreeSocs));
+        QCOMPARE(pc.socType(), selected);
+
+        const SocInfo soc = db().currentSoc();
+        QTEST(soc.name, "name");
+        QTEST(soc.vid, "vid");
+        QTEST(soc.pid, "pid");
+        QTEST(db().currentSocBaseName(), "baseName");
+        // the catalogue record itself is untouched by custom resolution
+        QCOMPARE(db().socByName("Model-A").vid, excluded.isEmpty() ? 0x34B7u : 0xFFFFFFFFu);
+    }
+
+    // Worker jobs read the current SoC while the GUI changes the selection.
+    void currentSocFromThreads()
+    {
+        writeFile(listPath(), "");
+        loadDoc(socsDoc(kThreeSocs));
+        ProjectConfig& pc = ProjectConfig::instance();
+        pc.setCustomSocs({{"Mine", 0x1234, 0x55, "Model-A"}, {"Yours", 0x4321, 0x66, "Model-B"}});
+        pc.setSocType("Mine");
+        std::atomic<bool> bad{false};
+        std::atomic<bool> stop{false};
+        std::vector<std::thread> readers;
+        for (int t = 0; t < 3; ++t) {
+            readers.emplace_back([&] {
+                for (int i = 0; i < 2000 && !stop; ++i) {
+                    const SocInfo s = SocDatabase::instance().currentSoc();
+                    const bool mine = s.vid == 0x1234 && s.pid == 0x55 && s.name == QLatin1String("Model-A");
+                    const bool yours = s.vid == 0x4321 && s.pid == 0x66 && s.name == QLatin1String("Model-B");
+                    if (!mine && !yours)
+                        bad = true;
+                }
+            });
+        }
+        for (int i = 0; i < 2000; ++i)
+            pc.setSocType(i % 2 ? "Mine" : "Yours");
+        stop = true;
+        for (std::thread& t : readers)
+            t.join();
+        QVERIFY(!bad);
+    }
+
+    void shippedCatalogue()
+    {
+        MessageCatcher log;
+        db().load();
+        QVERIFY(log.of(QtCriticalMsg).isEmpty());
+        QVERIFY(log.contains(QtInfoMsg, QStringLiteral("Exclude Soc Name List: ")));
+        const QList<SocInfo> socs = db().socList();
+        QCOMPARE(socs.size(), 8);
+
+        const QMap<QString, QString> idNames = {{"0", "ILM"},         {"1", "DLM"},           {"0x10000", "XPI0 NOR"},
+                                                {"0x10001", "XPI1 NOR"}, {"0x20000", "OTP"}, {"0x30000", "SDXC0"},
+                                                {"0x30001", "SDXC1"}};
+        QMap<int, int> wordTypes;
+        QMap<int, int> fieldTypes;
+        int withEmmc = 0;
+        int withMinRevision = 0;
+        QSet<QString> seen;
+        for (int i = 0; i < socs.size(); ++i) {
+            const SocInfo& s = socs[i];
+            QVERIFY(!s.name.isEmpty());
+            QVERIFY(!seen.contains(s.name));
+            seen.insert(s.name);
+            QCOMPARE(s.vid, 0x34B7u);
+            QCOMPARE(s.pid, quint32(i + 1));
+            QCOMPARE(s.baseInfo.size(), 1);
+            if (s.minSocRevision != QLatin1String("0.0.0"))
+                ++withMinRevision;
+
+            QCOMPARE(s.fuseMap.size(), 128);
+            for (int w = 0; w < s.fuseMap.size(); ++w) {
+                QCOMPARE(s.fuseMap[w].index, w);
+                ++wordTypes[s.fuseMap[w].type];
+                for (const FuseFieldInfo& f : s.fuseMap[w].fields)
+                    ++fieldTypes[f.type];
+            }
+            const FuseFieldInfo life = s.fuseMap[1].fields.value(0);
+            QCOMPARE(life.name, QStringLiteral("LIFE_CYCLE"));
+            QCOMPARE(life.offset, QStringLiteral("0,28"));
+            QCOMPARE(life.width, 4u);
+            QCOMPARE(life.type, qint32(EFuseFieldSelect));
+            QVERIFY(life.items.size() >= 2);
+            QCOMPARE(s.fuseMap[1].fields.value(1).name, QStringLiteral("JTAG_DISABLE"));
+            QCOMPARE(s.fuseMap[1].fields.value(1).type, qint32(EFuseFieldCheck));
+            QCOMPARE(s.fuseMap[1].fields.value(2).name, QStringLiteral("DEBUG_DISABLE"));
+            QCOMPARE(s.fuseMap[1].fields.value(2).type, qint32(EFuseFieldCheck));
+            QCOMPARE(s.fuseMap[0].type, qint32(EFuseWordSecure));
+
+            QCOMPARE(s.flashConfig.optionCount, 4u);
+            QCOMPARE(s.flashConfig.options.size(), 4);
+            bool placeholder = false;
+            bool hidden = false;
+            bool defaults = false;
+            for (int o = 0; o < 4; ++o) {
+                const ConfigOptionInfo& opt = s.flashConfig.options[o];
+                QCOMPARE(opt.index, quint32(o));
+                QCOMPARE(opt.bits, 32u);
+                for (const ConfigParamInfo& p : opt.params) {
+                    QVERIFY(p.type >= EConfigParamValue && p.type <= EConfigParamInput);
+                    QVERIFY(p.minBit <= p.maxBit && p.maxBit < 32);
+                    placeholder |= p.placeholder == QLatin1String("auto");
+                    hidden |= p.hide;
+                    defaults |= !p.defaultItem.isEmpty() || !p.defaultValue.isEmpty();
+                    if (p.type == EConfigParamSelect)
+                        QVERIFY(!p.items.isEmpty());
+                }
+            }
+            QVERIFY(placeholder && hidden && defaults);
+            const ConfigParamInfo tag = s.flashConfig.options[0].params.value(0);
+            QCOMPARE(tag.type, qint32(EConfigParamValue));
+            QCOMPARE(tag.minBit, 16u);
+            QCOMPARE(tag.maxBit, 31u);
+            QCOMPARE(tag.value, QStringLiteral("0xfcf9"));
+
+            QVERIFY(s.memoryView.size() >= 4 && s.memoryView.size() <= 6);
+            for (const MemoryViewItemInfo& m : s.memoryView)
+                QCOMPARE(idNames.value(m.value), m.name);
+            QVERIFY(s.flashMemory.size() >= 1 && s.flashMemory.size() <= 2);
+            for (const MemoryItemInfo& m : s.flashMemory) {
+                QCOMPARE(idNames.value(m.value), m.name);
+                QVERIFY(m.address.startsWith(QLatin1String("0x")));
+            }
+            if (!s.emmcMemory.isEmpty()) {
+                ++withEmmc;
+                QCOMPARE(s.emmcMemory.size(), 2);
+                QCOMPARE(s.emmcConfig.options.size(), 2);
+                QCOMPARE(s.emmcConfig.optionCount, 2u);
+            } else {
+                QVERIFY(s.emmcConfig.options.isEmpty());
+            }
+        }
+        QCOMPARE(withEmmc, 1);
+        QVERIFY(withMinRevision > 0 && withMinRevision < 8);
+        QCOMPARE(wordTypes.value(EFuseWordSecret), 576);
+        QCOMPARE(wordTypes.value(EFuseWordGeneral), 256);
+        QCOMPARE(wordTypes.value(EFuseWordIdentify), 128);
+        QCOMPARE(wordTypes.value(EFuseWordSecure), 64);
+        QCOMPARE(fieldTypes.value(EFuseFieldNone), 454);
+        QCOMPARE(fieldTypes.value(EFuseFieldSelect), 90);
+        QCOMPARE(fieldTypes.value(EFuseFieldInput), 43);
+        QCOMPARE(fieldTypes.value(EFuseFieldCheck), 40);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSocDatabase)
+#include "tst_socdatabase.moc"
