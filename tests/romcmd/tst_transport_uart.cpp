@@ -1,0 +1,286 @@
+// The UART transport against a pseudo-terminal: the device side is scripted
+// byte by byte so every frame, ack and failure path is checked on the wire.
+
+#include "crc16.h"
+#include "iostatus.h"
+#include "ptylink.h"
+#include "records.h"
+#include "romsim.h"
+#include "serialio.h"
+
+#include <QtTest>
+#include <memory>
+#include <thread>
+
+using namespace RomCmd;
+
+namespace {
+QByteArray hex(const char* text)
+{
+    return QByteArray::fromHex(text);
+}
+
+QByteArray uartFrame(const QByteArray& payload)
+{
+    QByteArray f = hex("5aa5");
+    f.append(char(payload.size() & 0xFF));
+    f.append(char(payload.size() >> 8));
+    f += payload;
+    const uint16_t crc = RomSim::crc16(f);
+    f.append(char(crc & 0xFF));
+    f.append(char(crc >> 8));
+    return f;
+}
+
+QByteArray pattern(int n)
+{
+    QByteArray b(n, '\0');
+    for (int i = 0; i < n; ++i)
+        b[i] = char((i * 7 + 3) & 0xFF);
+    return b;
+}
+} // namespace
+
+class TestTransportUart : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<PtyLink> link;
+    std::unique_ptr<SerialIO> io;
+
+    void open()
+    {
+        link = std::make_unique<PtyLink>();
+        QVERIFY(link->isOpen());
+        SerialPortInfo info;
+        info.portName = link->toolPath();
+        io = std::make_unique<SerialIO>(QVariant::fromValue(info));
+        QCOMPARE(io->status(), 0);
+    }
+
+private slots:
+    void cleanup()
+    {
+        io.reset();
+        link.reset();
+    }
+
+    void crcCatalogueValue()
+    {
+        const QByteArray check("123456789");
+        QCOMPARE(RomSim::crc16(check), uint16_t(0x31C3));
+        QCOMPARE(
+            crc16Xmodem(reinterpret_cast<const uint8_t*>(check.constData()), size_t(check.size())), uint16_t(0x31C3));
+        // Running the register over two parts equals one pass.
+        const uint16_t part = crc16Xmodem(reinterpret_cast<const uint8_t*>(check.constData()), 4);
+        QCOMPARE(crc16Xmodem(reinterpret_cast<const uint8_t*>(check.constData()) + 4, 5, part), uint16_t(0x31C3));
+    }
+
+    void devicePath_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("plain name") << "ttyUSB0"
+                                    << "/dev/ttyUSB0";
+        QTest::newRow("absolute path unchanged") << "/dev/pts/7"
+                                                 << "/dev/pts/7";
+    }
+    void devicePath()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, path);
+        QCOMPARE(SerialIO::devicePathFor(name), path);
+    }
+
+    void frameOnWire_data()
+    {
+        QTest::addColumn<int>("size");
+        QTest::newRow("empty") << 0;
+        QTest::newRow("one byte") << 1;
+        QTest::newRow("query packet") << 8;
+        QTest::newRow("largest packet") << 512;
+        QTest::newRow("whole buffer") << 1024;
+    }
+    void frameOnWire()
+    {
+        QFETCH(int, size);
+        open();
+        const QByteArray payload = pattern(size);
+        QVERIFY(link->writeAll(hex("5aa1")));
+        QCOMPARE(io->writePacket(reinterpret_cast<const uint8_t*>(payload.constData()), uint16_t(size)), 0);
+        const QByteArray wire = link->readExact(size + 6, 2000);
+        QCOMPARE(wire.size(), size + 6);
+        QCOMPARE(wire, uartFrame(payload));
+        QVERIFY(link->read(16, 50).isEmpty()); // nothing beyond the frame
+    }
+
+    void ackDecoding_data()
+    {
+        QTest::addColumn<QByteArray>("device");
+        QTest::addColumn<int>("status");
+        QTest::newRow("ack") << hex("5aa1") << int(IoOk);
+        QTest::newRow("nak") << hex("5aa2") << int(IoNak);
+        QTest::newRow("abort") << hex("5aa3") << int(IoAbort);
+        QTest::newRow("unknown code") << hex("5a00") << int(IoFailure);
+        QTest::newRow("no 5A") << hex("00") << int(IoFailure);
+        QTest::newRow("5A 5A") << hex("5a5a") << int(IoFailure);
+        QTest::newRow("silence") << QByteArray() << int(IoReadAckStartFailed);
+        QTest::newRow("5A only") << hex("5a") << int(IoReadAckStatusFailed);
+    }
+    void ackDecoding()
+    {
+        QFETCH(QByteArray, device);
+        QFETCH(int, status);
+        open();
+        io->setTimeout(200);
+        QVERIFY(link->writeAll(device));
+        const uint8_t packet[8] = { 1, 1, 0, 0, 0, 0, 0, 0 };
+        QCOMPARE(io->writePacket(packet, 8), status);
+        QCOMPARE(io->status(), status);
+    }
+
+    void readPacket_data()
+    {
+        QTest::addColumn<QByteArray>("device");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("payload"); // expected payload when status is 0
+        QTest::addColumn<QByteArray>("toolAck"); // what the tool answers on the wire
+
+        const QByteArray p = pattern(24);
+        QByteArray badCrc = uartFrame(p);
+        badCrc[badCrc.size() - 1] = char(badCrc.at(badCrc.size() - 1) ^ 0x40);
+        QByteArray damaged = uartFrame(p);
+        damaged[10] = char(damaged.at(10) ^ 0x01);
+        QTest::newRow("frame") << uartFrame(p) << int(IoOk) << p << hex("5aa1");
+        QTest::newRow("empty payload") << uartFrame(QByteArray()) << int(IoOk) << QByteArray() << hex("5aa1");
+        QTest::newRow("garbage skipped") << hex("0011a5ffa1") + uartFrame(p) << int(IoOk) << p << hex("5aa1");
+        QTest::newRow("largest frame") << uartFrame(pattern(1024)) << int(IoOk) << pattern(1024) << hex("5aa1");
+        QTest::newRow("bad crc") << badCrc << int(IoNak) << QByteArray() << hex("5aa2");
+        QTest::newRow("damaged payload") << damaged << int(IoNak) << QByteArray() << hex("5aa2");
+        QTest::newRow("5A then not A5") << hex("5a00") + uartFrame(p) << int(IoReadPayloadFailed) << QByteArray()
+                                        << QByteArray();
+        QTest::newRow("5A then silence") << hex("5a") << int(IoReadPayloadFailed) << QByteArray() << QByteArray();
+        QTest::newRow("silence") << QByteArray() << int(IoTimeout) << QByteArray() << QByteArray();
+        QTest::newRow("garbage only") << hex("0102030405") << int(IoTimeout) << QByteArray() << QByteArray();
+        QTest::newRow("half a length") << hex("5aa510") << int(IoReadLengthFailed) << QByteArray() << QByteArray();
+        QTest::newRow("length beyond buffer")
+            << hex("5aa50104") + pattern(1025) << int(IoReadLengthFailed) << QByteArray() << QByteArray();
+        QTest::newRow("length 0xFFFF") << hex("5aa5ffff") + pattern(64) << int(IoReadLengthFailed) << QByteArray()
+                                       << QByteArray();
+        QTest::newRow("short payload") << hex("5aa51000") + pattern(5) << int(IoReadPayloadBufferFailed) << QByteArray()
+                                       << QByteArray();
+        QTest::newRow("missing crc") << uartFrame(p).left(4 + 24 + 1) << int(IoReadCrcFailed) << QByteArray()
+                                     << QByteArray();
+    }
+    void readPacket()
+    {
+        QFETCH(QByteArray, device);
+        QFETCH(int, status);
+        QFETCH(QByteArray, payload);
+        QFETCH(QByteArray, toolAck);
+        open();
+        io->setTimeout(200);
+        QVERIFY(link->writeAll(device));
+        // Guard bytes past the 1024-byte buffer show any overrun.
+        QByteArray buffer(MaxFrameBuffer + 64, char(0xEE));
+        uint16_t length = 0xBEEF;
+        QCOMPARE(io->readPacket(reinterpret_cast<uint8_t*>(buffer.data()), &length), status);
+        QCOMPARE(buffer.mid(MaxFrameBuffer), QByteArray(64, char(0xEE)));
+        if (status == IoOk) {
+            QCOMPARE(int(length), payload.size());
+            QCOMPARE(buffer.left(length), payload);
+        } else {
+            QCOMPARE(length, uint16_t(0xBEEF)); // untouched on failure
+        }
+        QCOMPARE(link->read(16, toolAck.isEmpty() ? 50 : 2000), toolAck);
+    }
+
+    void sendResponseOnWire_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::newRow("ack") << 0xA1;
+        QTest::newRow("nak") << 0xA2;
+        QTest::newRow("abort") << 0xA3;
+    }
+    void sendResponseOnWire()
+    {
+        QFETCH(int, code);
+        open();
+        QCOMPARE(io->sendResponse(uint8_t(code)), 0);
+        QByteArray expected = hex("5a");
+        expected.append(char(code));
+        QCOMPARE(link->readExact(2, 2000), expected);
+    }
+
+    void transferReportUnsupported()
+    {
+        open();
+        uint8_t reply[64];
+        QCOMPARE(io->transferReport(reinterpret_cast<const uint8_t*>("ver"), 3, reply, 64), -1);
+        QVERIFY(link->read(16, 50).isEmpty());
+    }
+
+    void missingPort_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("absent path") << "/dev/pts/krel-none";
+        QTest::newRow("absent name") << "ttyKRELNONE9";
+        QTest::newRow("empty name") << "";
+    }
+    void missingPort()
+    {
+        QFETCH(QString, name);
+        SerialPortInfo info;
+        info.portName = name;
+        SerialIO port { QVariant::fromValue(info) };
+        QCOMPARE(port.status(), int(IoOpenFailed));
+        const uint8_t packet[4] = { 1, 0, 0, 0 };
+        QCOMPARE(port.writePacket(packet, 4), int(IoOpenFailed));
+        uint8_t buffer[MaxFrameBuffer];
+        uint16_t length = 0;
+        QCOMPARE(port.readPacket(buffer, &length), int(IoOpenFailed));
+        QCOMPARE(port.readAck(), int(IoOpenFailed));
+        port.setTimeout(50); // only stored
+        QCOMPARE(port.timeout(), 50u);
+        QCOMPARE(port.status(), int(IoOpenFailed)); // stays for the object's life
+    }
+
+    void wrongVariantOpensNothing()
+    {
+        SerialIO port { QVariant(QStringLiteral("not a record")) };
+        QCOMPARE(port.status(), int(IoOpenFailed));
+        QVERIFY(port.info().portName.isEmpty());
+        QCOMPARE(port.info().baudRate, 115200);
+    }
+
+    void timeoutDefault()
+    {
+        open();
+        QCOMPARE(io->timeout(), 10000u);
+        io->setTimeout(1234);
+        QCOMPARE(io->timeout(), 1234u);
+    }
+
+    // A reply that arrives in pieces after the read has started is still one frame.
+    void frameInPieces()
+    {
+        open();
+        io->setTimeout(3000);
+        const QByteArray frame = uartFrame(pattern(300));
+        std::thread device([&] {
+            for (int i = 0; i < frame.size(); i += 37) {
+                link->writeAll(frame.mid(i, 37));
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+        });
+        QByteArray buffer(MaxFrameBuffer, '\0');
+        uint16_t length = 0;
+        const int r = io->readPacket(reinterpret_cast<uint8_t*>(buffer.data()), &length);
+        device.join();
+        QCOMPARE(r, 0);
+        QCOMPARE(buffer.left(length), pattern(300));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTransportUart)
+#include "tst_transport_uart.moc"
