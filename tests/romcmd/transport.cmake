@@ -5,4 +5,3 @@ krel_add_test(test_transport_uart SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_transpor
 krel_add_test(test_transport_hid SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_transport_hid.cpp
               LIBS krel_romcmd krel_sim krel_fakehid)
 krel_add_test(test_fakehid SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_fakehid.cpp LIBS krel_fakehid)
-              LIBS krel_romcmd krel_sim krel_fakehid)
