@@ -4,7 +4,6 @@
 #include "udevhidrecord.h"
 
 #include <QDebug>
-#include <QHash>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -55,6 +54,8 @@ QMap<QString, QString> collect(udev_device* dev)
 // The node is listed either way; this only leaves a trace for a later open failure.
 void noteAccess(const QString& node)
 {
+    if (node.isEmpty())
+        return;
     if (::access(node.toLocal8Bit().constData(), R_OK | W_OK) != 0) {
         const int err = errno;
         qInfo().noquote() << QStringLiteral("Device node %1 is not open to this user (%2); access needs a udev rule "
@@ -127,7 +128,7 @@ public:
             const UdevHid::Record rec = UdevHid::recordFromProperties(collect(dev.get()));
             if (rec.devicePath.isEmpty())
                 continue;
-            m_known.insert(rec.devicePath, rec.facts);
+            m_book.remember(rec);
             noteAccess(rec.devicePath);
             paths->append(rec.devicePath);
         }
@@ -138,28 +139,15 @@ public:
     {
         if (!m_udev)
             return Lookup::Unavailable;
-        if (!isArrival) {
-            // The parent USB device is gone: only what the arrival recorded is left.
-            facts->instanceId = m_known.value(path).instanceId;
-            return Lookup::NotFound;
+        UdevHid::Record now;
+        if (isArrival) {
+            const QByteArray sysname = path.section(QLatin1Char('/'), -1).toLocal8Bit();
+            UdevPtr<udev_device> dev(
+                udev_device_new_from_subsystem_sysname(m_udev.get(), "hidraw", sysname.constData()));
+            if (dev)
+                now = UdevHid::recordFromProperties(collect(dev.get()));
         }
-        const QString sysname = path.section(QLatin1Char('/'), -1);
-        UdevPtr<udev_device> dev(
-            udev_device_new_from_subsystem_sysname(m_udev.get(), "hidraw", sysname.toLocal8Bit().constData()));
-        if (dev) {
-            const UdevHid::Record rec = UdevHid::recordFromProperties(collect(dev.get()));
-            if (rec.devicePath == path) {
-                m_known.insert(path, rec.facts);
-                *facts = rec.facts;
-                return Lookup::Found;
-            }
-        }
-        // Left again before the lookup: the event's own record is all there is.
-        const auto it = m_known.constFind(path);
-        if (it == m_known.constEnd())
-            return Lookup::NotFound;
-        *facts = it.value();
-        return Lookup::Found;
+        return m_book.identify(path, isArrival, now, facts);
     }
 
 private:
@@ -171,42 +159,23 @@ private:
             return;
         const QByteArray action = udev_device_get_action(dev.get());
         const QByteArray subsystem = udev_device_get_subsystem(dev.get());
-        const bool arrival = action == "add";
-        if (!arrival && action != "remove")
-            return; // change, bind, unbind, move: no arrival or removal
-        const quint32 event = arrival ? DeviceChange::Arrival : DeviceChange::RemoveComplete;
-
-        if (subsystem == "tty") {
-            if (m_notify)
-                m_notify({ event, DeviceChange::Port, QString::fromUtf8(udev_device_get_sysname(dev.get())) });
-            return;
+        QMap<QString, QString> props;
+        if (subsystem == "hidraw") {
+            props = collect(dev.get());
+            if (action == "add")
+                noteAccess(UdevHid::recordFromProperties(props).devicePath);
         }
-        if (subsystem != "hidraw")
-            return;
-        const UdevHid::Record rec = UdevHid::recordFromProperties(collect(dev.get()));
-        if (rec.devicePath.isEmpty())
-            return;
-        if (arrival) {
-            m_known.insert(rec.devicePath, rec.facts);
-            noteAccess(rec.devicePath);
-            if (m_notify)
-                m_notify({ event, DeviceChange::Interface, rec.devicePath });
-        } else {
-            // Not seen arriving (present before the program started and never listed):
-            // the removal event's DEVPATH still gives the ids and the port.
-            if (!m_known.contains(rec.devicePath))
-                m_known.insert(rec.devicePath, rec.facts);
-            if (m_notify)
-                m_notify({ event, DeviceChange::Interface, rec.devicePath });
-            m_known.remove(rec.devicePath);
-        }
+        // A receiver that runs a nested event loop (a message box) must not re-enter here.
+        m_notifier->setEnabled(false);
+        m_book.onEvent(action, subsystem, QString::fromUtf8(udev_device_get_sysname(dev.get())), props, m_notify);
+        m_notifier->setEnabled(true);
     }
 
     UdevPtr<udev> m_udev;
     UdevPtr<udev_monitor> m_monitor;
     std::unique_ptr<QSocketNotifier> m_notifier; // declared after the monitor: goes first
     Notify m_notify;
-    QHash<QString, HidFacts> m_known; // by device node: what the arrival or the listing recorded
+    UdevHid::Book m_book;
 };
 
 } // namespace

@@ -103,3 +103,60 @@ Record recordFromProperties(const QMap<QString, QString>& props)
 }
 
 } // namespace UdevHid
+
+namespace UdevHid {
+
+void Book::onEvent(const QByteArray& action, const QByteArray& subsystem, const QString& sysname,
+    const QMap<QString, QString>& props, const HotplugSource::Notify& notify)
+{
+    const bool arrival = action == "add";
+    if (!arrival && action != "remove")
+        return; // change, bind, unbind, move: neither arrival nor removal
+    const quint32 event = arrival ? DeviceChange::Arrival : DeviceChange::RemoveComplete;
+
+    if (subsystem == "tty") {
+        if (notify)
+            notify({ event, DeviceChange::Port, sysname });
+        return;
+    }
+    if (subsystem != "hidraw")
+        return;
+    const Record rec = recordFromProperties(props);
+    if (rec.devicePath.isEmpty())
+        return;
+    // A removal not seen arriving (present before the program started and never listed)
+    // keeps what its own DEVPATH gives.
+    if (arrival || !m_known.contains(rec.devicePath))
+        m_known.insert(rec.devicePath, rec.facts);
+    if (notify)
+        notify({ event, DeviceChange::Interface, rec.devicePath });
+    if (!arrival)
+        m_known.remove(rec.devicePath);
+}
+
+void Book::remember(const Record& record)
+{
+    if (!record.devicePath.isEmpty())
+        m_known.insert(record.devicePath, record.facts);
+}
+
+HotplugSource::Lookup Book::identify(const QString& path, bool isArrival, const Record& now, HidFacts* facts)
+{
+    if (!isArrival) {
+        facts->instanceId = m_known.value(path).instanceId;
+        return HotplugSource::Lookup::NotFound;
+    }
+    if (now.devicePath == path && !path.isEmpty()) {
+        remember(now);
+        *facts = now.facts;
+        return HotplugSource::Lookup::Found;
+    }
+    // Gone again before the lookup: the arrival event's record is all there is.
+    const auto it = m_known.constFind(path);
+    if (it == m_known.constEnd())
+        return HotplugSource::Lookup::NotFound;
+    *facts = it.value();
+    return HotplugSource::Lookup::Found;
+}
+
+} // namespace UdevHid

@@ -37,3 +37,32 @@ Record recordFromProperties(const QMap<QString, QString>& props);
 QString instanceId(quint32 vendorId, quint32 productId, const QString& portPart);
 
 } // namespace UdevHid
+
+namespace UdevHid {
+
+// What the Linux source remembers between udev events: the facts each node's arrival
+// or listing recorded, so that a removal, whose USB parent is already gone, still gives
+// the instance id the arrival had. Kept apart from libudev so tests can replay events.
+class Book
+{
+public:
+    // One monitor event. Arrivals and removals of hidraw devices (props describe them)
+    // and of tty devices (sysname is the port name) go to notify; other actions and
+    // subsystems are dropped. A removed node is forgotten once notify has returned.
+    void onEvent(const QByteArray& action, const QByteArray& subsystem, const QString& sysname,
+        const QMap<QString, QString>& props, const HotplugSource::Notify& notify);
+
+    // A device found by a listing or a lookup.
+    void remember(const Record& record);
+
+    // The facts for path. now is what udev says about path at this moment (an empty
+    // devicePath when it has no such device); on removal it is not consulted.
+    HotplugSource::Lookup identify(const QString& path, bool isArrival, const Record& now, HidFacts* facts);
+
+    bool knows(const QString& path) const { return m_known.contains(path); }
+
+private:
+    QMap<QString, HidFacts> m_known; // by device node
+};
+
+} // namespace UdevHid

@@ -5,7 +5,6 @@
 #include <QtTest>
 
 using Props = QMap<QString, QString>;
-Q_DECLARE_METATYPE(Props)
 
 class TestIdentify : public QObject
 {
