@@ -376,7 +376,9 @@ int RomCmd::writeMemoryByFile(uint32_t memoryId, uint32_t address, const QString
         return finished("Write Memory", IoCommandFailed);
     }
     QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    // Unbuffered: each chunk is read as it is sent, so nothing is held ahead of
+    // the wire and a file that shrinks is noticed at the chunk it happens.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return finished("Write Memory", IoOpenFailed);
     return finished("Write Memory", streamWrite(memoryId, address, uint32_t(size), nullptr, &file));
 }
@@ -387,7 +389,7 @@ int RomCmd::loadImage(const QString& filePath)
     if (!hasTransport("loadImage"))
         return IoOpenFailed;
     QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return finished("Load Image", IoOpenFailed);
     const uint64_t total = uint64_t(std::max<qint64>(file.size(), 0));
 
