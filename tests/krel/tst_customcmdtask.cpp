@@ -1,0 +1,433 @@
+// The custom command job against the Krel box simulator, through the real HID
+// transport and the fake hidapi. Waits on signals; time-outs are safety nets only.
+#include "customcmdtask.h"
+#include "krelbox.h"
+#include "krelcommand.h"
+#include "krelreply.h"
+
+#include <QtTest>
+
+#include <memory>
+
+using Krel::KrelCommand;
+using KrelSim::Fault;
+using KrelSim::KrelBox;
+using RomCmd::customcmdtask;
+using AckList = QList<QPair<int, QString>>;
+
+namespace {
+
+constexpr int kSafety = 30000; // ms; only reached when something is broken
+
+class Collector : public QObject
+{
+    Q_OBJECT
+public:
+    QList<int> statuses;
+    QList<int> results;
+    QList<AckList> batches;
+
+public slots:
+    void onStatus(int status) { statuses << status; }
+    void onRecv(int result, QList<QPair<int, QString>> acks)
+    {
+        results << result;
+        batches << acks;
+    }
+};
+
+// A job started on the global pool the way the orchestrator does it, stopped and deleted at the end.
+struct RunningJob
+{
+    std::unique_ptr<customcmdtask> job;
+    Collector got;
+
+    explicit RunningJob(const UsbInfo& info, EDeviceType type = EDeviceTypeUsbHid)
+        : job(new customcmdtask(QVariant::fromValue(info), type))
+    {
+        job->setRunFlag(true);
+        job->setAutoDelete(false);
+        QObject::connect(job.get(), &customcmdtask::signalTaskStatus, &got, &Collector::onStatus);
+        QObject::connect(job.get(), &customcmdtask::signalRecvData, &got, &Collector::onRecv);
+        QThreadPool::globalInstance()->start(job.get());
+    }
+    ~RunningJob() { stop(); }
+
+    bool stop()
+    {
+        if (!job)
+            return true;
+        job->setRunFlag(false);
+        if (!QThreadPool::globalInstance()->tryTake(job.get())
+            && !QTest::qWaitFor([this] { return job->hasFinished(); }, kSafety))
+            return false;
+        // Deliver what the job emitted last.
+        QCoreApplication::sendPostedEvents();
+        job.reset();
+        return true;
+    }
+
+    bool waitBatches(int n)
+    {
+        return QTest::qWaitFor([&] { return got.batches.size() >= n; }, kSafety);
+    }
+};
+
+UsbInfo usbFor(const KrelBox& box, KrelSim::Mode mode)
+{
+    UsbInfo info;
+    info.devicePath = box.pathFor(mode);
+    info.vendorId = KrelBox::VendorId;
+    info.productId = KrelBox::ProductId;
+    info.productString = KrelBox::productString(mode);
+    return info;
+}
+
+QPair<int, QString> ack(int status, const QString& text)
+{
+    return { status, text };
+}
+
+} // namespace
+
+class TestCustomCmdTask : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void connectRightPassword();
+    void connectWrongPassword();
+    void emptyPasswordSendsCountAndComma();
+    void firstCommandTimesOut();
+    void replyFaults_data();
+    void replyFaults();
+    void statusZeroOnceAfterDrain();
+    void batchesInOrder();
+    void noDevice_data();
+    void noDevice();
+    void stopWhileBatchRuns();
+    void jobIsBoundToItsPath();
+    void changePassword();
+    void resetLogsOutAndReplugs();
+    void overlongCommandNeverSent();
+    void emptyBatchIgnored();
+
+private:
+    std::unique_ptr<KrelBox> m_box;
+};
+
+void TestCustomCmdTask::init()
+{
+    m_box = std::make_unique<KrelBox>();
+    m_box->plug();
+}
+
+void TestCustomCmdTask::cleanup()
+{
+    m_box.reset();
+    FakeHid::reset();
+    KrelSim::SimDrives::clear();
+}
+
+void TestCustomCmdTask::connectRightPassword()
+{
+    m_box->setPassword("secret");
+    m_box->setFirmwareVersion("1.2.0");
+    QSignalSpy left(m_box.get(), &KrelBox::detached);
+    QSignalSpy came(m_box.get(), &KrelBox::attached);
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd(KrelCommand::connectBatch("secret"));
+    QVERIFY(run.waitBatches(1));
+
+    QCOMPARE(run.got.results, QList<int> { 1 });
+    QCOMPARE(run.got.batches.first(),
+        (AckList { ack(1, "Veltrix_Zindrake_SEC OK"), ack(1, "Veltrix_Zindrake_VER:1.2.0"),
+            ack(1, "Veltrix_Zindrake_MSC OK") }));
+    QVERIFY(m_box->isLoggedIn());
+
+    // MSC: the box leaves as the command-mode device and comes back with its drive.
+    QTRY_COMPARE_WITH_TIMEOUT(came.size(), 1, kSafety);
+    QCOMPARE(left.size(), 1);
+    QCOMPARE(left.first().at(1).toString(), QString("Veltrix KREL HID"));
+    QCOMPARE(came.first().at(0).toString(), m_box->pathFor(KrelSim::Mode::Drive));
+    QCOMPARE(came.first().at(1).toString(), QString("Veltrix KREL MSC"));
+    QCOMPARE(m_box->mode(), KrelSim::Mode::Drive);
+    const QList<KrelSim::SimDrive> drives = KrelSim::SimDrives::list();
+    QCOMPARE(drives.size(), 1);
+    QCOMPARE(drives.first().root, m_box->driveRoot());
+    QCOMPARE(drives.first().sizeBytes >> 20, quint64(128));
+    QVERIFY(QFileInfo::exists(m_box->driveRoot() + "/.VID_34B7_PID_1000"));
+
+    // Nothing in this batch asks the panel to disconnect.
+    const auto actions = Krel::KrelReply::interpret(run.got.batches.first(), "1.2.0");
+    for (const auto& a : actions)
+        QVERIFY2(a.kind != Krel::PanelAction::SetConnected && a.kind != Krel::PanelAction::MessageBox,
+            qPrintable(a.toString()));
+}
+
+void TestCustomCmdTask::connectWrongPassword()
+{
+    m_box->setPassword("secret");
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd(KrelCommand::connectBatch("Secret"));
+    QVERIFY(run.waitBatches(1));
+    const AckList acks = run.got.batches.first();
+    QCOMPARE(acks.size(), 3);
+    QCOMPARE(acks.at(0), ack(1, "Veltrix_Zindrake_SEC FAIL"));
+    QCOMPARE(acks.at(1), ack(1, "Veltrix_Zindrake_VER:1.0.0"));
+    QCOMPARE(acks.at(2), ack(1, "Veltrix_Zindrake_MSC FAIL"));
+    QVERIFY(!m_box->isLoggedIn());
+    QCOMPARE(m_box->mode(), KrelSim::Mode::Command);
+
+    const auto actions = Krel::KrelReply::interpret(acks, QString());
+    QVERIFY(actions.size() >= 2);
+    QCOMPARE(actions.at(0), Krel::PanelAction::connected(false));
+    QCOMPARE(actions.at(1).text, QString("Connection failed, please make sure the password is correct"));
+}
+
+void TestCustomCmdTask::emptyPasswordSendsCountAndComma()
+{
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd(KrelCommand::connectBatch(""));
+    QVERIFY(run.waitBatches(1));
+    QCOMPARE(run.got.batches.first().first(), ack(1, "Veltrix_Zindrake_SEC OK"));
+
+    const QList<QByteArray> reports = m_box->receivedReports();
+    QCOMPARE(reports.size(), 3);
+    QByteArray expected(64, '\0');
+    expected[0] = 0x01;
+    expected.replace(1, 23, "Veltrix_Zindrake_SEC:0,");
+    QCOMPARE(reports.first(), expected);
+    QCOMPARE(m_box->receivedCommands(),
+        (QStringList { "Veltrix_Zindrake_SEC:0,", "Veltrix_Zindrake_VER", "Veltrix_Zindrake_MSC" }));
+}
+
+void TestCustomCmdTask::firstCommandTimesOut()
+{
+    m_box->injectFault(Fault::NoReply);
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd(KrelCommand::connectBatch(""));
+    QVERIFY(run.waitBatches(1));
+    // The lost SEC is acknowledged with the text sent; the rest still go out.
+    QCOMPARE(run.got.batches.first(),
+        (AckList { ack(0, "Veltrix_Zindrake_SEC:0,"), ack(1, "Veltrix_Zindrake_VER:1.0.0"),
+            ack(1, "Veltrix_Zindrake_MSC FAIL") }));
+    QCOMPARE(m_box->receivedCommands().size(), 3);
+}
+
+void TestCustomCmdTask::replyFaults_data()
+{
+    QTest::addColumn<int>("fault"); // KrelSim::Fault, or -1 read error, -2 write error
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("no reply") << int(Fault::NoReply) << KrelCommand::quit() << 0 << KrelCommand::quit();
+    QTest::newRow("garbage") << int(Fault::Garbage) << KrelCommand::quit() << 1
+                             << QString::fromUtf8("\xA7\x13#garbage#\x7F");
+    QTest::newRow("reply without OK") << int(Fault::NoOk) << KrelCommand::quit() << 1 << "Veltrix_Zindrake_QUT FAIL";
+    // The reply runs past the report: only its first 63 bytes can arrive.
+    QTest::newRow("reply longer than the report") << int(Fault::Oversized) << KrelCommand::quit() << 1
+                                                  << QString("Veltrix_Zindrake_QUT OK ") + QString(63 - 24, '#');
+    QTest::newRow("read failure") << -1 << KrelCommand::version() << -3 << KrelCommand::version();
+    QTest::newRow("write failure") << -2 << KrelCommand::version() << -2 << KrelCommand::version();
+}
+
+void TestCustomCmdTask::replyFaults()
+{
+    QFETCH(int, fault);
+    QFETCH(QString, command);
+    QFETCH(int, status);
+    QFETCH(QString, text);
+    const auto endpoint = FakeHid::device(m_box->path());
+    QVERIFY(endpoint);
+    if (fault == -1)
+        endpoint->setReadError(true);
+    else if (fault == -2)
+        endpoint->setWriteError(true);
+    else
+        m_box->injectFault(Fault(fault));
+
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    // The faulty command first; the next one must still be sent and answered normally.
+    run.job->slotSendCmd({ command });
+    QVERIFY(run.waitBatches(1));
+    QCOMPARE(run.got.batches.first(), AckList { ack(status, text) });
+    endpoint->setReadError(false);
+    endpoint->setWriteError(false);
+    run.job->slotSendCmd({ KrelCommand::version() });
+    QVERIFY(run.waitBatches(2));
+    QCOMPARE(run.got.batches.at(1), AckList { ack(1, "Veltrix_Zindrake_VER:1.0.0") });
+}
+
+void TestCustomCmdTask::statusZeroOnceAfterDrain()
+{
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd(KrelCommand::versionBatch());
+    QVERIFY(run.waitBatches(1));
+    QTRY_COMPARE_WITH_TIMEOUT(run.got.statuses, (QList<int> { 1, 0 }), kSafety);
+    // Several idle polls go by without another status. A slow machine polls
+    // less often here, which can only hide a fault, never invent one.
+    QTest::qWait(600);
+    QCOMPARE(run.got.statuses, (QList<int> { 1, 0 }));
+    QVERIFY(run.job->isRunning());
+
+    run.job->slotSendCmd(KrelCommand::versionBatch());
+    QVERIFY(run.waitBatches(2));
+    QTRY_COMPARE_WITH_TIMEOUT(run.got.statuses, (QList<int> { 1, 0, 1, 0 }), kSafety);
+    QVERIFY(run.stop());
+    // The loop's end adds one more 0.
+    QCOMPARE(run.got.statuses, (QList<int> { 1, 0, 1, 0, 0 }));
+}
+
+void TestCustomCmdTask::batchesInOrder()
+{
+    m_box->hold();
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd({ KrelCommand::login("") });
+    QVERIFY(QTest::qWaitFor([&] { return m_box->receivedCommands().size() == 1; }, kSafety));
+    // Queued while the first batch is inside its transfer.
+    run.job->slotSendCmd({ KrelCommand::version() });
+    run.job->slotSendCmd({ KrelCommand::quit(), KrelCommand::version() });
+    m_box->release();
+    QVERIFY(run.waitBatches(3));
+    QCOMPARE(run.got.batches.at(0), AckList { ack(1, "Veltrix_Zindrake_SEC OK") });
+    QCOMPARE(run.got.batches.at(1), AckList { ack(1, "Veltrix_Zindrake_VER:1.0.0") });
+    QCOMPARE(
+        run.got.batches.at(2), (AckList { ack(1, "Veltrix_Zindrake_QUT OK"), ack(1, "Veltrix_Zindrake_VER:1.0.0") }));
+    QTRY_COMPARE_WITH_TIMEOUT(run.got.statuses, (QList<int> { 1, 1, 1, 0 }), kSafety);
+}
+
+void TestCustomCmdTask::noDevice_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("type");
+    QTest::newRow("path not present") << "krelsim/absent/hid" << int(EDeviceTypeUsbHid);
+    QTest::newRow("wrong device type") << QString() << int(EDeviceTypeUart);
+}
+
+void TestCustomCmdTask::noDevice()
+{
+    QFETCH(QString, path);
+    QFETCH(int, type);
+    UsbInfo info = usbFor(*m_box, KrelSim::Mode::Command);
+    if (!path.isEmpty())
+        info.devicePath = path;
+    if (type == EDeviceTypeUsbHid)
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("Usb device open failed!"));
+    else
+        QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("^Id: .*\r\nRom command device type error! Type: 1$"));
+    RunningJob run(info, EDeviceType(type));
+    const QList<QString> batch = KrelCommand::connectBatch("pw");
+    run.job->slotSendCmd(batch);
+    run.job->slotSendCmd(KrelCommand::quitBatch());
+    QVERIFY(run.waitBatches(2));
+    QCOMPARE(run.got.batches.at(0), (AckList { ack(-1, batch.at(0)), ack(-1, batch.at(1)), ack(-1, batch.at(2)) }));
+    QCOMPARE(run.got.batches.at(1), AckList { ack(-1, KrelCommand::quit()) });
+    QVERIFY(m_box->receivedCommands().isEmpty());
+}
+
+void TestCustomCmdTask::stopWhileBatchRuns()
+{
+    m_box->hold();
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd(KrelCommand::connectBatch(""));
+    run.job->slotSendCmd(KrelCommand::quitBatch());
+    QVERIFY(QTest::qWaitFor([&] { return m_box->receivedCommands().size() == 1; }, kSafety));
+    QVERIFY(run.job->isRunning());
+
+    run.job->setRunFlag(false);
+    m_box->release();
+    QVERIFY(QTest::qWaitFor([&] { return run.job->hasFinished(); }, kSafety));
+    QVERIFY(!run.job->isRunning());
+    QCoreApplication::sendPostedEvents();
+
+    // The batch under way is finished, the one behind it is never started.
+    QCOMPARE(run.got.batches.size(), 1);
+    QCOMPARE(run.got.batches.first().size(), 3);
+    QCOMPARE(m_box->receivedCommands().size(), 3);
+    QCOMPARE(run.got.statuses, (QList<int> { 1, 0 }));
+}
+
+void TestCustomCmdTask::jobIsBoundToItsPath()
+{
+    QSignalSpy came(m_box.get(), &KrelBox::attached);
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd(KrelCommand::connectBatch(""));
+    QVERIFY(run.waitBatches(1));
+    QTRY_COMPARE_WITH_TIMEOUT(came.size(), 1, kSafety);
+
+    // The old job's device has left the bus: writes fail.
+    run.job->slotSendCmd(KrelCommand::versionBatch());
+    QVERIFY(run.waitBatches(2));
+    QCOMPARE(run.got.batches.at(1), AckList { ack(-2, KrelCommand::version()) });
+
+    // A job for the drive-mode device reaches the box, still logged in.
+    m_box->setFirmwareVersion("1.3");
+    RunningJob drive(usbFor(*m_box, KrelSim::Mode::Drive));
+    drive.job->slotSendCmd(KrelCommand::versionBatch());
+    drive.job->slotSendCmd(KrelCommand::quitBatch());
+    QVERIFY(drive.waitBatches(2));
+    QCOMPARE(drive.got.batches.at(0), AckList { ack(1, "Veltrix_Zindrake_VER:1.3") });
+    QCOMPARE(drive.got.batches.at(1), AckList { ack(1, "Veltrix_Zindrake_QUT OK") });
+    QVERIFY(!m_box->isLoggedIn());
+}
+
+void TestCustomCmdTask::changePassword()
+{
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    // Not logged in: refused.
+    run.job->slotSendCmd(KrelCommand::changePasswordBatch("new"));
+    run.job->slotSendCmd({ KrelCommand::login(""), KrelCommand::setPassword(QString::fromUtf8("nëw")),
+        KrelCommand::quit(), KrelCommand::login(""), KrelCommand::login(QString::fromUtf8("nëw")) });
+    QVERIFY(run.waitBatches(2));
+    QCOMPARE(run.got.batches.at(0), AckList { ack(1, "Veltrix_Zindrake_SSS FAIL") });
+    QCOMPARE(run.got.batches.at(1),
+        (AckList { ack(1, "Veltrix_Zindrake_SEC OK"), ack(1, "Veltrix_Zindrake_SSS OK"),
+            ack(1, "Veltrix_Zindrake_QUT OK"), ack(1, "Veltrix_Zindrake_SEC FAIL"),
+            ack(1, "Veltrix_Zindrake_SEC OK") }));
+    QCOMPARE(m_box->password(), QString::fromUtf8("nëw"));
+}
+
+void TestCustomCmdTask::resetLogsOutAndReplugs()
+{
+    m_box->setLoggedIn(true);
+    QSignalSpy left(m_box.get(), &KrelBox::detached);
+    QSignalSpy came(m_box.get(), &KrelBox::attached);
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd(KrelCommand::resetBatch());
+    QVERIFY(run.waitBatches(1));
+    QCOMPARE(run.got.batches.first(), AckList { ack(1, "Veltrix_Zindrake_RST OK") });
+    QTRY_COMPARE_WITH_TIMEOUT(came.size(), 1, kSafety);
+    QCOMPARE(left.size(), 1);
+    QCOMPARE(came.first().at(0).toString(), m_box->pathFor(KrelSim::Mode::Command));
+    QVERIFY(!m_box->isLoggedIn());
+}
+
+void TestCustomCmdTask::overlongCommandNeverSent()
+{
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    QTest::ignoreMessage(QtCriticalMsg, QRegularExpression("longer than 63 bytes"));
+    // A hand-made batch with a text the report cannot carry is refused whole.
+    run.job->slotSendCmd({ KrelCommand::setPassword(QString(40, 'x')), KrelCommand::quit() });
+    run.job->slotSendCmd(KrelCommand::versionBatch());
+    QVERIFY(run.waitBatches(1));
+    QCOMPARE(run.got.batches.first(), AckList { ack(1, "Veltrix_Zindrake_VER:1.0.0") });
+    QCOMPARE(m_box->receivedCommands(), QStringList { KrelCommand::version() });
+    QCOMPARE(m_box->password(), QString());
+}
+
+void TestCustomCmdTask::emptyBatchIgnored()
+{
+    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
+    run.job->slotSendCmd({});
+    run.job->slotSendCmd(KrelCommand::quitBatch());
+    QVERIFY(run.waitBatches(1));
+    QTRY_COMPARE_WITH_TIMEOUT(run.got.statuses, (QList<int> { 1, 0 }), kSafety);
+    QCOMPARE(run.got.batches.size(), 1);
+}
+
+QTEST_GUILESS_MAIN(TestCustomCmdTask)
+#include "tst_customcmdtask.moc"

@@ -1,0 +1,91 @@
+// The firmware information file "new.json".
+#include "firmwareinfo.h"
+
+#include <QtTest>
+
+using namespace Krel;
+
+class TestFirmwareInfo : public QObject
+{
+    Q_OBJECT
+private slots:
+    void read_data();
+    void read();
+    void missingFile();
+    void defaultFolderIsRelative();
+};
+
+void TestFirmwareInfo::read_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("name"); // expected path = folder + name, or empty
+
+    QTest::newRow("both members") << QByteArray(R"({"firmware_name":"krel_1.3.0.uf2","version":"1.3.0"})") << "1.3.0"
+                                  << "krel_1.3.0.uf2";
+    QTest::newRow("extra members ignored") << QByteArray(R"({"version":"2.0","x":1,"firmware_name":"f.uf2"})") << "2.0"
+                                           << "f.uf2";
+    QTest::newRow("version only") << QByteArray(R"({"version":"1.1"})") << "1.1"
+                                  << "";
+    QTest::newRow("name only") << QByteArray(R"({"firmware_name":"f.uf2"})") << ""
+                               << "f.uf2";
+    QTest::newRow("empty name is no path") << QByteArray(R"({"firmware_name":"","version":"1.1"})") << "1.1"
+                                           << "";
+    QTest::newRow("not JSON") << QByteArray("version=1.3.0") << ""
+                              << "";
+    QTest::newRow("truncated JSON") << QByteArray(R"({"firmware_name":"f.uf2","version":"1.)") << ""
+                                    << "";
+    QTest::newRow("array, not object") << QByteArray(R"([{"version":"1.0"}])") << ""
+                                       << "";
+    QTest::newRow("empty file") << QByteArray() << ""
+                                << "";
+    QTest::newRow("non-string version") << QByteArray(R"({"firmware_name":"f.uf2","version":1.3})") << ""
+                                        << "f.uf2";
+}
+
+void TestFirmwareInfo::read()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, version);
+    QFETCH(QString, name);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString folder = dir.path() + "/mcuimage/";
+    QVERIFY(QDir().mkpath(folder));
+    QFile f(folder + "new.json");
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(content);
+    f.close();
+
+    const FirmwareInfo info = readFirmwareInfo(folder);
+    QCOMPARE(info.version, version);
+    QCOMPARE(info.path, name.isEmpty() ? QString() : folder + name);
+    QCOMPARE(info.logText(), "newVersion:" + info.version + ",firmwarePath:" + info.path);
+}
+
+void TestFirmwareInfo::missingFile()
+{
+    QTemporaryDir dir;
+    const FirmwareInfo info = readFirmwareInfo(dir.path() + "/mcuimage/");
+    QVERIFY(info.version.isEmpty());
+    QVERIFY(info.path.isEmpty());
+}
+
+void TestFirmwareInfo::defaultFolderIsRelative()
+{
+    QTemporaryDir dir;
+    const QString old = QDir::currentPath();
+    QVERIFY(QDir().mkpath(dir.path() + "/mcuimage"));
+    QFile f(dir.path() + "/mcuimage/new.json");
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(R"({"firmware_name":"fw.uf2","version":"1.2"})");
+    f.close();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const FirmwareInfo info = readFirmwareInfo();
+    QDir::setCurrent(old);
+    QCOMPARE(info.path, QString("mcuimage/fw.uf2"));
+    QCOMPARE(info.version, QString("1.2"));
+}
+
+QTEST_GUILESS_MAIN(TestFirmwareInfo)
+#include "tst_firmwareinfo.moc"
