@@ -32,9 +32,9 @@ constexpr unsigned char rotl8(unsigned char x, int s)
 // inverse followed by the affine map), which rules out transcription slips.
 struct Tables
 {
-    std::array<unsigned char, 256> sbox{};
-    std::array<unsigned char, 256> rsbox{};
-    std::array<unsigned char, 15> rcon{};
+    std::array<unsigned char, 256> sbox {};
+    std::array<unsigned char, 256> rsbox {};
+    std::array<unsigned char, 15> rcon {};
 };
 
 constexpr Tables makeTables()
@@ -50,8 +50,8 @@ constexpr Tables makeTables()
                 }
             }
         }
-        const unsigned char s = static_cast<unsigned char>(inv ^ rotl8(inv, 1) ^ rotl8(inv, 2) ^ rotl8(inv, 3)
-                                                           ^ rotl8(inv, 4) ^ 0x63);
+        const unsigned char s
+            = static_cast<unsigned char>(inv ^ rotl8(inv, 1) ^ rotl8(inv, 2) ^ rotl8(inv, 3) ^ rotl8(inv, 4) ^ 0x63);
         t.sbox[i] = s;
         t.rsbox[s] = static_cast<unsigned char>(i);
     }
@@ -165,7 +165,7 @@ QByteArray QAESEncryption::expandKey(const QByteArray& key) const
     auto* w = reinterpret_cast<unsigned char*>(out.data());
     std::memcpy(w, key.constData(), static_cast<size_t>(m_keyLen));
     for (int i = m_nk; i < words; ++i) {
-        unsigned char t[4] = {w[4 * (i - 1)], w[4 * (i - 1) + 1], w[4 * (i - 1) + 2], w[4 * (i - 1) + 3]};
+        unsigned char t[4] = { w[4 * (i - 1)], w[4 * (i - 1) + 1], w[4 * (i - 1) + 2], w[4 * (i - 1) + 3] };
         if (i % m_nk == 0) {
             const unsigned char first = t[0];
             t[0] = static_cast<unsigned char>(sbox[t[1]] ^ rcon[i / m_nk]);
@@ -261,9 +261,7 @@ QByteArray QAESEncryption::encode(const QByteArray& rawText, const QByteArray& k
         Block block;
         std::memcpy(block, plain.constData() + pos, 16);
         switch (m_mode) {
-        case ECB:
-            cipher(expKey, block);
-            break;
+        case ECB: cipher(expKey, block); break;
         case CBC:
             for (int i = 0; i < 16; ++i)
                 block[i] ^= chain[i];
@@ -308,9 +306,7 @@ QByteArray QAESEncryption::decode(const QByteArray& rawText, const QByteArray& k
         Block block;
         std::memcpy(block, rawText.constData() + pos, 16);
         switch (m_mode) {
-        case ECB:
-            invCipher(expKey, block);
-            break;
+        case ECB: invCipher(expKey, block); break;
         case CBC: {
             Block saved;
             std::memcpy(saved, block, 16);

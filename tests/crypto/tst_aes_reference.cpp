@@ -12,26 +12,29 @@ namespace {
 const EVP_CIPHER* opensslCipher(int level, int mode)
 {
     static const EVP_CIPHER* const table[3][4] = {
-        {EVP_aes_128_ecb(), EVP_aes_128_cbc(), EVP_aes_128_cfb128(), EVP_aes_128_ofb()},
-        {EVP_aes_192_ecb(), EVP_aes_192_cbc(), EVP_aes_192_cfb128(), EVP_aes_192_ofb()},
-        {EVP_aes_256_ecb(), EVP_aes_256_cbc(), EVP_aes_256_cfb128(), EVP_aes_256_ofb()},
+        { EVP_aes_128_ecb(), EVP_aes_128_cbc(), EVP_aes_128_cfb128(), EVP_aes_128_ofb() },
+        { EVP_aes_192_ecb(), EVP_aes_192_cbc(), EVP_aes_192_cfb128(), EVP_aes_192_ofb() },
+        { EVP_aes_256_ecb(), EVP_aes_256_cbc(), EVP_aes_256_cfb128(), EVP_aes_256_ofb() },
     };
     return table[level][mode];
 }
 
 // libcrypto with its own padding switched off unless asked for (PKCS #7 only).
-QByteArray opensslEncrypt(int level, int mode, const QByteArray& key, const QByteArray& iv, const QByteArray& in,
-                          bool pkcsPadding = false)
+QByteArray opensslEncrypt(
+    int level, int mode, const QByteArray& key, const QByteArray& iv, const QByteArray& in, bool pkcsPadding = false)
 {
     EVP_CIPHER_CTX* ctx = EVP_CIPHER_CTX_new();
     QByteArray out(in.size() + 32, '\0');
     int len = 0, total = 0;
     const auto* ivp = mode == QAESEncryption::ECB ? nullptr : reinterpret_cast<const unsigned char*>(iv.constData());
     bool ok = EVP_EncryptInit_ex(ctx, opensslCipher(level, mode), nullptr,
-                                 reinterpret_cast<const unsigned char*>(key.constData()), ivp) == 1;
+                  reinterpret_cast<const unsigned char*>(key.constData()), ivp)
+        == 1;
     ok = ok && EVP_CIPHER_CTX_set_padding(ctx, pkcsPadding ? 1 : 0) == 1;
-    ok = ok && EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char*>(out.data()), &len,
-                                 reinterpret_cast<const unsigned char*>(in.constData()), in.size()) == 1;
+    ok = ok
+        && EVP_EncryptUpdate(ctx, reinterpret_cast<unsigned char*>(out.data()), &len,
+               reinterpret_cast<const unsigned char*>(in.constData()), in.size())
+            == 1;
     total = len;
     ok = ok && EVP_EncryptFinal_ex(ctx, reinterpret_cast<unsigned char*>(out.data()) + total, &len) == 1;
     total += len;
@@ -63,9 +66,9 @@ QByteArray randomBytes(int n)
     return b;
 }
 
-const char* const levelNames[] = {"AES-128", "AES-192", "AES-256"};
-const char* const modeNames[] = {"ECB", "CBC", "CFB", "OFB"};
-const char* const paddingNames[] = {"zero", "PKCS7", "ISO"};
+const char* const levelNames[] = { "AES-128", "AES-192", "AES-256" };
+const char* const modeNames[] = { "ECB", "CBC", "CFB", "OFB" };
+const char* const paddingNames[] = { "zero", "PKCS7", "ISO" };
 
 } // namespace
 
@@ -88,15 +91,13 @@ void TstAesReference::fipsAppendixC_data()
     QTest::addColumn<int>("level");
     QTest::addColumn<QByteArray>("key");
     QTest::addColumn<QByteArray>("cipherText");
-    QTest::newRow("AES-128") << int(QAESEncryption::AES_128)
-                             << QByteArray::fromHex("000102030405060708090a0b0c0d0e0f")
+    QTest::newRow("AES-128") << int(QAESEncryption::AES_128) << QByteArray::fromHex("000102030405060708090a0b0c0d0e0f")
                              << QByteArray::fromHex("69c4e0d86a7b0430d8cdb78070b4c55a");
     QTest::newRow("AES-192") << int(QAESEncryption::AES_192)
                              << QByteArray::fromHex("000102030405060708090a0b0c0d0e0f1011121314151617")
                              << QByteArray::fromHex("dda97ca4864cdfe06eaf70a0ec0d7191");
     QTest::newRow("AES-256") << int(QAESEncryption::AES_256)
-                             << QByteArray::fromHex(
-                                    "000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f")
+                             << QByteArray::fromHex("000102030405060708090a0b0c0d0e0f101112131415161718191a1b1c1d1e1f")
                              << QByteArray::fromHex("8ea2b7ca516745bfeafc49904b496089");
 }
 
@@ -107,7 +108,7 @@ void TstAesReference::fipsAppendixC()
     QFETCH(QByteArray, cipherText);
     const QByteArray plain = QByteArray::fromHex("00112233445566778899aabbccddeeff");
     // A whole block gets no padding from either zero or ISO padding.
-    for (auto padding : {QAESEncryption::ZERO, QAESEncryption::ISO}) {
+    for (auto padding : { QAESEncryption::ZERO, QAESEncryption::ISO }) {
         QAESEncryption aes(QAESEncryption::Aes(level), QAESEncryption::ECB, padding);
         QCOMPARE(aes.encode(plain, key).toHex(), cipherText.toHex());
         QCOMPARE(aes.decode(cipherText, key).toHex(), plain.toHex());
@@ -121,15 +122,13 @@ void TstAesReference::keyExpansionLastWord_data()
     QTest::addColumn<int>("length");
     QTest::addColumn<QByteArray>("lastWord");
     // FIPS-197 appendix A.
-    QTest::newRow("AES-128") << int(QAESEncryption::AES_128)
-                             << QByteArray::fromHex("2b7e151628aed2a6abf7158809cf4f3c") << 176
-                             << QByteArray::fromHex("b6630ca6");
+    QTest::newRow("AES-128") << int(QAESEncryption::AES_128) << QByteArray::fromHex("2b7e151628aed2a6abf7158809cf4f3c")
+                             << 176 << QByteArray::fromHex("b6630ca6");
     QTest::newRow("AES-192") << int(QAESEncryption::AES_192)
                              << QByteArray::fromHex("8e73b0f7da0e6452c810f32b809079e562f8ead2522c6b7b") << 208
                              << QByteArray::fromHex("01002202");
     QTest::newRow("AES-256") << int(QAESEncryption::AES_256)
-                             << QByteArray::fromHex(
-                                    "603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4")
+                             << QByteArray::fromHex("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4")
                              << 240 << QByteArray::fromHex("706c631e");
 }
 
@@ -163,11 +162,11 @@ void TstAesReference::matchesLibcrypto()
     QFETCH(int, level);
     QFETCH(int, mode);
     QFETCH(int, padding);
-    QAESEncryption aes{QAESEncryption::Aes(level), QAESEncryption::Mode(mode), QAESEncryption::Padding(padding)};
+    QAESEncryption aes { QAESEncryption::Aes(level), QAESEncryption::Mode(mode), QAESEncryption::Padding(padding) };
     const QByteArray key = randomBytes(aes.keyLength());
     const QByteArray iv = randomBytes(16);
 
-    for (int length : {0, 1, 15, 16, 17, 31, 32, 33, 100, 1000}) {
+    for (int length : { 0, 1, 15, 16, 17, 31, 32, 33, 100, 1000 }) {
         QByteArray text = randomBytes(length);
         if (length > 0)
             text[length - 1] = 'A'; // so every scheme can find where the text ends
@@ -196,7 +195,7 @@ void TstAesReference::pkcs7MatchesLibcryptoPadding()
     QAESEncryption aes(QAESEncryption::AES_128, QAESEncryption::Mode(mode), QAESEncryption::PKCS7);
     const QByteArray key = randomBytes(16);
     const QByteArray iv = randomBytes(16);
-    for (int length : {0, 5, 16, 47, 48}) {
+    for (int length : { 0, 5, 16, 47, 48 }) {
         const QByteArray text = randomBytes(length);
         QCOMPARE(aes.encode(text, key, iv).toHex(), opensslEncrypt(0, mode, key, iv, text, true).toHex());
     }

@@ -136,11 +136,16 @@ void TstAesRules::removePadding_data()
     QTest::newRow("iso: 0x80 and zeros") << iso << QByteArray("abc\x80\0\0", 6) << QByteArray("abc");
     QTest::newRow("iso: 0x80 last") << iso << QByteArray("abc\x80") << QByteArray("abc");
     // Not added at encode time, still removed: the rule looks only at the bytes.
-    QTest::newRow("iso: text ending in 0x80") << iso << QByteArray("0123456789abcde\x80")
-                                              << QByteArray("0123456789abcde");
+    QTest::newRow("iso: text ending in 0x80")
+        << iso << QByteArray("0123456789abcde\x80") << QByteArray("0123456789abcde");
     QTest::newRow("iso: other last byte") << iso << QByteArray("abc\x81\0", 5) << QByteArray("abc\x81\0", 5);
     QTest::newRow("iso: zeros only") << iso << QByteArray(4, '\0') << QByteArray(4, '\0');
-    QTest::newRow("iso: earlier 0x80 kept") << iso << QByteArray("a\x80" "bc\x80\0", 6) << QByteArray("a\x80" "bc");
+    QTest::newRow("iso: earlier 0x80 kept") << iso
+                                            << QByteArray("a\x80"
+                                                          "bc\x80\0",
+                                                   6)
+                                            << QByteArray("a\x80"
+                                                          "bc");
 }
 
 void TstAesRules::removePadding()

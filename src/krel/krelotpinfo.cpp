@@ -1,0 +1,97 @@
+#include "krelotpinfo.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "krelcipher.h"
+
+namespace KrelOtpInfo {
+
+bool parseHex32(const QString& text, quint32& value)
+{
+    QString t = text;
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        t = t.mid(2);
+    if (t.isEmpty())
+        return false;
+    for (const QChar c : t) {
+        const ushort u = c.unicode();
+        const bool hex = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
+        if (!hex)
+            return false;
+    }
+    bool ok = false;
+    const qulonglong v = t.toULongLong(&ok, 16);
+    if (!ok || v > 0xFFFFFFFFull)
+        return false;
+    value = quint32(v);
+    return true;
+}
+
+bool parse(const QByteArray& json, QMap<quint32, quint32>& words, KrelLogLines& logs)
+{
+    words.clear();
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError) {
+        logs.append({ QStringLiteral("Parse OTP info failed! Error: ") + error.errorString(), LogError });
+        return false;
+    }
+    // An "info" that is not an array carries no words: treated as missing.
+    if (!doc.isObject() || !doc.object().value(QLatin1String("info")).isArray()) {
+        logs.append({ QStringLiteral("Can not find OTP info"), LogError });
+        return false;
+    }
+    const QJsonArray info = doc.object().value(QLatin1String("info")).toArray();
+    QMap<quint32, quint32> result;
+    for (int i = 0; i < info.size(); ++i) {
+        const QJsonObject entry = info.at(i).toObject();
+        if (!entry.contains(QLatin1String("address")) || !entry.contains(QLatin1String("value"))) {
+            logs.append({ QStringLiteral("Parse OTP info value error! Index: %1").arg(i), LogError });
+            return false;
+        }
+        quint32 address = 0, value = 0;
+        if (!parseHex32(entry.value(QLatin1String("address")).toString(), address)
+            || !parseHex32(entry.value(QLatin1String("value")).toString(), value)) {
+            logs.append({ QStringLiteral("Parse OTP info error! Index: %1").arg(i), LogError });
+            return false;
+        }
+        result.insert(address, value);
+    }
+    words = result;
+    return true;
+}
+
+bool load(const QString& path, QMap<quint32, quint32>& words, KrelLogLines& logs)
+{
+    words.clear();
+    if (path.isEmpty())
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        logs.append({ QStringLiteral("Open file failed: ") + path, LogDebug });
+        return false;
+    }
+    return parse(KrelCipher::decipher(file.readAll()), words, logs);
+}
+
+QJsonArray toJsonArray(const QMap<quint32, quint32>& words)
+{
+    auto entry = [](quint32 address, quint32 value) {
+        QJsonObject o;
+        o.insert(QStringLiteral("address"), QStringLiteral("0x%1").arg(address, 8, 16, QLatin1Char('0')));
+        o.insert(QStringLiteral("value"), QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0')));
+        return o;
+    };
+    QJsonArray out;
+    for (auto it = words.cbegin(); it != words.cend(); ++it) {
+        if (it.key() != 0)
+            out.append(entry(it.key(), it.value()));
+    }
+    if (words.contains(0))
+        out.append(entry(0, words.value(0)));
+    return out;
+}
+
+} // namespace KrelOtpInfo

@@ -1,0 +1,53 @@
+// Linux: removable drives from lsblk, data pushed to the device with fsync.
+#include "removabledrives.h"
+
+#include <QProcess>
+
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+
+namespace RemovableDrives {
+
+DriveListing systemListing()
+{
+    DriveListing listing;
+    QProcess lsblk;
+    lsblk.start(QStringLiteral("lsblk"),
+        { QStringLiteral("--json"), QStringLiteral("--bytes"), QStringLiteral("--paths"), QStringLiteral("--tree"),
+            QStringLiteral("--output"), QStringLiteral("NAME,TYPE,TRAN,RM,HOTPLUG,FSSIZE,SIZE,MOUNTPOINT") });
+    if (!lsblk.waitForStarted(ListTimeoutMs)) {
+        listing.error = QStringLiteral("lsblk could not be started: ") + lsblk.errorString();
+        return listing;
+    }
+    if (!lsblk.waitForFinished(ListTimeoutMs)) {
+        lsblk.kill();
+        lsblk.waitForFinished(1000);
+        listing.error = QStringLiteral("lsblk did not finish within %1 ms").arg(ListTimeoutMs);
+        return listing;
+    }
+    if (lsblk.exitStatus() != QProcess::NormalExit || lsblk.exitCode() != 0) {
+        listing.error = QStringLiteral("lsblk failed (exit code %1): %2")
+                            .arg(lsblk.exitCode())
+                            .arg(QString::fromLocal8Bit(lsblk.readAllStandardError()).trimmed());
+        return listing;
+    }
+    return parseLsblkJson(lsblk.readAllStandardOutput());
+}
+
+bool syncToDevice(QFile& file, QString* error)
+{
+    if (!file.flush()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    if (::fsync(file.handle()) != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    }
+    return true;
+}
+
+} // namespace RemovableDrives

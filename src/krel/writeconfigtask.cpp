@@ -1,0 +1,143 @@
+#include "writeconfigtask.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "removabledrives.h"
+
+namespace RomCmd {
+
+writeconfigtask::writeconfigtask(int type, const QList<QPair<QString, QString>>& srcPathList, const QString& desPath)
+    : m_type(type)
+    , m_srcPathList(srcPathList)
+    , m_desPath(desPath)
+{ }
+
+QString writeconfigtask::findKrelDrive(int& status)
+{
+    const DriveListing listing = RemovableDrives::list();
+    if (!listing.ok) {
+        // A failed listing says nothing about which drives exist.
+        emit signalAddLogs(QStringLiteral("List removable drives failed: ") + listing.error, LogError);
+        status = StatusListingFailed;
+        return QString();
+    }
+    emit signalAddLogs(QStringLiteral("Sniffing flash drives are available:\n") + listing.report, LogDebug);
+
+    const QList<RemovableDrive> candidates = RemovableDrives::krelDrives(listing.drives);
+    if (candidates.isEmpty()) {
+        emit signalAddLogs(
+            QStringLiteral("Krel USB flash drive device not detected, please reset and reconnect to retry!"), LogError);
+        status = StatusDone;
+        return QString();
+    }
+    if (candidates.size() > 1) {
+        emit signalAddLogs(QStringLiteral("Multiple Krel USB flash drive devices are detected, multiple devices are "
+                                          "not supported to be processed at the same time, please try to "
+                                          "reconnect after keeping only one Krel!"),
+            LogError);
+        status = StatusDone;
+        return QString();
+    }
+    return candidates.first().root;
+}
+
+bool writeconfigtask::copyFile(const QString& source, const QString& target, QString* error)
+{
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly)) {
+        *error = in.errorString();
+        return false;
+    }
+    QFile out(target);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        *error = out.errorString();
+        return false;
+    }
+    bool ok = true;
+    QByteArray chunk;
+    while (ok && !in.atEnd()) {
+        chunk = in.read(1 << 20);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
+            *error = in.errorString();
+            ok = false;
+        } else if (out.write(chunk) != chunk.size()) {
+            *error = out.errorString();
+            ok = false;
+        }
+    }
+    // The box reads the drive as soon as it is unplugged: the data must be on it.
+    ok = ok && RemovableDrives::syncToDevice(out, error);
+    out.close();
+    if (ok && out.error() != QFileDevice::NoError) {
+        *error = out.errorString();
+        ok = false;
+    }
+    if (!ok)
+        QFile::remove(target); // half an image must never be programmed
+    return ok;
+}
+
+void writeconfigtask::run()
+{
+    emit signalTaskStatus(StatusBusy);
+    if (m_type != 0) {
+        // Leaving status 1 would keep the caller's busy overlay up for ever.
+        emit signalAddLogs(QStringLiteral("Unknown write config type: %1").arg(m_type), LogError);
+        emit signalTaskStatus(StatusDone);
+        return;
+    }
+    emit signalAddLogs(QStringLiteral("write config run..."), LogDebug);
+
+    QString destination = m_desPath;
+    if (destination.isEmpty()) {
+        int status = StatusDone;
+        destination = findKrelDrive(status);
+        if (destination.isEmpty()) {
+            emit signalTaskStatus(status);
+            return;
+        }
+    }
+
+    emit signalAddLogs(QStringLiteral("now copy..."), LogDebug);
+    if (!QFileInfo(destination).isDir()) {
+        emit signalAddLogs(QStringLiteral("Current path: ") + destination + QStringLiteral(". non-existent"), LogError);
+        emit signalTaskStatus(StatusDone);
+        return;
+    }
+
+    int result = StatusDone;
+    const QDir dir(destination);
+    for (const auto& pair : qAsConst(m_srcPathList)) {
+        const QString& source = pair.first;
+        const QString target = dir.filePath(pair.second);
+        // Exporting into the folder that holds a source: deleting the target
+        // would delete the source, and the file is already in place.
+        const QFileInfo sourceInfo(source);
+        if (sourceInfo.exists() && sourceInfo.canonicalFilePath() == QFileInfo(target).canonicalFilePath()) {
+            emit signalAddLogs(QStringLiteral("copy:") + source + QStringLiteral(",to:") + target, LogInfo);
+            continue;
+        }
+        if (QFileInfo::exists(target))
+            QFile::remove(target);
+        if (QFileInfo::exists(source)) {
+            QString error;
+            if (copyFile(source, target, &error)) {
+                emit signalAddLogs(QStringLiteral("copy:") + source + QStringLiteral(",to:") + target, LogInfo);
+            } else {
+                qWarning() << "copy" << source << "to" << target << "failed:" << error;
+                emit signalAddLogs(QStringLiteral("This file failed to copy: ") + source, LogError);
+                result = StatusCopyFailed;
+            }
+        } else {
+            emit signalAddLogs(QStringLiteral("This file does not exist: ") + source, LogError);
+            result = StatusSourceMissing;
+        }
+    }
+    emit signalAddLogs(QStringLiteral("write config success!"), LogInfo);
+    emit signalTaskStatus(result);
+}
+
+} // namespace RomCmd

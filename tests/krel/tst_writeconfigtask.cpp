@@ -1,0 +1,323 @@
+// The configuration writer job against drives made of temporary folders:
+// which drive it picks, what it copies, the log lines and the final status.
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QtTest>
+#include <atomic>
+
+#include "removabledrives.h"
+#include "writeconfigtask.h"
+
+using RomCmd::writeconfigtask;
+
+namespace {
+
+const quint64 MiB = 1 << 20;
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+struct Outcome
+{
+    QList<int> statuses;
+    QList<QPair<QString, LogLevel>> logs;
+
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const auto& l : logs)
+            out.append(l.first);
+        return out;
+    }
+    bool has(const QString& text, LogLevel level) const { return logs.contains(qMakePair(text, level)); }
+};
+
+Outcome runJob(int type, const QList<QPair<QString, QString>>& list, const QString& des)
+{
+    Outcome o;
+    writeconfigtask job(type, list, des);
+    QObject::connect(&job, &writeconfigtask::signalTaskStatus, [&o](int s) { o.statuses.append(s); });
+    QObject::connect(&job, &writeconfigtask::signalAddLogs, [&o](const QString& text, LogLevel level) {
+        o.logs.append({ text, level });
+    });
+    job.run();
+    return o;
+}
+
+} // namespace
+
+class TstWriteConfigTask : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void copiesOntoTheOneKrelDrive();
+    void noCandidate_data();
+    void noCandidate();
+    void twoCandidates();
+    void listingFailureIsNotNoDrive();
+    void existingTargetReplaced();
+    void missingSourceGivesMinus2();
+    void lastFailureDecidesStatus_data();
+    void lastFailureDecidesStatus();
+    void exportFolderGiven();
+    void exportFolderMissing();
+    void exportIntoSourceFolderKeepsFile();
+    void unknownTypeEnds();
+    void runsOnThePool();
+
+private:
+    // A folder posing as a drive of the given size, with or without the marker.
+    QString addDrive(const QString& name, quint64 size, bool marker);
+    QString source(const QString& name, const QByteArray& bytes);
+
+    QScopedPointer<QTemporaryDir> m_dir;
+    QList<RemovableDrive> m_drives;
+    std::atomic<int> m_listCalls { 0 };
+};
+
+void TstWriteConfigTask::init()
+{
+    m_dir.reset(new QTemporaryDir);
+    QVERIFY(m_dir->isValid());
+    m_drives.clear();
+    m_listCalls = 0;
+    RemovableDrives::setLister([this] {
+        ++m_listCalls;
+        DriveListing l;
+        l.ok = true;
+        l.drives = m_drives;
+        l.report = RemovableDrives::describe(m_drives);
+        return l;
+    });
+}
+
+void TstWriteConfigTask::cleanup()
+{
+    RemovableDrives::setLister({});
+}
+
+QString TstWriteConfigTask::addDrive(const QString& name, quint64 size, bool marker)
+{
+    const QString root = m_dir->filePath(name);
+    QDir().mkpath(root);
+    if (marker)
+        writeFile(QDir(root).filePath(QStringLiteral(".VID_34B7_PID_1000")), QByteArray());
+    m_drives.append({ root, size, QStringLiteral("/dev/") + name });
+    return root;
+}
+
+QString TstWriteConfigTask::source(const QString& name, const QByteArray& bytes)
+{
+    const QString path = m_dir->filePath(QStringLiteral("src/") + name);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    writeFile(path, bytes);
+    return path;
+}
+
+void TstWriteConfigTask::copiesOntoTheOneKrelDrive()
+{
+    const QString big = addDrive(QStringLiteral("big"), 256 * MiB, true);
+    const QString plain = addDrive(QStringLiteral("plain"), 128 * MiB, false);
+    const QString box = addDrive(QStringLiteral("box"), 128 * MiB, true);
+    const QString app = source(QStringLiteral("app.bin"), "APP");
+    const QString cfg = source(QStringLiteral("config.info"), "CFG");
+
+    const Outcome o = runJob(0, { { app, "app_0.bin" }, { cfg, "config.info" } }, QString());
+    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(readFile(QDir(box).filePath("app_0.bin")), QByteArray("APP"));
+    QCOMPARE(readFile(QDir(box).filePath("config.info")), QByteArray("CFG"));
+    QVERIFY(!QFile::exists(QDir(big).filePath("config.info")));
+    QVERIFY(!QFile::exists(QDir(plain).filePath("config.info")));
+
+    const QList<QPair<QString, LogLevel>> expected {
+        { "write config run...", LogDebug },
+        { "Sniffing flash drives are available:\n" + RemovableDrives::describe(m_drives), LogDebug },
+        { "now copy...", LogDebug },
+        { "copy:" + app + ",to:" + QDir(box).filePath("app_0.bin"), LogInfo },
+        { "copy:" + cfg + ",to:" + QDir(box).filePath("config.info"), LogInfo },
+        { "write config success!", LogInfo },
+    };
+    QCOMPARE(o.logs, expected);
+}
+
+void TstWriteConfigTask::noCandidate_data()
+{
+    QTest::addColumn<quint64>("size");
+    QTest::addColumn<bool>("marker");
+    QTest::addColumn<bool>("anyDrive");
+    QTest::newRow("no drive") << quint64(0) << false << false;
+    QTest::newRow("256 MiB with marker") << 256 * MiB << true << true;
+    QTest::newRow("128 MiB without marker") << 128 * MiB << false << true;
+}
+
+void TstWriteConfigTask::noCandidate()
+{
+    QFETCH(quint64, size);
+    QFETCH(bool, marker);
+    QFETCH(bool, anyDrive);
+    QString root;
+    if (anyDrive)
+        root = addDrive(QStringLiteral("d"), size, marker);
+    const QString cfg = source(QStringLiteral("config.info"), "CFG");
+    const Outcome o = runJob(0, { { cfg, "config.info" } }, QString());
+    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(o.logs.last(),
+        qMakePair(QStringLiteral("Krel USB flash drive device not detected, please reset and reconnect to retry!"),
+            LogError));
+    QVERIFY(!o.texts().contains("now copy..."));
+    if (anyDrive)
+        QVERIFY(!QFile::exists(QDir(root).filePath("config.info")));
+}
+
+void TstWriteConfigTask::twoCandidates()
+{
+    const QString a = addDrive(QStringLiteral("a"), 128 * MiB, true);
+    const QString b = addDrive(QStringLiteral("b"), 128 * MiB, true);
+    const QString cfg = source(QStringLiteral("config.info"), "CFG");
+    const Outcome o = runJob(0, { { cfg, "config.info" } }, QString());
+    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(o.logs.last().first,
+        QStringLiteral("Multiple Krel USB flash drive devices are detected, multiple devices are not supported "
+                       "to be processed at the same time, please try to reconnect after keeping only one Krel!"));
+    QCOMPARE(o.logs.last().second, LogError);
+    QVERIFY(!QFile::exists(QDir(a).filePath("config.info")));
+    QVERIFY(!QFile::exists(QDir(b).filePath("config.info")));
+}
+
+void TstWriteConfigTask::listingFailureIsNotNoDrive()
+{
+    RemovableDrives::setLister([] {
+        DriveListing l;
+        l.error = QStringLiteral("lsblk did not finish within 30000 ms");
+        return l;
+    });
+    const Outcome o = runJob(0, { { source("config.info", "CFG"), "config.info" } }, QString());
+    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusListingFailed }));
+    QCOMPARE(o.logs.last(),
+        qMakePair(QStringLiteral("List removable drives failed: lsblk did not finish within 30000 ms"), LogError));
+    QVERIFY(!o.texts().join('\n').contains("not detected"));
+}
+
+void TstWriteConfigTask::existingTargetReplaced()
+{
+    const QString box = addDrive(QStringLiteral("box"), 128 * MiB, true);
+    QVERIFY(writeFile(QDir(box).filePath("app_0.bin"), QByteArray(4096, 'o')));
+    const Outcome o = runJob(0, { { source("app.bin", "new image"), "app_0.bin" } }, QString());
+    QCOMPARE(o.statuses.last(), 0);
+    QCOMPARE(readFile(QDir(box).filePath("app_0.bin")), QByteArray("new image"));
+}
+
+void TstWriteConfigTask::missingSourceGivesMinus2()
+{
+    const QString box = addDrive(QStringLiteral("box"), 128 * MiB, true);
+    // A stale copy of the missing file must not stay on the drive.
+    QVERIFY(writeFile(QDir(box).filePath("gone_1.bin"), "stale"));
+    const QString a = source("a.bin", "A");
+    const QString gone = m_dir->filePath("src/gone.bin");
+    const QString cfg = source("config.info", "CFG");
+    const Outcome o = runJob(0, { { a, "a_0.bin" }, { gone, "gone_1.bin" }, { cfg, "config.info" } }, QString());
+    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusSourceMissing }));
+    QVERIFY(o.has("This file does not exist: " + gone, LogError));
+    QCOMPARE(o.logs.last(), qMakePair(QStringLiteral("write config success!"), LogInfo));
+    QCOMPARE(readFile(QDir(box).filePath("a_0.bin")), QByteArray("A"));
+    QCOMPARE(readFile(QDir(box).filePath("config.info")), QByteArray("CFG"));
+    QVERIFY(!QFile::exists(QDir(box).filePath("gone_1.bin")));
+}
+
+void TstWriteConfigTask::lastFailureDecidesStatus_data()
+{
+    QTest::addColumn<bool>("folderFirst");
+    QTest::addColumn<int>("status");
+    QTest::newRow("copy failure, then missing") << true << int(writeconfigtask::StatusSourceMissing);
+    QTest::newRow("missing, then copy failure") << false << int(writeconfigtask::StatusCopyFailed);
+}
+
+void TstWriteConfigTask::lastFailureDecidesStatus()
+{
+    QFETCH(bool, folderFirst);
+    QFETCH(int, status);
+    const QString box = addDrive(QStringLiteral("box"), 128 * MiB, true);
+    // A folder exists but cannot be copied as a file.
+    const QString folder = m_dir->filePath("src/folder.bin");
+    QVERIFY(QDir().mkpath(folder));
+    const QString gone = m_dir->filePath("src/gone.bin");
+    QList<QPair<QString, QString>> list { { folder, "folder_0.bin" }, { gone, "gone_1.bin" } };
+    if (!folderFirst)
+        std::swap(list[0], list[1]);
+    const Outcome o = runJob(0, list, QString());
+    QCOMPARE(o.statuses, QList<int>({ 1, status }));
+    QVERIFY(o.has("This file failed to copy: " + folder, LogError));
+    QVERIFY(!QFileInfo::exists(QDir(box).filePath("folder_0.bin")));
+}
+
+void TstWriteConfigTask::exportFolderGiven()
+{
+    const QString out = m_dir->filePath("export");
+    QVERIFY(QDir().mkpath(out));
+    const Outcome o = runJob(0, { { source("config.info", "CFG"), "config.info" } }, QDir::toNativeSeparators(out));
+    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(m_listCalls.load(), 0);
+    QCOMPARE(readFile(QDir(out).filePath("config.info")), QByteArray("CFG"));
+    QVERIFY(!o.texts().join('\n').contains("Sniffing"));
+}
+
+void TstWriteConfigTask::exportFolderMissing()
+{
+    const QString out = m_dir->filePath("nowhere");
+    const Outcome o = runJob(0, { { source("config.info", "CFG"), "config.info" } }, out);
+    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(o.logs.last(), qMakePair("Current path: " + out + ". non-existent", LogError));
+}
+
+// Exporting into the folder that already holds "config.info" keeps it.
+void TstWriteConfigTask::exportIntoSourceFolderKeepsFile()
+{
+    const QString cfg = source("config.info", "CFG");
+    const Outcome o = runJob(0, { { cfg, "config.info" } }, QFileInfo(cfg).absolutePath());
+    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(readFile(cfg), QByteArray("CFG"));
+}
+
+void TstWriteConfigTask::unknownTypeEnds()
+{
+    addDrive(QStringLiteral("box"), 128 * MiB, true);
+    const Outcome o = runJob(1, { { source("config.info", "CFG"), "config.info" } }, QString());
+    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(m_listCalls.load(), 0);
+    QVERIFY(!o.texts().contains("write config run..."));
+}
+
+void TstWriteConfigTask::runsOnThePool()
+{
+    registerMetaTypes();
+    const QString box = addDrive(QStringLiteral("box"), 128 * MiB, true);
+    auto* job = new writeconfigtask(0, { { source("config.info", "CFG"), "config.info" } }, QString());
+    QList<int> statuses;
+    QStringList logs;
+    connect(
+        job, &writeconfigtask::signalTaskStatus, this, [&statuses](int s) { statuses.append(s); },
+        Qt::QueuedConnection);
+    connect(
+        job, &writeconfigtask::signalAddLogs, this, [&logs](QString text, LogLevel) { logs.append(text); },
+        Qt::QueuedConnection);
+    QVERIFY(job->autoDelete());
+    QThreadPool::globalInstance()->start(job);
+    QTRY_COMPARE_WITH_TIMEOUT(statuses, QList<int>({ 1, 0 }), 30000);
+    QVERIFY(QThreadPool::globalInstance()->waitForDone(30000));
+    QCOMPARE(readFile(QDir(box).filePath("config.info")), QByteArray("CFG"));
+    QCOMPARE(logs.last(), QStringLiteral("write config success!"));
+}
+
+QTEST_GUILESS_MAIN(TstWriteConfigTask)
+#include "tst_writeconfigtask.moc"
