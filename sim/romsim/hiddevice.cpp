@@ -44,7 +44,10 @@ QByteArray HidDevice::encode(const Output& out, int reportSize)
 int HidDevice::handleWrite(const QByteArray& report)
 {
     QList<Output> outs;
-    if (report.size() >= 4 && uint8_t(report[1]) == 0xA5) {
+    const bool isFrame = report.size() >= 4 && uint8_t(report[1]) == 0xA5;
+    if (isFrame)
+        m_engine->runPendingHooks(); // the tool went on without acknowledging
+    if (isFrame) {
         const int n = uint8_t(report[2]) | (uint8_t(report[3]) << 8);
         if (n > report.size() - 4)
             outs = m_engine->onCorruptFrame(report);
@@ -57,6 +60,8 @@ int HidDevice::handleWrite(const QByteArray& report)
     }
     for (const Output& o : outs)
         queueInput(encode(o, m_reportSize));
+    if (!isFrame)
+        m_engine->runPendingHooks(); // the tool acknowledged the response: now the ROM may reset or restart
     return report.size();
 }
 

@@ -766,10 +766,19 @@ bool Engine::waitForPackets(int n, int timeoutMs) const
     return d->framesArrived.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return d->goodFrames >= n; });
 }
 
+void Engine::runPendingHooks()
+{
+    QList<std::function<void()>> hooks;
+    {
+        LOCK;
+        hooks.swap(d->deferred);
+    }
+    runDeferred(hooks);
+}
+
 QList<Output> Engine::onFrame(const QByteArray& payload)
 {
     QList<Output> out;
-    QList<std::function<void()>> hooks;
     {
         LOCK;
         d->record(TranscriptEntry::ToDevice, TranscriptEntry::Frame, payload);
@@ -818,9 +827,7 @@ QList<Output> Engine::onFrame(const QByteArray& payload)
             d->writeChunk(out, payload.mid(4));
         else
             d->imageChunk(out, payload.mid(4));
-        hooks.swap(d->deferred);
     }
-    runDeferred(hooks);
     return out;
 }
 

@@ -160,7 +160,9 @@ public:
     void setVersionAfterImageLoad(const QString& text);
     // OTP words [first, first+count) refuse reading with 1001008.
     void setOtpReadDisallowed(int firstWord, int count);
-    // Called outside the engine lock, on the server's thread.
+    // Called outside the engine lock, on the server's thread, once the tool has
+    // acknowledged the command's response (or sent its next frame), so a hook may
+    // unplug or re-plug the device as a ROM restarting after reset or image load.
     void setImageLoadedHook(std::function<void(const QByteArray& image)> hook);
     void setResetHook(std::function<void(uint32_t resetType)> hook);
 
@@ -193,6 +195,8 @@ public:
     QList<Output> onToolAck(uint8_t code);
     // Bytes that were neither a frame nor an ack (logged only).
     void onGarbage(const QByteArray& bytes);
+    // Runs the hooks due; the servers call it after each tool ack and before each frame.
+    void runPendingHooks();
 
 private:
     struct Private;

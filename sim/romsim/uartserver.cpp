@@ -132,6 +132,7 @@ void UartServer::run()
             if (second != 0xA5) {
                 buf.remove(0, 2);
                 send(m_engine.onToolAck(second));
+                m_engine.runPendingHooks();
                 continue;
             }
             if (buf.size() < 4)
@@ -147,6 +148,7 @@ void UartServer::run()
             const QByteArray frame = buf.left(n + 6);
             buf.remove(0, n + 6);
             const uint16_t crc = uint16_t(uint8_t(frame[n + 4]) | (uint8_t(frame[n + 5]) << 8));
+            m_engine.runPendingHooks(); // the tool went on without acknowledging
             if (crc16(frame.left(n + 4)) == crc)
                 send(m_engine.onFrame(frame.mid(4, n)));
             else

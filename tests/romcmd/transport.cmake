@@ -5,3 +5,5 @@ krel_add_test(test_transport_uart SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_transpor
 krel_add_test(test_transport_hid SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_transport_hid.cpp
               LIBS krel_romcmd krel_sim krel_fakehid)
 krel_add_test(test_fakehid SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_fakehid.cpp LIBS krel_fakehid)
+krel_add_test(test_romsim SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_romsim.cpp
+              LIBS krel_romcmd krel_sim krel_fakehid)
