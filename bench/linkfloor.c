@@ -1,0 +1,213 @@
+#define _GNU_SOURCE
+#include "linkfloor.h"
+
+#include <errno.h>
+#include <pthread.h>
+#include <pty.h>
+#include <stdint.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+struct peer
+{
+    int fd;
+    int direction;
+    int frames;
+    int frameSize;
+};
+
+static int read_exact(int fd, unsigned char* p, int n)
+{
+    int got = 0;
+    while (got < n) {
+        ssize_t r = read(fd, p + got, (size_t)(n - got));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return -1;
+        got += (int)r;
+    }
+    return 0;
+}
+
+static int write_all(int fd, const unsigned char* p, int n)
+{
+    int done = 0;
+    while (done < n) {
+        ssize_t r = write(fd, p + done, (size_t)(n - done));
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return -1;
+        done += (int)r;
+    }
+    return 0;
+}
+
+static void fill_frame(unsigned char* f, int frameSize)
+{
+    int payload = frameSize - 6;
+    f[0] = 0x5A;
+    f[1] = 0xA5;
+    f[2] = (unsigned char)(payload & 0xFF);
+    f[3] = (unsigned char)(payload >> 8);
+    for (int i = 4; i < frameSize; ++i)
+        f[i] = (unsigned char)i;
+}
+
+/* One end: sends frames and reads acks, or reads frames and sends acks. */
+static int run_end(int fd, int sends, int frames, int frameSize)
+{
+    unsigned char frame[2048];
+    unsigned char ack[2] = { 0x5A, 0xA1 };
+    fill_frame(frame, frameSize);
+    for (int i = 0; i < frames; ++i) {
+        if (sends) {
+            if (write_all(fd, frame, frameSize) || read_exact(fd, ack, 2))
+                return -1;
+        } else {
+            if (read_exact(fd, frame, frameSize) || write_all(fd, ack, 2))
+                return -1;
+        }
+    }
+    return 0;
+}
+
+static void* peer_main(void* arg)
+{
+    struct peer* p = (struct peer*)arg;
+    run_end(p->fd, p->direction == LINK_FLOOR_FROM_DEVICE, p->frames, p->frameSize);
+    return NULL;
+}
+
+double link_floor_us_per_frame(int direction, int frames, int payload)
+{
+    int master = -1, slave = -1;
+    if (payload < 0 || payload + 6 > 2048 || frames <= 0)
+        return -1.0;
+    if (openpty(&master, &slave, NULL, NULL, NULL) != 0)
+        return -1.0;
+    struct termios t;
+    if (tcgetattr(slave, &t) == 0) {
+        cfmakeraw(&t);
+        tcsetattr(slave, TCSANOW, &t);
+    }
+    if (tcgetattr(master, &t) == 0) {
+        cfmakeraw(&t);
+        tcsetattr(master, TCSANOW, &t);
+    }
+
+    struct peer p = { master, direction, frames, payload + 6 };
+    pthread_t thread;
+    if (pthread_create(&thread, NULL, peer_main, &p) != 0) {
+        close(master);
+        close(slave);
+        return -1.0;
+    }
+    struct timespec a, b;
+    clock_gettime(CLOCK_MONOTONIC, &a);
+    int rc = run_end(slave, direction == LINK_FLOOR_TO_DEVICE, frames, payload + 6);
+    clock_gettime(CLOCK_MONOTONIC, &b);
+    if (rc != 0)
+        close(slave); /* unblocks the peer */
+    pthread_join(thread, NULL);
+    if (rc == 0)
+        close(slave);
+    close(master);
+    if (rc != 0)
+        return -1.0;
+    double us = (double)(b.tv_sec - a.tv_sec) * 1e6 + (double)(b.tv_nsec - a.tv_nsec) / 1e3;
+    return us / frames;
+}
+
+int link_pty_open(int* master, int* slave, char* path, int pathSize)
+{
+    char name[128] = { 0 };
+    if (openpty(master, slave, name, NULL, NULL) != 0)
+        return -1;
+    struct termios t;
+    if (tcgetattr(*slave, &t) == 0) {
+        cfmakeraw(&t);
+        tcsetattr(*slave, TCSANOW, &t);
+    }
+    if (tcgetattr(*master, &t) == 0) {
+        cfmakeraw(&t);
+        tcsetattr(*master, TCSANOW, &t);
+    }
+    snprintf(path, (size_t)pathSize, "%s", name);
+    return 0;
+}
+
+static uint16_t crc16_xmodem(const unsigned char* p, int n, uint16_t crc)
+{
+    for (int i = 0; i < n; ++i) {
+        crc ^= (uint16_t)(p[i] << 8);
+        for (int b = 0; b < 8; ++b)
+            crc = (uint16_t)((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
+    }
+    return crc;
+}
+
+struct link_sink
+{
+    int fd;
+    long long imageBytes;
+    int result;
+    pthread_t thread;
+};
+
+static void* sink_main(void* arg)
+{
+    struct link_sink* s = (struct link_sink*)arg;
+    unsigned char frame[4096];
+    const unsigned char ack[2] = { 0x5A, 0xA1 };
+    long long got = 0;
+    s->result = -1;
+    while (got < s->imageBytes) {
+        if (read_exact(s->fd, frame, 4) || frame[0] != 0x5A || frame[1] != 0xA5)
+            return NULL;
+        int n = frame[2] | (frame[3] << 8);
+        if (n < 4 || n + 6 > (int)sizeof frame || read_exact(s->fd, frame + 4, n + 2))
+            return NULL;
+        got += n - 4;
+        if (write_all(s->fd, ack, 2))
+            return NULL;
+    }
+    unsigned char resp[14] = { 0x5A, 0xA5, 8, 0, 0xA0, 0x01, 0x00, 0x06, 0, 0, 0, 0, 0, 0 };
+    uint16_t crc = crc16_xmodem(resp, 12, 0);
+    resp[12] = (unsigned char)(crc & 0xFF);
+    resp[13] = (unsigned char)(crc >> 8);
+    unsigned char toolAck[2];
+    if (write_all(s->fd, resp, 14) || read_exact(s->fd, toolAck, 2))
+        return NULL;
+    s->result = 0;
+    return NULL;
+}
+
+link_sink* link_sink_start(int fd, long long imageBytes)
+{
+    struct link_sink* s = (struct link_sink*)calloc(1, sizeof *s);
+    if (!s)
+        return NULL;
+    s->fd = fd;
+    s->imageBytes = imageBytes;
+    if (pthread_create(&s->thread, NULL, sink_main, s) != 0) {
+        free(s);
+        return NULL;
+    }
+    return s;
+}
+
+int link_sink_join(link_sink* s)
+{
+    if (!s)
+        return -1;
+    pthread_join(s->thread, NULL);
+    int r = s->result;
+    free(s);
+    return r;
+}

@@ -1,0 +1,34 @@
+/* The link's floor: raw ROM-sized frames and two-byte acknowledgements over a
+ * pseudo-terminal pair between two minimal C ends, no framing library, no Qt.
+ * The transfer benchmark subtracts this per-frame time from its own. */
+#ifndef KREL_BENCH_LINKFLOOR_H
+#define KREL_BENCH_LINKFLOOR_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Direction of the frames. */
+enum { LINK_FLOOR_TO_DEVICE = 0, LINK_FLOOR_FROM_DEVICE = 1 };
+
+/* Sends `frames` frames of `payload` bytes (plus the 6 framing bytes), each
+ * answered with a 2-byte acknowledgement, and returns the mean microseconds
+ * per frame, or a negative value when the link could not be set up. */
+double link_floor_us_per_frame(int direction, int frames, int payload);
+
+/* Opens a raw pseudo-terminal pair; path receives the slave's name. */
+int link_pty_open(int* master, int* slave, char* path, int pathSize);
+
+/* A minimal ROM stand-in for image loads on the master fd of a pair: it
+ * acknowledges every frame and answers with a success response once
+ * imageBytes data bytes have arrived. Runs on its own thread. */
+typedef struct link_sink link_sink;
+link_sink* link_sink_start(int fd, long long imageBytes);
+/* Waits for the sink; returns 0 when the whole image arrived and was answered. */
+int link_sink_join(link_sink* sink);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,291 @@
+// Transfer benchmark of the ROM command layer on a pseudo-terminal link:
+// the link's floor (raw frames between two minimal C ends), RomCmd + SerialIO
+// against the simulator and against a minimal C sink, and the peak resident
+// memory of image loads measured in child processes.
+#include "linkfloor.h"
+#include "ptylink.h"
+#include "records.h"
+#include "romcmd.h"
+#include "romsim.h"
+#include "uartserver.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+
+namespace {
+
+constexpr double TargetAddedUs = 26.0;
+constexpr qint64 TargetMemoryKiB = 2048;
+constexpr int FramePayload = 512;
+
+struct Options
+{
+    int sizeMiB = 16;
+    int imageMiB = 256;
+    int repeat = 3;
+    int floorFrames = 20000;
+};
+
+void quiet(QtMsgType type, const QMessageLogContext&, const QString& msg)
+{
+    if (type == QtWarningMsg || type == QtCriticalMsg || type == QtFatalMsg)
+        fprintf(stderr, "%s\n", qPrintable(msg));
+}
+
+bool makeFile(const QString& path, qint64 size)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    QByteArray block(1 << 20, Qt::Uninitialized);
+    for (int i = 0; i < block.size(); ++i)
+        block[i] = char((i * 13 + (i >> 9)) & 0xFF);
+    for (qint64 done = 0; done < size;) {
+        const qint64 n = std::min<qint64>(block.size(), size - done);
+        if (f.write(block.constData(), n) != n)
+            return false;
+        done += n;
+    }
+    return true;
+}
+
+qint64 vmHwmKiB()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QString text = QString::fromLatin1(f.readAll());
+    const auto m = QRegularExpression(QStringLiteral("VmHWM:\\s+(\\d+) kB")).match(text);
+    return m.hasMatch() ? m.captured(1).toLongLong() : -1;
+}
+
+qint64 dataFrames(qint64 size, qint64 firstChunk)
+{
+    if (size <= firstChunk)
+        return 1;
+    return 1 + (size - firstChunk + RomCmd::DataChunk - 1) / RomCmd::DataChunk;
+}
+
+double best(int repeat, const std::function<double()>& run)
+{
+    double b = -1;
+    for (int i = 0; i < repeat; ++i) {
+        const double v = run();
+        if (v < 0)
+            return -1;
+        if (b < 0 || v < b)
+            b = v;
+    }
+    return b;
+}
+
+std::unique_ptr<RomCmd::RomCmd> openRom(const QString& port)
+{
+    SerialPortInfo info;
+    info.portName = port;
+    return RomCmd::RomCmd::create(QVariant::fromValue(info), EDeviceTypeUart);
+}
+
+// Child process: one image load on the given port, then its own peak memory.
+int childLoad(const QString& port, const QString& path)
+{
+    auto rom = openRom(port);
+    QElapsedTimer t;
+    t.start();
+    const int result = rom->loadImage(path);
+    const double seconds = t.nsecsElapsed() / 1e9;
+    rom.reset();
+    printf("result %d seconds %.3f VmHWM %lld\n", result, seconds, vmHwmKiB());
+    return result == 0 ? 0 : 1;
+}
+
+struct Row
+{
+    QString name;
+    qint64 bytes = 0;
+    qint64 frames = 0;
+    double seconds = -1;
+    double floorUs = 0;
+};
+
+void printRow(const Row& r)
+{
+    if (r.seconds < 0) {
+        printf("%-34s failed\n", qPrintable(r.name));
+        return;
+    }
+    const double usPerFrame = r.seconds * 1e6 / double(r.frames);
+    const double mibps = double(r.bytes) / (1 << 20) / r.seconds;
+    const double floorMibps = double(RomCmd::DataChunk) / (1 << 20) / (r.floorUs / 1e6);
+    const double added = usPerFrame - r.floorUs;
+    printf("%-34s %8.2f MiB/s %8.1f us/frame  added %6.1f us/frame  ratio to floor %.2f  %s\n", qPrintable(r.name),
+        mibps, usPerFrame, added, mibps / floorMibps, added < TargetAddedUs ? "ok" : "OVER 26 us");
+}
+
+// Image load on a child process with the simulator serving it from here.
+bool memoryRun(const QString& self, const QString& path, qint64 size, qint64* hwm, double* seconds)
+{
+    RomSim::Engine engine;
+    engine.setExpectedImageLength(uint32_t(size));
+    PtyLink link;
+    if (!link.isOpen())
+        return false;
+    RomSim::UartServer server(link, engine);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(self, { QStringLiteral("--child-load"), link.toolPath(), path });
+    if (!child.waitForFinished(-1) || child.exitCode() != 0) {
+        fprintf(stderr, "child failed: %s\n", child.readAllStandardOutput().constData());
+        return false;
+    }
+    const QString out = QString::fromLatin1(child.readAllStandardOutput());
+    const auto m = QRegularExpression(QStringLiteral("seconds ([0-9.]+) VmHWM (\\d+)")).match(out);
+    if (!m.hasMatch())
+        return false;
+    *seconds = m.captured(1).toDouble();
+    *hwm = m.captured(2).toLongLong();
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    qInstallMessageHandler(quiet);
+    const QStringList args = app.arguments();
+    if (args.size() == 4 && args[1] == QLatin1String("--child-load"))
+        return childLoad(args[2], args[3]);
+
+    Options o;
+    for (int i = 1; i + 1 < args.size(); i += 2) {
+        const int v = args[i + 1].toInt();
+        if (args[i] == QLatin1String("--size-mib"))
+            o.sizeMiB = v;
+        else if (args[i] == QLatin1String("--image-mib"))
+            o.imageMiB = v;
+        else if (args[i] == QLatin1String("--repeat"))
+            o.repeat = v;
+        else if (args[i] == QLatin1String("--floor-frames"))
+            o.floorFrames = v;
+    }
+    if (o.sizeMiB <= 0 || o.sizeMiB > 16 || o.imageMiB <= 0 || o.repeat <= 0 || o.floorFrames <= 0) {
+        fprintf(stderr,
+            "usage: %s [--size-mib 1..16] [--image-mib N] [--repeat N] [--floor-frames N]\n"
+            "(the simulated flash holds 16 MiB)\n",
+            argv[0]);
+        return 2;
+    }
+    const qint64 size = qint64(o.sizeMiB) << 20;
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("transfer.bin"));
+    if (!dir.isValid() || !makeFile(file, size)) {
+        fprintf(stderr, "cannot write the test file\n");
+        return 1;
+    }
+
+    printf("Frames of %d payload bytes, best of %d runs.\n\n", FramePayload, o.repeat);
+    const double floorTo
+        = best(o.repeat, [&] { return link_floor_us_per_frame(LINK_FLOOR_TO_DEVICE, o.floorFrames, FramePayload); });
+    const double floorFrom
+        = best(o.repeat, [&] { return link_floor_us_per_frame(LINK_FLOOR_FROM_DEVICE, o.floorFrames, FramePayload); });
+    if (floorTo <= 0 || floorFrom <= 0) {
+        fprintf(stderr, "pseudo-terminal floor failed\n");
+        return 1;
+    }
+    printf("Link floor (C ends, raw frames + acks):\n");
+    printf("  to device   %8.1f us/frame  %8.2f MiB/s\n", floorTo, RomCmd::DataChunk / floorTo * 1e6 / (1 << 20));
+    printf("  from device %8.1f us/frame  %8.2f MiB/s\n\n", floorFrom, RomCmd::DataChunk / floorFrom * 1e6 / (1 << 20));
+
+    QList<Row> rows;
+    {
+        RomSim::Engine engine;
+        engine.setRequireFlashConfig(false);
+        engine.setExpectedImageLength(uint32_t(size));
+        PtyLink link;
+        RomSim::UartServer server(link, engine);
+        auto rom = openRom(link.toolPath());
+        const auto timed = [&](const std::function<int()>& op) {
+            return best(o.repeat, [&] {
+                engine.clearTranscript();
+                server.clearReceived();
+                QElapsedTimer t;
+                t.start();
+                const int r = op();
+                return r == 0 ? t.nsecsElapsed() / 1e9 : -1.0;
+            });
+        };
+        quint64 sum = 0;
+        QObject::connect(rom.get(), &RomCmd::RomCmd::signalMemoryReadProgress,
+            [&](uint32_t, uint32_t, uint8_t* v, int n, int, int, bool) {
+                for (int i = 0; i < n; i += 64)
+                    sum += v[i];
+            });
+        const QString name = QStringLiteral("%1 MiB").arg(o.sizeMiB);
+        rows.append({ QStringLiteral("writeMemoryByFile ") + name, size, dataFrames(size, RomCmd::FirstWriteChunk),
+            timed([&] { return rom->writeMemoryByFile(RomSim::MemXpi0, RomSim::FlashBase, file); }), floorTo });
+        rows.append({ QStringLiteral("readMemory ") + name, size, dataFrames(size, RomCmd::DataChunk),
+            timed([&] { return rom->readMemory(RomSim::MemXpi0, RomSim::FlashBase, uint32_t(size), false); }),
+            floorFrom });
+        rows.append({ QStringLiteral("loadImage ") + name, size, dataFrames(size, RomCmd::DataChunk),
+            timed([&] { return rom->loadImage(file); }), floorTo });
+        if (sum == 0)
+            rows[1].seconds = -1;
+    }
+    {
+        // Same load against the minimal C sink: the tool side's own cost.
+        int master = -1, slave = -1;
+        char path[128];
+        double s = -1;
+        if (link_pty_open(&master, &slave, path, sizeof path) == 0) {
+            s = best(o.repeat, [&] {
+                link_sink* sink = link_sink_start(master, size);
+                auto rom = openRom(QString::fromLocal8Bit(path));
+                QElapsedTimer t;
+                t.start();
+                const int r = rom->loadImage(file);
+                const double secs = t.nsecsElapsed() / 1e9;
+                rom.reset();
+                return (link_sink_join(sink) == 0 && r == 0) ? secs : -1.0;
+            });
+            close(slave);
+            close(master);
+        }
+        rows.append({ QStringLiteral("loadImage %1 MiB, C sink").arg(o.sizeMiB), size,
+            dataFrames(size, RomCmd::DataChunk), s, floorTo });
+    }
+    printf("Through RomCmd and SerialIO (added = per-frame time over the floor, target < %.0f us):\n", TargetAddedUs);
+    for (const Row& r : rows)
+        printRow(r);
+
+    printf("\nPeak resident memory of the loading process (VmHWM, child per run):\n");
+    const QString self = QCoreApplication::applicationFilePath();
+    qint64 hwm[2] = { -1, -1 };
+    const int sizes[2] = { 1, o.imageMiB };
+    for (int i = 0; i < 2; ++i) {
+        const QString path = dir.filePath(QStringLiteral("image%1.bin").arg(sizes[i]));
+        double secs = 0;
+        if (!makeFile(path, qint64(sizes[i]) << 20) || !memoryRun(self, path, qint64(sizes[i]) << 20, &hwm[i], &secs)) {
+            printf("  %4d MiB image: failed\n", sizes[i]);
+            continue;
+        }
+        QFile::remove(path);
+        printf("  %4d MiB image: %8lld KiB  (%.1f s, %.2f MiB/s)\n", sizes[i], hwm[i], secs, sizes[i] / secs);
+    }
+    if (hwm[0] > 0 && hwm[1] > 0) {
+        const qint64 delta = hwm[1] - hwm[0];
+        printf("  difference:     %8lld KiB  (target <= %lld KiB) %s\n", delta, TargetMemoryKiB,
+            delta <= TargetMemoryKiB ? "ok" : "OVER");
+    }
+    return 0;
+}
