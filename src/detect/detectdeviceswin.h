@@ -39,7 +39,9 @@ public:
     // Emits an arrival for every HID interface present now.
     void loadUsbDevices();
 
-    // Builds the record of one interface path and emits it (see the class comment).
+    // Builds the record of one interface path and emits it: a path shorter than 4
+    // characters or unobtainable device information is logged and not emitted; a device
+    // the system does not know (any removal) is emitted with the instance id only.
     void identifyUsbDevice(const QString& path, quint32 classIndex, bool isArrival);
 
     // Windows interface path to instance string: without the "\\?\" prefix, "#" as "\",

@@ -58,9 +58,10 @@ void noteAccess(const QString& node)
         return;
     if (::access(node.toLocal8Bit().constData(), R_OK | W_OK) != 0) {
         const int err = errno;
-        qInfo().noquote() << QStringLiteral("Device node %1 is not open to this user (%2); access needs a udev rule "
-                                            "that grants it")
-                                 .arg(node, QString::fromLocal8Bit(std::strerror(err)));
+        const QString reason = QString::fromLocal8Bit(std::strerror(err));
+        qInfo().noquote() << QStringLiteral("Device node %1 is listed but not open to this user (%2): access "
+                                            "needs the udev rule shipped in packaging/")
+                                 .arg(node, reason);
     }
 }
 
