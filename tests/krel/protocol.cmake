@@ -5,3 +5,5 @@ krel_add_test(test_krel_reply SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_krelreply.cp
 krel_add_test(test_krel_firmwareinfo SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_firmwareinfo.cpp LIBS krel_krel krel_fakehid)
 krel_add_test(test_krel_customcmdtask SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_customcmdtask.cpp
   LIBS krel_krel krel_krelsim krel_fakehid)
+krel_add_test(test_krel_session SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_krelsession.cpp
+  LIBS krel_krel krel_krelsim krel_fakehid)
