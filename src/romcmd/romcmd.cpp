@@ -228,8 +228,9 @@ int RomCmd::erase(const uint8_t* packet, uint16_t length, uint64_t timeout)
     const bool raise = !m_fixedTimeout && timeout > previous;
     if (raise) {
         qInfo().noquote() << prefix() + QStringLiteral("set erase time out: %1ms").arg(timeout);
-        // Saturate rather than keep the low 32 bits, which could shorten the wait.
-        m_io->setTimeout(uint32_t(std::min<uint64_t>(timeout, UINT32_MAX)));
+        // Saturate rather than keep the low 32 bits, which could shorten the wait;
+        // INT32_MAX ms (24 days) because waits end up as int milliseconds below.
+        m_io->setTimeout(uint32_t(std::min<uint64_t>(timeout, INT32_MAX)));
     }
     const int result = getResponse(m_io->writePacket(packet, length));
     if (raise)
