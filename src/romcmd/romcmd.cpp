@@ -25,6 +25,9 @@ constexpr uint8_t TagErase = 0x07;
 constexpr uint8_t TagReset = 0x08;
 constexpr uint8_t FlagData = 0x01;
 constexpr uint8_t FlagConfigMemory = 0x02;
+// Longest erase wait (12 days): beyond it a wait is as good as endless, and the
+// transports add their own margins to it in int milliseconds.
+constexpr uint64_t MaxEraseTimeout = 0x40000000;
 // Response: 4 header bytes the tool ignores, then the RomStatus word.
 constexpr uint16_t ResponseHeaderSize = 8;
 
@@ -228,9 +231,8 @@ int RomCmd::erase(const uint8_t* packet, uint16_t length, uint64_t timeout)
     const bool raise = !m_fixedTimeout && timeout > previous;
     if (raise) {
         qInfo().noquote() << prefix() + QStringLiteral("set erase time out: %1ms").arg(timeout);
-        // Saturate rather than keep the low 32 bits, which could shorten the wait;
-        // INT32_MAX ms (24 days) because waits end up as int milliseconds below.
-        m_io->setTimeout(uint32_t(std::min<uint64_t>(timeout, INT32_MAX)));
+        // Saturate rather than keep the low 32 bits, which could shorten the wait.
+        m_io->setTimeout(uint32_t(std::min<uint64_t>(timeout, MaxEraseTimeout)));
     }
     const int result = getResponse(m_io->writePacket(packet, length));
     if (raise)

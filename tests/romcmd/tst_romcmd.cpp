@@ -451,7 +451,7 @@ void TestRomCmd::eraseTimeout_data()
             << type << true << 20000u << 60000ull << 20000u << 20000u << false;
         // Beyond 32 bits the wait saturates instead of wrapping to a short one.
         QTest::newRow(qPrintable(t + " beyond 32 bits"))
-            << type << true << 0u << ((1ull << 32) + 5) << 0x7FFFFFFFu << 10000u << true;
+            << type << true << 0u << ((1ull << 32) + 5) << 0x40000000u << 10000u << true;
     }
 }
 
