@@ -8,6 +8,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/resource.h>
 #include <termios.h>
 #include <time.h>
 #include <unistd.h>
@@ -84,7 +85,15 @@ static void* peer_main(void* arg)
     return NULL;
 }
 
-double link_floor_us_per_frame(int direction, int frames, int payload)
+double link_thread_cpu_us(void)
+{
+    struct rusage u;
+    if (getrusage(RUSAGE_THREAD, &u) != 0)
+        return 0;
+    return (double)(u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e6 + (double)(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+}
+
+double link_floor_us_per_frame(int direction, int frames, int payload, double* cpuUs)
 {
     int master = -1, slave = -1;
     if (payload < 0 || payload + 6 > 2048 || frames <= 0)
@@ -109,9 +118,12 @@ double link_floor_us_per_frame(int direction, int frames, int payload)
         return -1.0;
     }
     struct timespec a, b;
+    const double cpu0 = link_thread_cpu_us();
     clock_gettime(CLOCK_MONOTONIC, &a);
     int rc = run_end(slave, direction == LINK_FLOOR_TO_DEVICE, frames, payload + 6);
     clock_gettime(CLOCK_MONOTONIC, &b);
+    if (cpuUs)
+        *cpuUs = (link_thread_cpu_us() - cpu0) / frames;
     if (rc != 0)
         close(slave); /* unblocks the peer */
     pthread_join(thread, NULL);

@@ -13,8 +13,13 @@ enum { LINK_FLOOR_TO_DEVICE = 0, LINK_FLOOR_FROM_DEVICE = 1 };
 
 /* Sends `frames` frames of `payload` bytes (plus the 6 framing bytes), each
  * answered with a 2-byte acknowledgement, and returns the mean microseconds
- * per frame, or a negative value when the link could not be set up. */
-double link_floor_us_per_frame(int direction, int frames, int payload);
+ * per frame, or a negative value when the link could not be set up. When
+ * cpuUs is not null it receives the CPU microseconds per frame that the
+ * tool's end (the calling thread) used. */
+double link_floor_us_per_frame(int direction, int frames, int payload, double* cpuUs);
+
+/* CPU time the calling thread has used so far, in microseconds. */
+double link_thread_cpu_us(void);
 
 /* Opens a raw pseudo-terminal pair; path receives the slave's name. */
 int link_pty_open(int* master, int* slave, char* path, int pathSize);
