@@ -1,0 +1,274 @@
+// Shared equipment of the runner and job tests: a simulated ROM on a pty or on
+// the fake hidapi, a GUI-side relay that receives every job signal through the
+// queued connections a real window would use, a SoC with a 128-word fuse map,
+// and a capture of the log-file lines.
+#pragma once
+
+#include "downloadcmd.h"
+#include "hiddevice.h"
+#include "linkeddownloadtask.h"
+#include "ptylink.h"
+#include "romsim.h"
+#include "stagedownloadtask.h"
+#include "uartserver.h"
+
+#include "apppaths.h"
+#include "fakehid.h"
+#include "projectconfig.h"
+#include "records.h"
+#include "socdatabase.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QMutex>
+#include <QObject>
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThreadPool>
+#include <QVariantMap>
+#include <QtTest>
+#include <atomic>
+#include <memory>
+
+// Lives on the test (GUI) thread; job signals reach it queued.
+class JobRelay : public QObject
+{
+    Q_OBJECT
+public:
+    void attach(RomCmd::DownloadCmd* job)
+    {
+        using RomCmd::DownloadCmd;
+        connect(job, &DownloadCmd::callbackDownloadTaskUpdate, this, &JobRelay::update);
+        connect(job, QOverload<QString, LogLevel>::of(&DownloadCmd::signalAddLogs), this, &JobRelay::log);
+        connect(job, QOverload<bool>::of(&DownloadCmd::signalRunStarted), this, &JobRelay::runStarted);
+        connect(job, &DownloadCmd::signalRunFinished, this, &JobRelay::runFinished);
+        connect(job, &DownloadCmd::signalMemoryDataReadFinished, this, &JobRelay::dataRead);
+        connect(job, &DownloadCmd::signalOTPMemoryQueried, this, &JobRelay::otpQueried);
+        if (auto* linked = qobject_cast<RomCmd::LinkedDownloadTask*>(job)) {
+            connect(linked, &RomCmd::LinkedDownloadTask::signalLinkedStepFinished, this, &JobRelay::stepFinished);
+            connect(linked, &RomCmd::LinkedDownloadTask::signalLinkedMemoryDataReadFinished, this,
+                &JobRelay::linkedDataRead);
+            connect(
+                linked, &RomCmd::LinkedDownloadTask::signalLinkedOTPMemoryQueried, this, &JobRelay::linkedOtpQueried);
+        }
+        if (auto* staged = qobject_cast<RomCmd::StageDownloadTask*>(job))
+            connect(staged, &RomCmd::StageDownloadTask::signalUpdateLoadingProgressStatus, this,
+                &JobRelay::loadingProgress);
+    }
+
+    // Error-level lines received so far.
+    QStringList errors(const QSignalSpy& logSpy) const
+    {
+        QStringList out;
+        for (const QList<QVariant>& args : logSpy)
+            if (args.at(1).value<LogLevel>() == LogError)
+                out << args.at(0).toString();
+        return out;
+    }
+
+signals:
+    void update(QString id, DownloadTaskInfo taskInfo);
+    void log(QString log, LogLevel level);
+    void runStarted(bool isShowProgress);
+    void runFinished(bool result, QVariantMap map);
+    void dataRead(uint32_t address, QVector<uint8_t> data);
+    void otpQueried(uint32_t start, uint32_t end, uint32_t unit, uint32_t size);
+    void stepFinished(QString uuid, int step, bool result, QVariantMap map);
+    void linkedDataRead(QString uuid, uint32_t address, QVector<uint8_t> data);
+    void linkedOtpQueried(QString uuid, uint32_t start, uint32_t end, uint32_t unit, uint32_t size);
+    void loadingProgress(bool isShowProgress);
+};
+
+// Every log-file line of every thread, for the lines only the file sees.
+class LogCapture
+{
+public:
+    static void install()
+    {
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& msg) {
+            QMutexLocker locker(&lock());
+            lines().append(msg);
+        });
+    }
+    static void clear()
+    {
+        QMutexLocker locker(&lock());
+        lines().clear();
+    }
+    static bool contains(const QString& text)
+    {
+        QMutexLocker locker(&lock());
+        for (const QString& line : lines())
+            if (line.contains(text))
+                return true;
+        return false;
+    }
+
+private:
+    static QMutex& lock()
+    {
+        static QMutex m;
+        return m;
+    }
+    static QStringList& lines()
+    {
+        static QStringList l;
+        return l;
+    }
+};
+
+// A ROM on a pseudo-terminal, reached through the real serial transport.
+struct UartRig
+{
+    PtyLink link;
+    RomSim::Engine engine;
+    std::unique_ptr<RomSim::UartServer> server;
+
+    UartRig() { server = std::make_unique<RomSim::UartServer>(link, engine); }
+    ~UartRig() { server->stop(); }
+    QVariant info(int baud = 115200) const
+    {
+        SerialPortInfo port;
+        port.portName = link.toolPath();
+        port.baudRate = baud;
+        return QVariant::fromValue(port);
+    }
+    QString id() const { return link.toolPath(); }
+};
+
+// A ROM behind the fake hidapi that can hold the worker inside the n-th
+// data packet of a write until the test lets it go.
+class GatedHidDevice : public RomSim::HidDevice
+{
+public:
+    int handleWrite(const QByteArray& report) override
+    {
+        const bool dataPacket
+            = report.size() > 7 && uint8_t(report[4]) == 0x04 && uint8_t(report[5]) == 0 && uint8_t(report[6]) == 0x01;
+        if (dataPacket && ++dataPackets == gateAt) {
+            reached.release();
+            proceed.acquire();
+        }
+        return RomSim::HidDevice::handleWrite(report);
+    }
+    int gateAt = 0; // set before the run
+    std::atomic<int> dataPackets { 0 };
+    QSemaphore reached;
+    QSemaphore proceed;
+};
+
+struct HidRig
+{
+    std::shared_ptr<GatedHidDevice> device = std::make_shared<GatedHidDevice>();
+    QString path = QStringLiteral("sim-rom-hid-0");
+
+    HidRig()
+    {
+        FakeHid::Identity identity;
+        identity.path = path;
+        identity.vendorId = 0x34B7;
+        identity.productId = 0x0009;
+        identity.productString = QStringLiteral("ROM");
+        FakeHid::addDevice(device, identity);
+    }
+    ~HidRig() { FakeHid::removeDevice(path); }
+    RomSim::Engine& engine() { return device->engine(); }
+    QVariant info() const
+    {
+        UsbInfo usb;
+        usb.devicePath = path;
+        usb.vendorId = 0x34B7;
+        usb.productId = 0x0009;
+        return QVariant::fromValue(usb);
+    }
+};
+
+namespace JobTest {
+
+inline DownloadCommand command(int nameId, const QMap<QString, QString>& params = {})
+{
+    DownloadCommand cmd;
+    cmd.id = QStringLiteral("cmd-%1").arg(nameId);
+    cmd.nameId = nameId;
+    cmd.params = params;
+    return cmd;
+}
+
+inline DownloadCommand otpRead(uint32_t word, int bytes)
+{
+    return command(5,
+        { { "memoryId", "0x20000" }, { "address", QStringLiteral("0x%1").arg(word, 8, 16, QChar('0')) },
+            { "length", QString::number(bytes) }, { "showReadMemoryLog", "false" } });
+}
+
+// A catalogue with one SoC, Model-T: ILM, XPI0 NOR and OTP (0x20000) and a
+// fuse map of 128 words; selected in the project.
+inline void selectTestSoc(const QString& dir)
+{
+    QString xml = QStringLiteral("<configuration><socs><soc name=\"Model-T\" vid=\"0x34B7\" pid=\"0x0009\">"
+                                 "<memoryView><memory name=\"ILM\" value=\"0\"/>"
+                                 "<memory name=\"XPI0 NOR\" value=\"0x10000\" erasable=\"1\"/>"
+                                 "<memory name=\"OTP\" value=\"0x20000\"/></memoryView><fuseMap>");
+    for (int i = 0; i < 128; ++i)
+        xml += QStringLiteral("<word index=\"%1\" type=\"GENERAL\" desc=\"G\"/>").arg(i);
+    xml += QStringLiteral("</fuseMap></soc></socs></configuration>");
+    QFile doc(dir + "/common.xml");
+    QVERIFY(doc.open(QIODevice::WriteOnly));
+    doc.write(xml.toUtf8());
+    doc.close();
+    QFile exclude(dir + "/exclude_soc_list");
+    QVERIFY(exclude.open(QIODevice::WriteOnly));
+    exclude.close();
+    AppPaths::setAppDirOverride(dir);
+    SocDatabase::instance().loadFrom(doc.fileName(), exclude.fileName());
+    ProjectConfig::instance().setSocType(QStringLiteral("Model-T"));
+    QCOMPARE(SocDatabase::instance().currentSoc().fuseMap.size(), 128);
+}
+
+// Waits for every pool job while the GUI side keeps receiving (and answering)
+// their queued signals; then delivers what is left.
+inline bool waitForPool()
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!QThreadPool::globalInstance()->waitForDone(5)) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        if (clock.elapsed() > 60000)
+            return false;
+    }
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    return true;
+}
+
+inline bool runToEnd(QRunnable* job)
+{
+    QThreadPool::globalInstance()->start(job);
+    return waitForPool();
+}
+
+inline QList<DownloadTaskInfo> infos(const QSignalSpy& spy)
+{
+    QList<DownloadTaskInfo> out;
+    for (const QList<QVariant>& args : spy)
+        out << args.at(1).value<DownloadTaskInfo>();
+    return out;
+}
+
+inline QList<uint8_t> tags(const RomSim::Engine& engine)
+{
+    QList<uint8_t> out;
+    for (const QByteArray& p : engine.receivedPackets())
+        out << uint8_t(p.at(0));
+    return out;
+}
+
+inline uint32_t word(const QByteArray& p, int index)
+{
+    const int at = 4 + 4 * index;
+    return uint8_t(p[at]) | uint8_t(p[at + 1]) << 8 | uint8_t(p[at + 2]) << 16 | uint32_t(uint8_t(p[at + 3])) << 24;
+}
+
+} // namespace JobTest

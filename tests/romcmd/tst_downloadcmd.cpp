@@ -1,0 +1,517 @@
+// The command runner seen through one-shot jobs against the simulated ROM:
+// parameter rules and failure messages, erase time-outs, word writes, the OTP
+// pre-check, the UART speed switch and the device report.
+#include "downloadtask.h"
+#include "jobrig.h"
+
+using namespace JobTest;
+using RomCmd::DownloadTask;
+
+class TestDownloadCmd : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    struct Run
+    {
+        JobRelay relay;
+        QSignalSpy updates { &relay, &JobRelay::update };
+        QSignalSpy logs { &relay, &JobRelay::log };
+        QSignalSpy started { &relay, &JobRelay::runStarted };
+        QSignalSpy finished { &relay, &JobRelay::runFinished };
+        QSignalSpy reads { &relay, &JobRelay::dataRead };
+
+        bool result() const { return finished.size() == 1 && finished.at(0).at(0).toBool(); }
+        QVariantMap map() const { return finished.at(0).at(1).toMap(); }
+        DownloadTaskInfo last() const { return updates.last().at(1).value<DownloadTaskInfo>(); }
+    };
+
+    void run(Run& r, const QVariant& info, EDeviceType type, const QList<DownloadCommand>& list)
+    {
+        auto* job = new DownloadTask(info, type, list);
+        r.relay.attach(job);
+        QVERIFY(runToEnd(job));
+        QCOMPARE(r.finished.size(), 1);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        registerMetaTypes();
+        RomCmd::registerRomMetaTypes();
+        LogCapture::install();
+        QVERIFY(m_dir.isValid());
+        selectTestSoc(m_dir.path());
+    }
+
+    void refusedWriteStopsBeforeReset()
+    {
+        UartRig rig;
+        rig.engine.setCommandStatus(RomSim::TagWriteMemory, RomSim::StProgramFailed);
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart,
+            { command(1), command(4, { { "memoryId", "0x0" }, { "address", "0x100" }, { "word", "0x1" } }),
+                command(9, { { "type", "0" } }) });
+        QVERIFY(!r.result());
+        QCOMPARE(r.last().status, 9);
+        QCOMPARE(r.last().cmdIndex, 2);
+        QCOMPARE(r.last().cmdCount, 3);
+        QVERIFY(!tags(rig.engine).contains(RomSim::TagReset));
+        QCOMPARE(rig.engine.resetCount(), 0);
+        const QStringList errors = r.relay.errors(r.logs);
+        QCOMPARE(errors.size(), 1); // 17 carries no boot-mode hint
+        QVERIFY(errors.at(0).startsWith("Write memory failed!\r\n deviceId: " + rig.id()
+            + " memoryId: 0x00000000 address: 0x00000100 buffer: 0x1 status: Command execute failed"));
+    }
+
+    void eraseChipTimeoutFollowsFlashSize()
+    {
+        UartRig rig;
+        rig.engine.setRequireFlashConfig(false);
+        LogCapture::clear();
+        Run r;
+        QSignalSpy otp(&r.relay, &JobRelay::otpQueried);
+        run(r, rig.info(), EDeviceTypeUart, { command(8, { { "memoryId", "0x10000" } }) });
+        QVERIFY(r.result());
+        QVERIFY(LogCapture::contains("current flash size: 16Mbytes"));
+        QVERIFY(LogCapture::contains("set erase time out: 160000ms"));
+        // The memory query goes first and is reported.
+        QCOMPARE(tags(rig.engine), (QList<uint8_t> { RomSim::TagQueryRte, RomSim::TagErase }));
+        QCOMPARE(otp.size(), 1);
+        QCOMPARE(otp.at(0).at(3).toUInt(), 16u * 1024 * 1024);
+        QCOMPARE(rig.engine.memory(RomSim::MemXpi0).count(char(0xFF)), 16 * 1024 * 1024);
+    }
+
+    void eraseWithFailedQueryKeepsTransportTimeout()
+    {
+        UartRig rig;
+        LogCapture::clear();
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart,
+            { command(7, { { "memoryId", "0x77" }, { "address", "0x0" }, { "length", "4096" } }) });
+        QVERIFY(!r.result());
+        QVERIFY(LogCapture::contains("current flash size: 0Mbytes"));
+        QVERIFY(!LogCapture::contains("set erase time out"));
+        const QStringList errors = r.relay.errors(r.logs);
+        QVERIFY(errors.first().startsWith("QueryRTE failed! deviceId: " + rig.id() + " rteId: 4 arg: 0x00000077"));
+        QVERIFY(errors.last().startsWith("Erase region failed!\r\n deviceId: " + rig.id()
+            + " memoryId: 0x00000077 address: 0x00000000 length: 4096 status: "));
+    }
+
+    void writeWords_data()
+    {
+        QTest::addColumn<QString>("words");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("two words") << "0x1,0x2" << true << QByteArray::fromHex("0100000002000000") << QString();
+        QTest::newRow("without prefix") << "deadbeef" << true << QByteArray::fromHex("efbeadde") << QString();
+        QTest::newRow("trailing comma") << "0x1,0x2," << false << QByteArray()
+                                        << "Parameter is not a number! value: ! DeviceId: ";
+        QTest::newRow("not hex") << "0x1,0xZZ" << false << QByteArray()
+                                 << "Parameter is not a number! value: 0xZZ! DeviceId: ";
+        QStringList many;
+        for (int i = 0; i < 257; ++i)
+            many << QStringLiteral("0x%1").arg(i, 0, 16);
+        QTest::newRow("257 words") << many.join(',') << false << QByteArray()
+                                   << "Too many words to write! count: 257 maximum: 256 DeviceId: ";
+        many.removeLast();
+        QByteArray full;
+        for (int i = 0; i < 256; ++i)
+            full += QByteArray::fromHex(QByteArray::number(i, 16).rightJustified(2, '0')) + QByteArray(3, '\0');
+        QTest::newRow("256 words") << many.join(',') << true << full << QString();
+    }
+
+    void writeWords()
+    {
+        QFETCH(QString, words);
+        QFETCH(bool, ok);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, error);
+        UartRig rig;
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart,
+            { command(4, { { "memoryId", "0x0" }, { "address", "0x200" }, { "word", words } }) });
+        QCOMPARE(r.result(), ok);
+        if (ok) {
+            QCOMPARE(rig.engine.readBytes(RomSim::MemIlm, 0x200, bytes.size()), bytes);
+            return;
+        }
+        QVERIFY(rig.engine.receivedPackets().isEmpty()); // refused before any traffic
+        const QStringList errors = r.relay.errors(r.logs);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.at(0), error + rig.id());
+    }
+
+    void wordsWinOverImagePath()
+    {
+        UartRig rig;
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart,
+            { command(4,
+                { { "memoryId", "0" }, { "address", "0x10" }, { "word", "0x11223344" },
+                    { "imagePath", m_dir.path() + "/missing.bin" } }) });
+        QVERIFY(r.result());
+        QCOMPARE(rig.engine.readBytes(RomSim::MemIlm, 0x10, 4), QByteArray::fromHex("44332211"));
+    }
+
+    void lackParameter_data()
+    {
+        QTest::addColumn<int>("nameId");
+        QTest::addColumn<QStringList>("keys");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("config-rte") << 2 << QStringList() << "Lack Parameter: baudRate! DeviceId: ";
+        QTest::newRow("config-memory id") << 3 << QStringList() << "Lack Parameter: memory! DeviceId: ";
+        QTest::newRow("config-memory address")
+            << 3 << QStringList { "memoryId" } << "Lack Parameter: address! DeviceId: ";
+        QTest::newRow("write id") << 4 << QStringList { "address", "word" } << "Lack Parameter: memory id! DeviceId: ";
+        QTest::newRow("write address") << 4 << QStringList { "memoryId", "word" }
+                                       << "Lack Parameter: address! DeviceId: ";
+        QTest::newRow("write content") << 4 << QStringList { "memoryId", "address" }
+                                       << "Lack Parameter: write content! DeviceId: ";
+        QTest::newRow("read id") << 5 << QStringList { "length" } << "Lack Parameter: memoryId! DeviceId: ";
+        QTest::newRow("read length") << 5 << QStringList { "memoryId", "address" }
+                                     << "Lack Parameter: length! DeviceId: ";
+        QTest::newRow("erase-region address")
+            << 7 << QStringList { "memoryId", "length" } << "Lack Parameter: address! DeviceId: ";
+        QTest::newRow("erase-chip") << 8 << QStringList() << "Lack Parameter: memoryId! DeviceId: ";
+        QTest::newRow("reset") << 9 << QStringList() << "Lack Parameter: reset type! DeviceId: ";
+    }
+
+    void lackParameter()
+    {
+        QFETCH(int, nameId);
+        QFETCH(QStringList, keys);
+        QFETCH(QString, message);
+        QMap<QString, QString> params;
+        for (const QString& key : keys)
+            params.insert(key, key == "word" ? "0x1" : "0x0");
+        UartRig rig;
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart, { command(nameId, params) });
+        QVERIFY(!r.result());
+        QCOMPARE(r.last().status, 9);
+        QCOMPARE(r.relay.errors(r.logs), QStringList { message + rig.id() });
+        QVERIFY(rig.engine.receivedPackets().isEmpty());
+    }
+
+    void unsupportedCommandsSendNothing_data()
+    {
+        QTest::addColumn<int>("nameId");
+        QTest::newRow("gen-keyblob") << 10;
+        QTest::newRow("load-blfw") << 11;
+        QTest::newRow("unknown") << 0;
+    }
+
+    void unsupportedCommandsSendNothing()
+    {
+        QFETCH(int, nameId);
+        UartRig rig;
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart, { command(nameId, { { "imagePath", "x.bin" } }) });
+        QVERIFY(!r.result());
+        QCOMPARE(r.last().status, 9);
+        QVERIFY(rig.engine.transcript().isEmpty());
+        QCOMPARE(r.relay.errors(r.logs).size(), 1);
+    }
+
+    void bootModeHint_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<bool>("hint");
+        QTest::newRow("NAK") << int(RomSim::FaultKind::Nak) << true;
+        QTest::newRow("unknown ack") << int(RomSim::FaultKind::AckCode) << true;
+        QTest::newRow("ROM refusal") << -1 << false;
+    }
+
+    void bootModeHint()
+    {
+        QFETCH(int, kind);
+        QFETCH(bool, hint);
+        UartRig rig;
+        if (kind < 0) {
+            rig.engine.setCommandStatus(RomSim::TagReset, RomSim::StCommandNotSupported);
+        } else {
+            RomSim::Fault fault;
+            fault.tag = RomSim::TagReset;
+            fault.kind = RomSim::FaultKind(kind);
+            rig.engine.addFault(fault);
+        }
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart, { command(9, { { "type", "1" } }) });
+        QVERIFY(!r.result());
+        const QStringList errors = r.relay.errors(r.logs);
+        QVERIFY(errors.first().startsWith("Reset failed!\r\n deviceId: " + rig.id() + " resetType: 1 status: "));
+        QCOMPARE(errors.size(), hint ? 2 : 1);
+        if (hint)
+            QCOMPARE(errors.last(), QString("Please check whether the boot mode is correct!"));
+    }
+
+    void otpPreCheck_data()
+    {
+        QTest::addColumn<uint32_t>("word0");
+        QTest::addColumn<DownloadCommand>("cmd");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("word 0 locked") << 0x1u << otpRead(0, 16) << 13
+                                       << "OTP word is locked and cannot be read or wrote! word index: 0";
+        QTest::newRow("last four words") << 0x0u << otpRead(124, 16) << 0 << QString();
+        QTest::newRow("last four words locked") << 0x80000000u << otpRead(124, 16) << 13
+                                                << "OTP word is locked and cannot be read or wrote! word index: 124";
+        QTest::newRow("other group locked") << 0x2u << otpRead(100, 16) << 0 << QString();
+        QTest::newRow("second word of locked group")
+            << 0x2u << otpRead(2, 24) << 13 << "OTP word is locked and cannot be read or wrote! word index: 4";
+        QTest::newRow("read past the end") << 0x0u << otpRead(124, 32) << 12
+                                           << "The address and length exceed OTP word length! address: 124 length: 8";
+        QTest::newRow("write past the end")
+            << 0x0u << command(4, { { "memoryId", "0x20000" }, { "address", "0x7E" }, { "word", "0x1,0x2,0x3" } }) << 12
+            << "The address and length exceed OTP word length! address: 126 length: 3";
+        QTest::newRow("write to a locked word")
+            << 0x8u << command(4, { { "memoryId", "0x00020000" }, { "address", "0xD" }, { "word", "0x1" } }) << 13
+            << "OTP word is locked and cannot be read or wrote! word index: 13";
+    }
+
+    void otpPreCheck()
+    {
+        QFETCH(uint32_t, word0);
+        QFETCH(DownloadCommand, cmd);
+        QFETCH(int, status);
+        QFETCH(QString, error);
+        UartRig rig;
+        rig.engine.setOtpWord(0, word0);
+        rig.engine.setOtpWord(125, 0xA5A5A5A5);
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart, { cmd });
+        // The first OTP word is read once, for the lock bits.
+        const QList<QByteArray> packets = rig.engine.receivedPackets();
+        QVERIFY(!packets.isEmpty());
+        QCOMPARE(uint8_t(packets.at(0).at(0)), uint8_t(RomSim::TagReadMemory));
+        QCOMPARE(word(packets.at(0), 0), 0u);
+        QCOMPARE(word(packets.at(0), 1), 4u);
+        if (status == 0) {
+            QVERIFY(r.result());
+            QCOMPARE(packets.size(), 2);
+            if (word(packets.at(1), 0) == 124) {
+                QCOMPARE(r.reads.size(), 2);
+                const QVector<uint8_t> data = r.reads.at(1).at(1).value<QVector<uint8_t>>();
+                QCOMPARE(data.size(), 16);
+                QCOMPARE(data.at(4), uint8_t(0xA5));
+            }
+            return;
+        }
+        QVERIFY(!r.result());
+        QCOMPARE(packets.size(), 1);
+        QCOMPARE(r.last().status, status);
+        QCOMPARE(r.last().cmdType, 5);
+        QCOMPARE(r.relay.errors(r.logs), QStringList { error });
+    }
+
+    void showProgressFlag_data()
+    {
+        QTest::addColumn<int>("nameId");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("erase-chip") << 8 << false;
+        QTest::newRow("erase-region") << 7 << false;
+        QTest::newRow("write-memory") << 4 << true;
+    }
+
+    void showProgressFlag()
+    {
+        QFETCH(int, nameId);
+        QFETCH(bool, shown);
+        UartRig rig;
+        rig.engine.setRequireFlashConfig(false);
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart,
+            { command(4, { { "memoryId", "0" }, { "address", "0" }, { "word", "0x1" } }),
+                command(nameId,
+                    { { "memoryId", "0x10000" }, { "address", "0x80000000" }, { "length", "4096" },
+                        { "word", "0x2" } }) });
+        QCOMPARE(r.started.size(), 1);
+        QCOMPARE(r.started.at(0).at(0).toBool(), shown);
+    }
+
+    void emptyList()
+    {
+        UartRig rig;
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart, {});
+        QVERIFY(!r.result());
+        QCOMPARE(r.map().value("noCommandExecuted").toBool(), true);
+    }
+
+    void progressAndFinish()
+    {
+        HidRig rig;
+        Run r;
+        const QByteArray image(1000, '\x5C');
+        QFile file(m_dir.path() + "/image.bin");
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(image);
+        file.close();
+        run(r, rig.info(), EDeviceTypeUsbHid,
+            { command(4, { { "memoryId", "0" }, { "address", "0x1000" }, { "imagePath", file.fileName() } }),
+                command(5, { { "memoryId", "0" }, { "address", "0x1000" }, { "length", "1000" } }) });
+        QVERIFY(r.result());
+        const QList<DownloadTaskInfo> infos = JobTest::infos(r.updates);
+        QCOMPARE(infos.first().status, 7);
+        QCOMPARE(infos.first().cmdIndex, 1);
+        QCOMPARE(infos.last().status, 8);
+        QCOMPARE(infos.last().cmdIndex, 2);
+        QCOMPARE(infos.last().progress, 100);
+        for (const DownloadTaskInfo& i : infos)
+            QCOMPARE(i.deviceType, 2);
+        QVERIFY(r.logs.size() > 0);
+        bool writeLine = false;
+        for (const QList<QVariant>& args : r.logs)
+            writeLine |= args.at(0).toString()
+                == QString("Write File to Memory. DeviceId: %1 Progress: 1000 Total: 1000").arg(rig.path);
+        QVERIFY(writeLine);
+        // The dump goes to the view in lines of 16 bytes.
+        int dumpLines = 0;
+        for (const QList<QVariant>& args : r.logs)
+            dumpLines += args.at(0).toString().startsWith("Read memory: 5c 5c ");
+        QCOMPARE(dumpLines, (1000 + 15) / 16);
+        QByteArray read;
+        for (const QList<QVariant>& args : r.reads) {
+            const QVector<uint8_t> block = args.at(1).value<QVector<uint8_t>>();
+            read.append(reinterpret_cast<const char*>(block.constData()), block.size());
+        }
+        QCOMPARE(read, image);
+    }
+
+    void baudRoundTrip_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::newRow("460800") << 460800;
+        QTest::newRow("115200") << 115200;
+    }
+
+    void baudRoundTrip()
+    {
+        QFETCH(int, baud);
+        UartRig rig;
+        Run r;
+        run(r, rig.info(baud), EDeviceTypeUart, { command(1) });
+        QVERIFY(r.result());
+        const QList<QByteArray> packets = rig.engine.receivedPackets();
+        if (baud == 115200) {
+            QCOMPARE(tags(rig.engine), QList<uint8_t> { RomSim::TagQueryRte });
+            return;
+        }
+        QCOMPARE(
+            tags(rig.engine), (QList<uint8_t> { RomSim::TagConfigRte, RomSim::TagQueryRte, RomSim::TagConfigRte }));
+        QCOMPARE(word(packets.at(0), 1), 3u);
+        QCOMPARE(word(packets.at(0), 2), 1u);
+        QCOMPARE(word(packets.at(0), 3), 460800u);
+        QCOMPARE(word(packets.at(2), 3), 115200u);
+        QCOMPARE(rig.engine.uartSpeed(), 115200u);
+    }
+
+    void refusedBaudSwitch()
+    {
+        UartRig rig;
+        rig.engine.setCommandStatus(RomSim::TagConfigRte, RomSim::StInvalidArgument, 1);
+        LogCapture::clear();
+        Run r;
+        run(r, rig.info(460800), EDeviceTypeUart, { command(1) });
+        QVERIFY(LogCapture::contains("ConfigRTE failed! peripheral: 1 baudRate: 460800 status: 18"));
+        // No device is opened, and the speed stays where it was, so closing sends nothing.
+        QCOMPARE(r.finished.at(0).at(0).toBool(), false);
+        QCOMPARE(tags(rig.engine), (QList<uint8_t> { RomSim::TagConfigRte }));
+    }
+
+    void deviceReport_data()
+    {
+        QTest::addColumn<int>("lifecycle");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("close") << 0x0A << "0a";
+        QTest::newRow("open") << 0x07 << "07";
+    }
+
+    void deviceReport()
+    {
+        QFETCH(int, lifecycle);
+        QFETCH(QString, text);
+        UartRig rig;
+        rig.engine.setRomVersion("V1.2.3");
+        rig.engine.setSocRevision("A0.1.0");
+        rig.engine.setLifecycle(uint8_t(lifecycle));
+        rig.engine.setCapabilities(0x00000105);
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart, { command(1) });
+        QVERIFY(r.result());
+        QCOMPARE(r.map().value("romVersion").toString(), QString("V1.2.3"));
+        QCOMPARE(r.map().value("socRevision").toString(), QString("A0.1.0"));
+        QCOMPARE(r.map().value("lifecycle").toUInt(), uint(lifecycle));
+        QString report;
+        for (const QList<QVariant>& args : r.logs)
+            if (args.at(0).toString().startsWith("DeviceId: "))
+                report = args.at(0).toString();
+        QCOMPARE(report,
+            "DeviceId: " + rig.id() + "\r\nROM Version: V1.2.3\r\nSoC Revision: A0.1.0\r\nSoC LifeCycle: " + text
+                + "\r\nSupport Primary Boot\r\nSupport Serial Boot\r\nSupport Secure Boot\r\n");
+    }
+
+    void stageFromLifecycle_data()
+    {
+        QTest::addColumn<uint8_t>("lifecycle");
+        QTest::addColumn<int>("stage");
+        QTest::newRow("0x0A") << uint8_t(0x0A) << 2;
+        QTest::newRow("0x08") << uint8_t(0x08) << 2;
+        QTest::newRow("0x07") << uint8_t(0x07) << 1;
+    }
+
+    void stageFromLifecycle()
+    {
+        QFETCH(uint8_t, lifecycle);
+        QFETCH(int, stage);
+        RomCmd::DownloadCmd runner(QVariant::fromValue(SerialPortInfo()), EDeviceTypeUart);
+        RomCmd::RomParamInfo info;
+        info.lifecycle = lifecycle;
+        runner.slotRTEQueried(0, QVariant::fromValue(info));
+        QCOMPARE(runner.currentStage(), stage);
+    }
+
+    void memoryReport()
+    {
+        UartRig rig;
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart, { command(1, { { "memory", "0x20000" } }) });
+        QVERIFY(r.result());
+        QString report;
+        for (const QList<QVariant>& args : r.logs)
+            if (args.at(0).toString().startsWith("DeviceId: "))
+                report = args.at(0).toString();
+        QVERIFY(report.contains("Memory identifier: 0x00020000\r\nMemory unit size: 4 bytes\r\n"
+                                "Memory start address: 0x00000000\r\nMemory end address: 0x0000007f\r\n"
+                                "Memory Size: 512 bytes\r\nMemory words: 5"));
+    }
+
+    void deviceCannotBeOpened_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("UART") << int(EDeviceTypeUart);
+        QTest::newRow("USB-HID") << int(EDeviceTypeUsbHid);
+    }
+
+    void deviceCannotBeOpened()
+    {
+        QFETCH(int, type);
+        SerialPortInfo port;
+        port.portName = m_dir.path() + "/no-such-port";
+        UsbInfo usb;
+        usb.devicePath = "no-such-hid-path";
+        Run r;
+        run(r, type == EDeviceTypeUart ? QVariant::fromValue(port) : QVariant::fromValue(usb), EDeviceType(type),
+            { command(9, { { "type", "0" } }) });
+        QVERIFY(!r.result());
+        QCOMPARE(r.last().status, 9);
+        QVERIFY(r.relay.errors(r.logs).first().contains("status: Open device failed"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDownloadCmd)
+#include "tst_downloadcmd.moc"
