@@ -1,8 +1,10 @@
 // Process entry: the daily log first, then the application, its settings and
 // SoC database, and the main window.
 #include "apppaths.h"
+#include "globalsetting.h"
 #include "loghandler.h"
 #include "mainwindow.h"
+#include "socdatabase.h"
 #include "startup.h"
 
 #include <QApplication>
@@ -28,6 +30,10 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("Veltirx Krel Tool"));
     QApplication::setApplicationVersion(QStringLiteral("0.4.0"));
     AppPaths::logFolders();
+
+    GlobalSetting::instance().load();
+    // Loads the project file first, then the catalogue.
+    SocDatabase::instance().load();
 
     auto window = std::make_unique<DevelopViews::MainWindow>();
 
