@@ -38,7 +38,7 @@ QString GlobalSetting::filePath()
 
 void GlobalSetting::load()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_settings.reset(new QSettings(filePath(), QSettings::IniFormat));
     m_settings->setIniCodec("UTF-8");
     QSettings& s = *m_settings;
@@ -59,7 +59,7 @@ void GlobalSetting::load()
 
 GlobalSettingInfo GlobalSetting::info() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_info;
 }
 
@@ -76,7 +76,7 @@ void GlobalSetting::flushLocked()
 
 void GlobalSetting::save(const GlobalSettingInfo& info)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_info = info;
     if (!m_settings)
         return;
@@ -95,7 +95,7 @@ void GlobalSetting::save(const GlobalSettingInfo& info)
 
 void GlobalSetting::setLanguage(int language)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_info.language = language;
     if (!m_settings)
         return;
@@ -105,7 +105,7 @@ void GlobalSetting::setLanguage(int language)
 
 void GlobalSetting::setAutoAddPort(bool enable)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_info.autoAddPort = enable;
     if (!m_settings)
         return;
@@ -115,49 +115,49 @@ void GlobalSetting::setAutoAddPort(bool enable)
 
 int GlobalSetting::language() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_info.language;
 }
 
 int GlobalSetting::fwLoadType() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_info.fwLoadType;
 }
 
 bool GlobalSetting::fwLoadUseCustomBaudRate() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_info.fwLoadUseCustomBaudRate;
 }
 
 int GlobalSetting::cmdTimeout() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_info.cmdTimeout;
 }
 
 bool GlobalSetting::autoAddPort() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_info.autoAddPort;
 }
 
 bool GlobalSetting::enableAllSoCs() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_info.enableAllSoCs;
 }
 
 bool GlobalSetting::downloadAllStateDevices() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_info.downloadAllStateDevices;
 }
 
 void GlobalSetting::resetForTests()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_settings.reset();
     m_info = GlobalSettingInfo();
 }

@@ -3,7 +3,7 @@
 // load() readers ask the object, writers go through it and it writes at once.
 #pragma once
 
-#include <QMutex>
+#include <mutex>
 #include <QString>
 #include <memory>
 
@@ -58,7 +58,7 @@ private:
     GlobalSetting();
     void flushLocked();
 
-    mutable QMutex m_lock;                // guards m_settings and m_info: workers read the record
+    mutable std::mutex m_lock; // guards m_settings and m_info: workers read the record
     std::unique_ptr<QSettings> m_settings;
     GlobalSettingInfo m_info;
 };

@@ -139,7 +139,7 @@ ProjectConfig::ProjectConfig()
 
 void ProjectConfig::resetForTests()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_data = ProjectData();
     m_filePath = AppPaths::configDir() + QLatin1Char('/') + QLatin1String(DefaultFileName);
 }
@@ -151,13 +151,13 @@ void ProjectConfig::setBeforeCommitHook(std::function<bool()> hook)
 
 QString ProjectConfig::filePath() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_filePath;
 }
 
 void ProjectConfig::reset()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_data = ProjectData();
 }
 
@@ -361,13 +361,17 @@ bool ProjectConfig::save(const QString& path) const
 {
     // Snapshot and write under one lock, so concurrent saves reach the disk in
     // the order of their snapshots.
-    QMutexLocker locker(&m_writeLock);
+    std::lock_guard<std::mutex> locker(m_writeLock);
     return writeFile(path, data());
 }
 
 bool ProjectConfig::saveDefault() const
 {
-    return save(filePath());
+    // The user's config folder (used when the application folder is read-only)
+    // may not exist yet.
+    const QString path = filePath();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    return save(path);
 }
 
 void ProjectConfig::loadIfExists()
@@ -436,7 +440,7 @@ bool ProjectConfig::exportPackage(const QString& dir) const
             it.value() = QStringLiteral("bin/") + fileName;
         }
     }
-    QMutexLocker locker(&m_writeLock);
+    std::lock_guard<std::mutex> locker(m_writeLock);
     return writeFile(dir + QLatin1Char('/') + QLatin1String(DefaultFileName), d);
 }
 
@@ -453,7 +457,7 @@ QList<DownloadCommand>* ProjectConfig::stageList(int stage)
 
 bool ProjectConfig::hasCommands(int stage) const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     if (stage == EStageOpen)
         return !m_data.openCommands.isEmpty();
     if (stage == EStageClose)
@@ -469,7 +473,7 @@ bool ProjectConfig::hasAnyCommands() const
 bool ProjectConfig::updateCommand(int stage, const QString& id, int index, const DownloadCommand& command)
 {
     {
-        QMutexLocker locker(&m_lock);
+        std::lock_guard<std::mutex> locker(m_lock);
         if (!id.isEmpty()) {
             for (QList<DownloadCommand>* list : {&m_data.openCommands, &m_data.closeCommands}) {
                 for (DownloadCommand& cmd : *list) {
@@ -491,7 +495,7 @@ bool ProjectConfig::updateCommand(int stage, const QString& id, int index, const
 void ProjectConfig::setStageCommands(const QList<DownloadCommand>& commands, int stage, bool append)
 {
     {
-        QMutexLocker locker(&m_lock);
+        std::lock_guard<std::mutex> locker(m_lock);
         if (QList<DownloadCommand>* list = stageList(stage)) {
             if (append)
                 list->append(commands);
@@ -505,7 +509,7 @@ void ProjectConfig::setStageCommands(const QList<DownloadCommand>& commands, int
 bool ProjectConfig::removeCommand(int stage, const QString& id)
 {
     {
-        QMutexLocker locker(&m_lock);
+        std::lock_guard<std::mutex> locker(m_lock);
         QList<DownloadCommand>* list = stageList(stage);
         if (!list)
             return false;
@@ -525,7 +529,7 @@ bool ProjectConfig::removeCommand(int stage, const QString& id)
 bool ProjectConfig::moveCommand(int stage, const QString& id, bool up)
 {
     {
-        QMutexLocker locker(&m_lock);
+        std::lock_guard<std::mutex> locker(m_lock);
         QList<DownloadCommand>* list = stageList(stage);
         if (!list)
             return false;
@@ -573,26 +577,26 @@ bool ProjectConfig::checkImageFiles(QString& missing) const
 
 ProjectData ProjectConfig::data() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_data;
 }
 
 void ProjectConfig::setData(const ProjectData& data)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_data = data;
 }
 
-#define KREL_PROJECT_FIELD(Type, getter, setter, member)                                                              \
-    Type ProjectConfig::getter() const                                                                                \
-    {                                                                                                                 \
-        QMutexLocker locker(&m_lock);                                                                                 \
-        return m_data.member;                                                                                         \
-    }                                                                                                                 \
-    void ProjectConfig::setter(const Type& value)                                                                     \
-    {                                                                                                                 \
-        QMutexLocker locker(&m_lock);                                                                                 \
-        m_data.member = value;                                                                                        \
+#define KREL_PROJECT_FIELD(Type, getter, setter, member) \
+    Type ProjectConfig::getter() const \
+    { \
+        std::lock_guard<std::mutex> locker(m_lock); \
+        return m_data.member; \
+    } \
+    void ProjectConfig::setter(const Type& value) \
+    { \
+        std::lock_guard<std::mutex> locker(m_lock); \
+        m_data.member = value; \
     }
 
 KREL_PROJECT_FIELD(QString, socType, setSocType, socType)
@@ -606,26 +610,26 @@ KREL_PROJECT_FIELD(QList<CustomSocInfo>, customSocs, setCustomSocs, customSocs)
 
 QMap<quint32, QVector<quint32>> ProjectConfig::otpWords() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_data.otpWords;
 }
 
 void ProjectConfig::setOtpWords(const QMap<quint32, QVector<quint32>>& words)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_data.otpWords = words;
 }
 
 bool ProjectConfig::showOtpWriteViewTips() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_data.showOtpWriteViewTips;
 }
 
 void ProjectConfig::setShowOtpWriteViewTips(bool show)
 {
     {
-        QMutexLocker locker(&m_lock);
+        std::lock_guard<std::mutex> locker(m_lock);
         m_data.showOtpWriteViewTips = show;
     }
     saveDefault();
@@ -633,19 +637,19 @@ void ProjectConfig::setShowOtpWriteViewTips(bool show)
 
 QList<DownloadCommand> ProjectConfig::openCommands() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_data.openCommands;
 }
 
 QList<DownloadCommand> ProjectConfig::closeCommands() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_data.closeCommands;
 }
 
 QList<DownloadCommand> ProjectConfig::commands(int stage) const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     if (stage == EStageOpen)
         return m_data.openCommands;
     if (stage == EStageClose)

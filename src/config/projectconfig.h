@@ -9,7 +9,7 @@
 
 #include <QList>
 #include <QMap>
-#include <QMutex>
+#include <mutex>
 #include <QString>
 #include <QVector>
 #include <functional>
@@ -120,8 +120,8 @@ private:
     static bool writeFile(const QString& path, const ProjectData& data);
     QList<DownloadCommand>* stageList(int stage); // m_lock held
 
-    mutable QMutex m_lock; // guards m_data and m_filePath: worker jobs read the selected SoC
+    mutable std::mutex m_lock; // guards m_data and m_filePath: worker jobs read the selected SoC
     ProjectData m_data;
     QString m_filePath;
-    mutable QMutex m_writeLock; // serialises file writes
+    mutable std::mutex m_writeLock; // serialises file writes
 };

@@ -224,7 +224,7 @@ SocDatabase::SocDatabase()
 
 void SocDatabase::resetForTests()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_socs.clear();
     m_emptySoc = SocInfo();
     m_customSlot = SocInfo();
@@ -292,20 +292,20 @@ void SocDatabase::loadFrom(const QString& documentPath, const QString& excludeLi
         socs.clear();
     }
 
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_excludedNames = excluded;
     m_socs = socs;
 }
 
 QList<SocInfo> SocDatabase::socList() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_socs;
 }
 
 SocInfo SocDatabase::socByName(const QString& name) const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     for (const SocInfo& soc : m_socs) {
         if (soc.name == name)
             return soc;
@@ -318,7 +318,7 @@ SocInfo SocDatabase::currentSoc() const
     const QString selected = ProjectConfig::instance().socType();
     const QList<CustomSocInfo> customs = ProjectConfig::instance().customSocs();
 
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     for (const SocInfo& soc : m_socs) {
         if (soc.name == selected)
             return soc;
@@ -343,7 +343,7 @@ QString SocDatabase::currentSocBaseName() const
     const QString selected = ProjectConfig::instance().socType();
     const QList<CustomSocInfo> customs = ProjectConfig::instance().customSocs();
 
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     for (const SocInfo& soc : m_socs) {
         if (soc.name == selected)
             return selected;
@@ -357,6 +357,6 @@ QString SocDatabase::currentSocBaseName() const
 
 QStringList SocDatabase::excludedNames() const
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     return m_excludedNames;
 }

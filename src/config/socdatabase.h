@@ -8,7 +8,7 @@
 
 #include <QByteArray>
 #include <QList>
-#include <QMutex>
+#include <mutex>
 #include <QString>
 #include <QStringList>
 
@@ -50,7 +50,7 @@ public:
 private:
     SocDatabase();
 
-    mutable QMutex m_lock; // guards every member below
+    mutable std::mutex m_lock; // guards every member below
     QList<SocInfo> m_socs;
     SocInfo m_emptySoc;
     mutable SocInfo m_customSlot; // last custom SoC resolved by currentSoc()

@@ -485,6 +485,15 @@ private slots:
         QCOMPARE(pc().socType(), QStringLiteral("NEW"));
     }
 
+    void defaultFolderCreatedOnSave()
+    {
+        QVERIFY(pc().saveDefault());
+        QVERIFY(QFile::remove(pc().filePath()));
+        QVERIFY(QDir(app()).removeRecursively());
+        QVERIFY(pc().saveDefault());
+        QVERIFY(QFile::exists(pc().filePath()));
+    }
+
     void unwritableTargetKeepsProject()
     {
         pc().setSocType("X");
@@ -531,9 +540,8 @@ private slots:
 
         QVERIFY(!pc().exportPackage(QString()));
         QTemporaryDir pkg;
-        writeFile(pkg.path() + "/bin/a.bin", "old"); // replaced
         QDir().mkpath(pkg.path() + "/bin");
-        writeFile(pkg.path() + "/bin/a.bin", "old");
+        writeFile(pkg.path() + "/bin/a.bin", "old"); // replaced
         QVERIFY(pc().exportPackage(pkg.path()));
         QCOMPARE(readFile(pkg.path() + "/bin/a.bin"), QByteArray("AAAA"));
         QCOMPARE(readFile(pkg.path() + "/bin/c.bin"), QByteArray("CCCC"));
