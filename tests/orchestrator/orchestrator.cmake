@@ -5,3 +5,5 @@ krel_add_test(tst_orchestrator_records SOURCES ${_orch}/tst_orchestrator_records
   LIBS krel_orchestrator krel_krel krel_romcmd krel_fakehid)
 krel_add_test(tst_orchestrator_flow SOURCES ${_orch}/tst_orchestrator_flow.cpp ${_orch}/orchestratortestenv.h
   LIBS krel_orchestrator krel_sim krel_krel krel_romcmd krel_fakehid)
+krel_add_test(tst_orchestrator_jobs SOURCES ${_orch}/tst_orchestrator_jobs.cpp ${_orch}/orchestratortestenv.h
+  LIBS krel_orchestrator krel_sim krel_krelsim krel_krel krel_romcmd krel_fakehid)

@@ -1,0 +1,328 @@
+// The jobs the orchestrator starts and whose signals it forwards: the Krel custom
+// command job (created once, fed batches, destroyed idle or busy), the configuration
+// writer and the three ROM jobs.
+#include "customcmdtask.h"
+#include "fakehid.h"
+#include "hiddevice.h"
+#include "krelbox.h"
+#include "orchestratortestenv.h"
+#include "romsim.h"
+
+#include <QSemaphore>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace RomCmd;
+using namespace OrchTest;
+using AckList = QList<QPair<int, QString>>;
+
+namespace {
+
+const QString RomPath = QStringLiteral("sim-rom-hid-jobs");
+const QString Ver = QStringLiteral("Veltrix_Zindrake_VER");
+
+struct HidRom
+{
+    std::shared_ptr<RomSim::HidDevice> device = std::make_shared<RomSim::HidDevice>();
+    HidRom()
+    {
+        FakeHid::Identity id;
+        id.path = RomPath;
+        id.vendorId = 0x34B7;
+        id.productId = 0x0009;
+        FakeHid::addDevice(device, id);
+    }
+    ~HidRom() { FakeHid::removeDevice(RomPath); }
+    QVariant info() const
+    {
+        UsbInfo usb;
+        usb.devicePath = RomPath;
+        return QVariant::fromValue(usb);
+    }
+};
+
+DownloadCommand queryRte()
+{
+    DownloadCommand cmd;
+    cmd.id = QStringLiteral("q");
+    cmd.nameId = 1;
+    return cmd;
+}
+
+std::unique_ptr<RomUiMode> makeUi()
+{
+    return std::make_unique<RomUiMode>(std::make_unique<ScriptedHotplugSource>());
+}
+
+QVariant boxInfo(const KrelSim::KrelBox& box)
+{
+    UsbInfo usb;
+    usb.devicePath = box.path();
+    usb.vendorId = KrelSim::KrelBox::VendorId;
+    usb.productId = KrelSim::KrelBox::ProductId;
+    usb.productString = KrelSim::KrelBox::productString(box.mode());
+    return QVariant::fromValue(usb);
+}
+
+// Holds the worker inside the n-th data packet of a transfer until the test lets it go.
+class GatedRom : public RomSim::HidDevice
+{
+public:
+    int handleWrite(const QByteArray& report) override
+    {
+        const bool dataPacket
+            = report.size() > 7 && uint8_t(report[4]) == 0x06 && uint8_t(report[5]) == 0 && uint8_t(report[6]) == 0x01;
+        if (dataPacket && ++dataPackets == gateAt) {
+            reached.release();
+            proceed.acquire();
+        }
+        return RomSim::HidDevice::handleWrite(report);
+    }
+    int gateAt = 0;
+    std::atomic<int> dataPackets { 0 };
+    QSemaphore reached;
+    QSemaphore proceed;
+};
+
+} // namespace
+
+class TestOrchestratorJobs : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppDir> m_app;
+
+private slots:
+    void init() { m_app = std::make_unique<AppDir>(); }
+    void cleanup()
+    {
+        QVERIFY(drainPool());
+        FakeHid::reset();
+        m_app.reset();
+    }
+
+    void krelJobIsCreatedOnceAndFedBatches()
+    {
+        KrelSim::KrelBox box(QStringLiteral("krelsim/orch0"));
+        box.plug(KrelSim::Mode::Command);
+        box.setFirmwareVersion(QStringLiteral("1.4.2"));
+        auto ui = makeUi();
+        QSignalSpy recv(ui.get(), &RomUiMode::signalCustomRecvData);
+        QSignalSpy status(ui.get(), &RomUiMode::signalCustomStatus);
+
+        ui->slotDeviceconnect(boxInfo(box), EDeviceTypeUsbHid, { Ver });
+        customcmdtask* job = ui->customTask();
+        QVERIFY(job);
+        QVERIFY(waitFor([&] { return recv.count() == 1; }));
+        auto acks = recv[0][1].value<AckList>();
+        QCOMPARE(acks.size(), 1);
+        QCOMPARE(acks[0].first, 1);
+        QVERIFY2(acks[0].second.startsWith(Ver), qPrintable(acks[0].second));
+        QVERIFY(acks[0].second.contains(QStringLiteral("1.4.2")));
+
+        ui->slotCustomCmdTask(boxInfo(box), EDeviceTypeUsbHid);
+        ui->slotDeviceconnect(boxInfo(box), EDeviceTypeUsbHid, {});
+        ui->slotDeviceconnect(boxInfo(box), EDeviceTypeUsbHid, { Ver, Ver });
+        QCOMPARE(ui->customTask(), job);
+        QVERIFY(waitFor([&] { return recv.count() == 2; }));
+        QCOMPARE(recv[1][1].value<AckList>().size(), 2);
+        QCOMPARE(box.receivedCommands(), QStringList({ Ver, Ver, Ver }));
+        // 1 when a batch starts, 0 once the queue has drained.
+        QVERIFY(waitFor([&] { return status.count() >= 2 && status.last()[0].toInt() == 0; }));
+        QCOMPARE(status[0][0].toInt(), 1);
+
+        // Idle: the job leaves its loop and is deleted.
+        ui->slotDeviceDestroy();
+        QVERIFY(!ui->customTask());
+        ui->slotDeviceDestroy(); // nothing left to destroy
+        // A batch with no job goes nowhere.
+        emit ui->signalCustomeCmdData({ Ver });
+        QVERIFY(drainPool());
+        QCOMPARE(box.receivedCommands().size(), 3);
+
+        // The next batch builds a new job.
+        ui->slotDeviceconnect(boxInfo(box), EDeviceTypeUsbHid, { Ver });
+        QVERIFY(ui->customTask());
+        QVERIFY(waitFor([&] { return recv.count() == 3; }));
+        ui->slotDeviceDestroy();
+    }
+
+    void krelJobDestroyedWhileBusyFinishesItsBatch()
+    {
+        KrelSim::KrelBox box(QStringLiteral("krelsim/orch1"));
+        box.plug(KrelSim::Mode::Command);
+        box.setCommandFault(QStringLiteral("VER"), KrelSim::Fault::NoReply);
+        auto ui = makeUi();
+        ui->slotDeviceconnect(boxInfo(box), EDeviceTypeUsbHid, { Ver, Ver, Ver });
+        QVERIFY(waitFor([&] { return !box.receivedCommands().isEmpty(); }));
+        QVERIFY(ui->customTask()->isRunning());
+        ui->slotDeviceDestroy();
+        QVERIFY(!ui->customTask());
+        // A batch is never cut short.
+        QCOMPARE(box.receivedCommands().size(), 3);
+    }
+
+    void krelJobDestroyedAtOnce()
+    {
+        KrelSim::KrelBox box(QStringLiteral("krelsim/orch2"));
+        box.plug(KrelSim::Mode::Command);
+        auto ui = makeUi();
+        for (int i = 0; i < 5; ++i) {
+            ui->slotDeviceconnect(boxInfo(box), EDeviceTypeUsbHid, { Ver });
+            ui->slotDeviceDestroy();
+            QVERIFY(!ui->customTask());
+        }
+        QVERIFY(drainPool());
+    }
+
+    void writerCopiesAndReports()
+    {
+        QTemporaryDir src;
+        QTemporaryDir dest;
+        QFile a(src.filePath(QStringLiteral("app.bin")));
+        QVERIFY(a.open(QIODevice::WriteOnly));
+        a.write("image");
+        a.close();
+        auto ui = makeUi();
+        LogCapture logs;
+        logs.attach(*ui);
+        QSignalSpy status(ui.get(), &RomUiMode::signalWriteConfigStatus);
+        const QList<QPair<QString, QString>> files { { a.fileName(), QStringLiteral("app_0.bin") },
+            { src.filePath(QStringLiteral("gone.bin")), QStringLiteral("gone_1.bin") } };
+        ui->slotWriteConfigTask(0, files, dest.path());
+        QVERIFY(waitFor([&] { return status.count() == 2; }));
+        QCOMPARE(status[0][0].toInt(), 1);
+        QCOMPARE(status[1][0].toInt(), -2);
+        QVERIFY(QFile::exists(dest.filePath(QStringLiteral("app_0.bin"))));
+        QCOMPARE(logs.count("write config success!", 1), 1);
+        QCOMPARE(logs.count("This file does not exist: ", 3), 1);
+    }
+
+    void downloadTaskForwardsItsSignals()
+    {
+        HidRom rom;
+        auto ui = makeUi();
+        QSignalSpy started(ui.get(), &RomUiMode::signalRunStarted);
+        QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
+        QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
+        LogCapture logs;
+        logs.attach(*ui);
+
+        ui->slotDeviceDownloadTask(rom.info(), EDeviceTypeUsbHid, { queryRte() });
+        QVERIFY(waitFor([&] { return finished.count() == 1; }));
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(started[0][0].toBool(), true);
+        QCOMPARE(finished[0][0].toBool(), true);
+        QCOMPARE(finished[0][1].toMap().value("romVersion").toString(), QStringLiteral("V1.0.0"));
+        QVERIFY(progress.count() >= 2);
+        QCOMPARE(progress.last()[0].toString(), RomPath);
+        QVERIFY(logs.count("DeviceId: " + RomPath, 0) >= 1);
+
+        ui->slotDeviceDownloadTask(rom.info(), EDeviceTypeUsbHid, {});
+        QVERIFY(waitFor([&] { return finished.count() == 2; }));
+        QCOMPARE(finished[1][0].toBool(), false);
+        QCOMPARE(finished[1][1].toMap().value("noCommandExecuted").toBool(), true);
+    }
+
+    void linkedTaskTakesStepsUntilEnded()
+    {
+        HidRom rom;
+        auto ui = makeUi();
+        QSignalSpy steps(ui.get(), &RomUiMode::signalLinkedStepFinished);
+        QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
+        QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
+        const QString uuid = QStringLiteral("otp-view-run");
+
+        ui->slotDeviceLinkedDownloadTask(rom.info(), EDeviceTypeUsbHid, uuid, { queryRte() }, "first");
+        QVERIFY(ui->hasLinkedTask(uuid));
+        ui->slotDeviceLinkedDownloadTask(rom.info(), EDeviceTypeUsbHid, uuid, { queryRte() }, "second");
+        QCOMPARE(ui->linkedTaskCount(), 1);
+        QVERIFY(waitFor([&] { return steps.count() == 2; }));
+        QCOMPARE(steps[0][1].toInt(), 0);
+        QCOMPARE(steps[1][1].toInt(), 1);
+        QCOMPARE(steps[1][3].toMap().value("linkedStepInfo").toString(), QStringLiteral("second"));
+        // Not a connection test: no record is made or touched.
+        QVERIFY(ui->deviceInfoMap().isEmpty());
+
+        ui->slotLinkedCommandsEndSend(uuid, {});
+        QVERIFY(!ui->hasLinkedTask(uuid));
+        QVERIFY(waitFor([&] { return finished.count() == 1; }));
+        QCOMPARE(finished[0][0].toBool(), true);
+        QCOMPARE(finished[0][1].toMap().value("linkedUuid").toString(), uuid);
+        QCOMPARE(progress.last()[1].value<DownloadTaskInfo>().status, 10);
+    }
+
+    void linkedTaskEndedByAnEmptyStep()
+    {
+        HidRom rom;
+        auto ui = makeUi();
+        QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
+        const QString uuid = QStringLiteral("ended-by-empty-step");
+        QSignalSpy steps(ui.get(), &RomUiMode::signalLinkedStepFinished);
+        ui->slotDeviceLinkedDownloadTask(rom.info(), EDeviceTypeUsbHid, uuid, { queryRte() }, "first");
+        QVERIFY(waitFor([&] { return steps.count() == 1; }));
+        ui->slotDeviceLinkedDownloadTask(rom.info(), EDeviceTypeUsbHid, uuid, {}, "none");
+        // The job ends on its own now; it must not be reachable any more.
+        QVERIFY(!ui->hasLinkedTask(uuid));
+        QVERIFY(drainPool());
+        QCOMPARE(progress.last()[1].value<DownloadTaskInfo>().status, 15);
+        // A later step under the same id starts a new job instead of touching the old one.
+        ui->slotDeviceLinkedDownloadTask(rom.info(), EDeviceTypeUsbHid, uuid, { queryRte() }, "again");
+        QVERIFY(ui->hasLinkedTask(uuid));
+        ui->slotLinkedCommandsEndSend(uuid, {});
+    }
+
+    void stageTaskRunsTheProjectList()
+    {
+        HidRom rom;
+        ProjectConfig::instance().setStageCommands({ queryRte(), queryRte() }, EStageOpen, false);
+        auto ui = makeUi();
+        QSignalSpy started(ui.get(), &RomUiMode::signalRunStarted);
+        QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
+        QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
+        ui->slotStageDownloadTask(rom.info(), EDeviceTypeUsbHid);
+        // The project may change once the job exists.
+        ProjectConfig::instance().setStageCommands({}, EStageOpen, false);
+        QVERIFY(waitFor([&] { return finished.count() == 1; }));
+        QCOMPARE(started[0][0].toBool(), true);
+        QCOMPARE(finished[0][0].toBool(), true);
+        const auto last = progress.last()[1].value<DownloadTaskInfo>();
+        QCOMPARE(last.cmdCount, 2);
+        QCOMPARE(last.status, 10);
+    }
+
+    void terminateReachesLinkedJobs()
+    {
+        auto device = std::make_shared<GatedRom>();
+        device->gateAt = 3;
+        FakeHid::Identity id;
+        id.path = RomPath;
+        FakeHid::addDevice(device, id);
+        UsbInfo usb;
+        usb.devicePath = RomPath;
+
+        auto ui = makeUi();
+        QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
+        QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
+        const QString image = m_app->path() + QStringLiteral("/image.bin");
+        QFile f(image);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(16 * 1024, 'x'));
+        f.close();
+        DownloadCommand load;
+        load.nameId = 6;
+        load.params.insert(QStringLiteral("imagePath"), image);
+        const QString uuid = QStringLiteral("to-be-stopped");
+        ui->slotDeviceLinkedDownloadTask(QVariant::fromValue(usb), EDeviceTypeUsbHid, uuid, { load }, "load");
+        QVERIFY(device->reached.tryAcquire(1, 30000));
+        ui->slotDownloadStarted(false);
+        device->proceed.release();
+        ui->slotLinkedCommandsEndSend(uuid, {});
+        QVERIFY(waitFor([&] { return finished.count() == 1; }));
+        QCOMPARE(finished[0][0].toBool(), false);
+        QCOMPARE(progress.last()[1].value<DownloadTaskInfo>().status, 11);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOrchestratorJobs)
+#include "tst_orchestrator_jobs.moc"
