@@ -662,7 +662,10 @@ QList<MemoryRegion> Engine::regions() const
 QByteArray Engine::memory(uint32_t memoryId) const
 {
     LOCK;
-    return d->mem.value(memoryId);
+    const auto it = d->mem.constFind(memoryId);
+    if (it == d->mem.constEnd())
+        return {};
+    return QByteArray(it->constData(), it->size()); // deep copy, see transcript()
 }
 QByteArray Engine::readBytes(uint32_t memoryId, uint32_t address, int length) const
 {
@@ -670,7 +673,7 @@ QByteArray Engine::readBytes(uint32_t memoryId, uint32_t address, int length) co
     int off = 0;
     if (length < 0 || d->resolve(memoryId, address, uint32_t(length), &off) != StSuccess)
         return {};
-    return d->mem.value(memoryId).mid(off, length);
+    return QByteArray(d->mem[memoryId].constData() + off, length);
 }
 void Engine::poke(uint32_t memoryId, uint32_t address, const QByteArray& bytes)
 {
@@ -706,7 +709,13 @@ QList<uint32_t> Engine::flashConfigWords() const
 QList<TranscriptEntry> Engine::transcript() const
 {
     LOCK;
-    return d->transcript;
+    // A fresh list: handing out the shared one would let the caller's release race
+    // with the server thread growing it in place.
+    QList<TranscriptEntry> out;
+    out.reserve(d->transcript.size());
+    for (const TranscriptEntry& e : d->transcript)
+        out.append(e);
+    return out;
 }
 QList<QByteArray> Engine::receivedPackets() const
 {
@@ -738,7 +747,7 @@ QList<uint8_t> Engine::deviceAcks() const
 QByteArray Engine::loadedImage() const
 {
     LOCK;
-    return d->loadedImage;
+    return QByteArray(d->loadedImage.constData(), d->loadedImage.size());
 }
 uint32_t Engine::uartSpeed() const
 {
