@@ -54,7 +54,9 @@ QString mountPoint(const QJsonObject& node)
     return QString();
 }
 
-void collect(const QJsonObject& node, bool parentRemovable, QList<RemovableDrive>& out)
+// Removable leaves without a mount point are noted, so the log shows a box
+// drive that the system has not mounted.
+void collect(const QJsonObject& node, bool parentRemovable, QList<RemovableDrive>& out, QStringList& unmounted)
 {
     const QString type = node.value(QLatin1String("type")).toString();
     // Optical and loop devices are never the box's drive.
@@ -74,8 +76,13 @@ void collect(const QJsonObject& node, bool parentRemovable, QList<RemovableDrive
         out.append(d);
     }
     const QJsonArray children = node.value(QLatin1String("children")).toArray();
+    if (removable && root.isEmpty() && children.isEmpty()) {
+        unmounted.append(QStringLiteral("%1 (not mounted) %2")
+                             .arg(node.value(QLatin1String("name")).toString())
+                             .arg(number(node.value(QLatin1String("size")))));
+    }
     for (const QJsonValue& c : children)
-        collect(c.toObject(), removable, out);
+        collect(c.toObject(), removable, out, unmounted);
 }
 
 } // namespace
@@ -110,10 +117,14 @@ DriveListing parseLsblkJson(const QByteArray& json)
         listing.error = QStringLiteral("lsblk output has no \"blockdevices\" list");
         return listing;
     }
+    QStringList unmounted;
     for (const QJsonValue& d : devices.toArray())
-        collect(d.toObject(), false, listing.drives);
+        collect(d.toObject(), false, listing.drives, unmounted);
     listing.ok = true;
     listing.report = describe(listing.drives);
+    if (!unmounted.isEmpty())
+        listing.report
+            += (listing.report.isEmpty() ? QString() : QStringLiteral("\n")) + unmounted.join(QLatin1Char('\n'));
     return listing;
 }
 
