@@ -115,3 +115,25 @@ void PtyLink::flush()
     if (m_master >= 0)
         tcflush(m_master, TCIOFLUSH);
 }
+
+int PtyLink::toolBaudRate() const
+{
+    if (m_slave < 0)
+        return 0;
+    termios t {};
+    if (tcgetattr(m_slave, &t) != 0)
+        return 0;
+    static const struct
+    {
+        speed_t code;
+        int baud;
+    } rates[] = { { B9600, 9600 }, { B19200, 19200 }, { B38400, 38400 }, { B57600, 57600 }, { B115200, 115200 },
+        { B230400, 230400 }, { B460800, 460800 }, { B500000, 500000 }, { B576000, 576000 }, { B921600, 921600 },
+        { B1000000, 1000000 }, { B1152000, 1152000 }, { B1500000, 1500000 }, { B2000000, 2000000 },
+        { B3000000, 3000000 } };
+    const speed_t code = cfgetospeed(&t);
+    for (const auto& r : rates)
+        if (r.code == code)
+            return r.baud;
+    return 0;
+}

@@ -28,6 +28,9 @@ public:
     // Device side: writes every byte; false when the tool side stops draining
     // for timeoutMs or the link fails.
     bool writeAll(const QByteArray& bytes, int timeoutMs = 5000);
+    // Line speed the tool has set on its side (from the slave's termios); 0 when
+    // unknown or not a standard rate.
+    int toolBaudRate() const;
     // Drops bytes queued in both directions.
     void flush();
     // Closes both ends; reads on the tool side then fail.

@@ -149,6 +149,13 @@ void UartServer::run()
             buf.remove(0, n + 6);
             const uint16_t crc = uint16_t(uint8_t(frame[n + 4]) | (uint8_t(frame[n + 5]) << 8));
             m_engine.runPendingHooks(); // the tool went on without acknowledging
+            if (m_checkSpeed) {
+                const int toolBaud = m_link.toolBaudRate();
+                if (toolBaud != 0 && uint32_t(toolBaud) != m_engine.uartSpeed()) {
+                    m_engine.onGarbage(frame);
+                    continue;
+                }
+            }
             if (crc16(frame.left(n + 4)) == crc)
                 send(m_engine.onFrame(frame.mid(4, n)));
             else

@@ -23,6 +23,10 @@ public:
     UartServer& operator=(const UartServer&) = delete;
 
     void stop();
+    // While on, a frame that arrives while the tool's line speed differs from the
+    // ROM's current speed (Engine::uartSpeed) is dropped unanswered, as a real UART
+    // would garble it. Off by default.
+    void setCheckLineSpeed(bool on) { m_checkSpeed = on; }
     // Every byte the tool has sent so far, in order.
     QByteArray received() const;
     void clearReceived();
@@ -36,6 +40,7 @@ private:
     PtyLink& m_link;
     Engine& m_engine;
     std::atomic<bool> m_stop { false };
+    std::atomic<bool> m_checkSpeed { false };
     mutable std::mutex m_mutex;
     QByteArray m_received; // guarded by m_mutex
     std::thread m_thread;

@@ -93,11 +93,12 @@ struct Rig
         if (openNow)
             openIo();
     }
-    void openIo()
+    void openIo(int baud = 115200)
     {
         if (uart) {
             SerialPortInfo info;
             info.portName = link->toolPath();
+            info.baudRate = baud;
             io = std::make_unique<SerialIO>(QVariant::fromValue(info));
         } else {
             UsbInfo info;
@@ -285,6 +286,23 @@ private slots:
         QCOMPARE(rig.command(packet(0x01, 0, { 1 }), &r), 0u);
         QCOMPARE(word(r, 4), 921600u);
         QCOMPARE(rig.command(packet(0x02, 0, { 0, 1 })), 1002002u); // read-only attribute
+    }
+
+    // With the line-speed check on, frames sent at the old speed after a switch go unanswered.
+    void lineSpeedSwitch()
+    {
+        Rig rig(true);
+        rig.server->setCheckLineSpeed(true);
+        QCOMPARE(rig.command(packet(0x02, 0, { 1, 3, 0x1, 921600 })), 0u);
+        rig.io->setTimeout(300);
+        QCOMPARE(rig.command(packet(0x01, 0, { 0 })), io(IoReadAckStartFailed));
+        rig.io.reset();
+        rig.openIo(921600);
+        QCOMPARE(rig.command(packet(0x01, 0, { 0 })), 0u);
+        QCOMPARE(rig.command(packet(0x08, 0, { 0 })), 0u); // reset: back to 115200
+        rig.io.reset();
+        rig.openIo(115200);
+        QCOMPARE(rig.command(packet(0x01, 0, { 0 })), 0u);
     }
 
     void writeAndReadIlm_data()

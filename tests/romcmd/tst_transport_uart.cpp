@@ -48,6 +48,13 @@ class TestTransportUart : public QObject
     std::unique_ptr<PtyLink> link;
     std::unique_ptr<SerialIO> io;
 
+    static void expectCritical(const QString& text)
+    {
+        if (!text.isEmpty())
+            QTest::ignoreMessage(
+                QtCriticalMsg, QRegularExpression(QLatin1Char('^') + QRegularExpression::escape(text)));
+    }
+
     void open()
     {
         link = std::make_unique<PtyLink>();
@@ -118,22 +125,25 @@ private slots:
     {
         QTest::addColumn<QByteArray>("device");
         QTest::addColumn<int>("status");
-        QTest::newRow("ack") << hex("5aa1") << int(IoOk);
-        QTest::newRow("nak") << hex("5aa2") << int(IoNak);
-        QTest::newRow("abort") << hex("5aa3") << int(IoAbort);
-        QTest::newRow("unknown code") << hex("5a00") << int(IoFailure);
-        QTest::newRow("no 5A") << hex("00") << int(IoFailure);
-        QTest::newRow("5A 5A") << hex("5a5a") << int(IoFailure);
-        QTest::newRow("silence") << QByteArray() << int(IoReadAckStartFailed);
-        QTest::newRow("5A only") << hex("5a") << int(IoReadAckStatusFailed);
+        QTest::addColumn<QString>("log"); // critical line expected, empty = none
+        QTest::newRow("ack") << hex("5aa1") << int(IoOk) << QString();
+        QTest::newRow("nak") << hex("5aa2") << int(IoNak) << QString();
+        QTest::newRow("abort") << hex("5aa3") << int(IoAbort) << QString();
+        QTest::newRow("unknown code") << hex("5a00") << int(IoFailure) << QString();
+        QTest::newRow("no 5A") << hex("00") << int(IoFailure) << QString();
+        QTest::newRow("5A 5A") << hex("5a5a") << int(IoFailure) << QString();
+        QTest::newRow("silence") << QByteArray() << int(IoReadAckStartFailed) << "Read ack error!";
+        QTest::newRow("5A only") << hex("5a") << int(IoReadAckStatusFailed) << "Read ack error!";
     }
     void ackDecoding()
     {
         QFETCH(QByteArray, device);
         QFETCH(int, status);
+        QFETCH(QString, log);
         open();
         io->setTimeout(200);
         QVERIFY(link->writeAll(device));
+        expectCritical(log);
         const uint8_t packet[8] = { 1, 1, 0, 0, 0, 0, 0, 0 };
         QCOMPARE(io->writePacket(packet, 8), status);
         QCOMPARE(io->status(), status);
@@ -145,32 +155,39 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("payload"); // expected payload when status is 0
         QTest::addColumn<QByteArray>("toolAck"); // what the tool answers on the wire
+        QTest::addColumn<QString>("log");        // critical line expected, empty = none
 
         const QByteArray p = pattern(24);
         QByteArray badCrc = uartFrame(p);
         badCrc[badCrc.size() - 1] = char(badCrc.at(badCrc.size() - 1) ^ 0x40);
         QByteArray damaged = uartFrame(p);
         damaged[10] = char(damaged.at(10) ^ 0x01);
-        QTest::newRow("frame") << uartFrame(p) << int(IoOk) << p << hex("5aa1");
-        QTest::newRow("empty payload") << uartFrame(QByteArray()) << int(IoOk) << QByteArray() << hex("5aa1");
-        QTest::newRow("garbage skipped") << hex("0011a5ffa1") + uartFrame(p) << int(IoOk) << p << hex("5aa1");
-        QTest::newRow("largest frame") << uartFrame(pattern(1024)) << int(IoOk) << pattern(1024) << hex("5aa1");
-        QTest::newRow("bad crc") << badCrc << int(IoNak) << QByteArray() << hex("5aa2");
-        QTest::newRow("damaged payload") << damaged << int(IoNak) << QByteArray() << hex("5aa2");
+        QTest::newRow("frame") << uartFrame(p) << int(IoOk) << p << hex("5aa1") << QString();
+        QTest::newRow("empty payload") << uartFrame(QByteArray()) << int(IoOk) << QByteArray() << hex("5aa1")
+                                       << QString();
+        QTest::newRow("garbage skipped") << hex("0011a5ffa1") + uartFrame(p) << int(IoOk) << p << hex("5aa1")
+                                         << QString();
+        QTest::newRow("largest frame") << uartFrame(pattern(1024)) << int(IoOk) << pattern(1024) << hex("5aa1")
+                                       << QString();
+        QTest::newRow("bad crc") << badCrc << int(IoNak) << QByteArray() << hex("5aa2") << QString();
+        QTest::newRow("damaged payload") << damaged << int(IoNak) << QByteArray() << hex("5aa2") << QString();
         QTest::newRow("5A then not A5") << hex("5a00") + uartFrame(p) << int(IoReadPayloadFailed) << QByteArray()
-                                        << QByteArray();
-        QTest::newRow("5A then silence") << hex("5a") << int(IoReadPayloadFailed) << QByteArray() << QByteArray();
-        QTest::newRow("silence") << QByteArray() << int(IoTimeout) << QByteArray() << QByteArray();
-        QTest::newRow("garbage only") << hex("0102030405") << int(IoTimeout) << QByteArray() << QByteArray();
-        QTest::newRow("half a length") << hex("5aa510") << int(IoReadLengthFailed) << QByteArray() << QByteArray();
-        QTest::newRow("length beyond buffer")
-            << hex("5aa50104") + pattern(1025) << int(IoReadLengthFailed) << QByteArray() << QByteArray();
+                                        << QByteArray() << "Read payload error!";
+        QTest::newRow("5A then silence") << hex("5a") << int(IoReadPayloadFailed) << QByteArray() << QByteArray()
+                                         << "Read payload error!";
+        QTest::newRow("silence") << QByteArray() << int(IoTimeout) << QByteArray() << QByteArray() << "Read timeout!";
+        QTest::newRow("garbage only") << hex("0102030405") << int(IoTimeout) << QByteArray() << QByteArray()
+                                      << "Read timeout!";
+        QTest::newRow("half a length") << hex("5aa510") << int(IoReadLengthFailed) << QByteArray() << QByteArray()
+                                       << "Read payload length error!";
+        QTest::newRow("length beyond buffer") << hex("5aa50104") + pattern(1025) << int(IoReadLengthFailed)
+                                              << QByteArray() << QByteArray() << "Read payload length error!";
         QTest::newRow("length 0xFFFF") << hex("5aa5ffff") + pattern(64) << int(IoReadLengthFailed) << QByteArray()
-                                       << QByteArray();
+                                       << QByteArray() << "Read payload length error!";
         QTest::newRow("short payload") << hex("5aa51000") + pattern(5) << int(IoReadPayloadBufferFailed) << QByteArray()
-                                       << QByteArray();
+                                       << QByteArray() << "Read payload buffer error!";
         QTest::newRow("missing crc") << uartFrame(p).left(4 + 24 + 1) << int(IoReadCrcFailed) << QByteArray()
-                                     << QByteArray();
+                                     << QByteArray() << "Read crc error!";
     }
     void readPacket()
     {
@@ -178,9 +195,11 @@ private slots:
         QFETCH(int, status);
         QFETCH(QByteArray, payload);
         QFETCH(QByteArray, toolAck);
+        QFETCH(QString, log);
         open();
         io->setTimeout(200);
         QVERIFY(link->writeAll(device));
+        expectCritical(log);
         // Guard bytes past the 1024-byte buffer show any overrun.
         QByteArray buffer(MaxFrameBuffer + 64, char(0xEE));
         uint16_t length = 0xBEEF;
