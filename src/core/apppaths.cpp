@@ -4,12 +4,12 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <QMutex>
+#include <mutex>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace {
-QMutex g_mutex;              // guards g_override and the writability cache
+std::mutex g_mutex;             // guards g_override and the writability cache
 QString g_override;          // set by tests
 QString g_cachedFor;         // appDir the cache below belongs to
 int g_appDirWritable = -1;   // -1 unknown, 0 no, 1 yes
@@ -25,7 +25,7 @@ QString fallback(QStandardPaths::StandardLocation loc)
 
 QString AppPaths::appDir()
 {
-    QMutexLocker lock(&g_mutex);
+    std::lock_guard<std::mutex> lock(g_mutex);
     if (!g_override.isEmpty())
         return g_override;
     if (QCoreApplication::instance())
@@ -36,7 +36,7 @@ QString AppPaths::appDir()
 
 void AppPaths::setAppDirOverride(const QString& dir)
 {
-    QMutexLocker lock(&g_mutex);
+    std::lock_guard<std::mutex> lock(g_mutex);
     g_override = dir;
     g_appDirWritable = -1;
 }
@@ -53,12 +53,12 @@ bool AppPaths::isWritableDir(const QString& dir)
 static bool appDirWritable(const QString& app)
 {
     {
-        QMutexLocker lock(&g_mutex);
+        std::lock_guard<std::mutex> lock(g_mutex);
         if (g_cachedFor == app && g_appDirWritable >= 0)
             return g_appDirWritable == 1;
     }
     const bool ok = AppPaths::isWritableDir(app);
-    QMutexLocker lock(&g_mutex);
+    std::lock_guard<std::mutex> lock(g_mutex);
     g_cachedFor = app;
     g_appDirWritable = ok ? 1 : 0;
     return ok;

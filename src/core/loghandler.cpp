@@ -4,7 +4,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QMutex>
+#include <mutex>
 #include <QTextStream>
 #include <cstdlib>
 
@@ -13,11 +13,11 @@ namespace LogHandler {
 namespace {
 // One process-wide lock over the whole handler: lines never interleave and
 // each lands in the file of the date current when it was written.
-QRecursiveMutex& logMutex()
+std::recursive_mutex& logMutex()
 {
     // Recursive so that a message raised while resolving the log folder
-    // cannot deadlock the handler.
-    static QRecursiveMutex m;
+    // cannot deadlock the handler. std:: locks so the thread sanitizer sees them.
+    static std::recursive_mutex m;
     return m;
 }
 std::function<QDateTime()> g_clock; // guarded by logMutex()
@@ -42,31 +42,31 @@ QString tagFor(int type)
 
 void setClock(std::function<QDateTime()> clock)
 {
-    QMutexLocker lock(&logMutex());
+    std::unique_lock<std::recursive_mutex> lock(logMutex());
     g_clock = std::move(clock);
 }
 
 void setLogDir(const QString& dir)
 {
-    QMutexLocker lock(&logMutex());
+    std::unique_lock<std::recursive_mutex> lock(logMutex());
     g_logDir = dir;
 }
 
 void setFatalHook(std::function<void()> hook)
 {
-    QMutexLocker lock(&logMutex());
+    std::unique_lock<std::recursive_mutex> lock(logMutex());
     g_fatalHook = std::move(hook);
 }
 
 QString logFilePath(const QDateTime& when)
 {
-    QMutexLocker lock(&logMutex());
+    std::unique_lock<std::recursive_mutex> lock(logMutex());
     return dirLocked() + QLatin1Char('/') + when.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".log");
 }
 
 void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& msg)
 {
-    QMutexLocker lock(&logMutex());
+    std::unique_lock<std::recursive_mutex> lock(logMutex());
     const QString tag = tagFor(type);
     const QString dir = dirLocked();
     QDir d(dir);

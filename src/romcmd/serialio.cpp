@@ -15,9 +15,9 @@ constexpr int kIntervalMs = 1000; // longest silence between two bytes of one re
 constexpr int kPerByteMs = 10;    // budget per requested byte, on top of the time-out
 } // namespace
 
-QMutex& serialPortLock()
+std::mutex& serialPortLock()
 {
-    static QMutex m;
+    static std::mutex m;
     return m;
 }
 
@@ -27,7 +27,7 @@ SerialIO::SerialIO(const QVariant& info, QObject* parent) : DeviceIO(parent)
 {
     m_info = recordFromVariant<SerialPortInfo>(info);
 
-    QMutexLocker lock(&serialPortLock());
+    std::lock_guard<std::mutex> lock(serialPortLock());
     const QString path = devicePathFor(m_info.portName);
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(path);
@@ -70,7 +70,7 @@ SerialIO::~SerialIO()
 {
     if (!m_port)
         return;
-    QMutexLocker lock(&serialPortLock());
+    std::lock_guard<std::mutex> lock(serialPortLock());
     const QString handle = m_port->portName();
     m_port->close();
     const bool result = m_port->error() == QSerialPort::NoError;

@@ -4,7 +4,7 @@
 #include "deviceio.h"
 #include "records.h"
 
-#include <QMutex>
+#include <mutex>
 #include <memory>
 
 class QSerialPort;
@@ -12,7 +12,7 @@ class QSerialPort;
 namespace RomCmd {
 
 // Serialises opening and closing serial ports across worker threads.
-QMutex& serialPortLock();
+std::mutex& serialPortLock();
 
 class SerialIO : public DeviceIO
 {
