@@ -44,8 +44,10 @@ QString writeconfigtask::findKrelDrive(int& status)
     return candidates.first().root;
 }
 
-bool writeconfigtask::copyFile(const QString& source, const QString& target, QString* error)
+bool writeconfigtask::copyFile(const QString& source, const QString& target, QString* errorOut)
 {
+    QString ignored;
+    QString* error = errorOut ? errorOut : &ignored;
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly)) {
         *error = in.errorString();
@@ -57,15 +59,19 @@ bool writeconfigtask::copyFile(const QString& source, const QString& target, QSt
         return false;
     }
     bool ok = true;
-    QByteArray chunk;
-    while (ok && !in.atEnd()) {
-        chunk = in.read(1 << 20);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError) {
-            *error = in.errorString();
-            ok = false;
-        } else if (out.write(chunk) != chunk.size()) {
+    for (;;) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty()) {
+            if (in.error() != QFileDevice::NoError) {
+                *error = in.errorString();
+                ok = false;
+            }
+            break;
+        }
+        if (out.write(chunk) != chunk.size()) {
             *error = out.errorString();
             ok = false;
+            break;
         }
     }
     // The box reads the drive as soon as it is unplugged: the data must be on it.
