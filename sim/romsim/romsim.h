@@ -11,10 +11,17 @@
 // bytes (so an image of an exact multiple of 508 bytes needs the expected length).
 //
 // Memories: ILM (id 0, bytes 0x0..0x3FFFF), XPI0 NOR (id 0x10000, 16 MiB mapped at
-// 0x80000000, erased to 0xFF, programming only clears bits, erase/write need a
-// prior configure-memory unless setRequireFlashConfig(false)), OTP (id 0x20000,
-// 128 words addressed by word index, programming only sets bits; bit k of word 0
-// locks words 4k..4k+3 against programming). Lengths are bytes everywhere.
+// 0x80000000, erased to 0xFF, programming only clears bits (else 1001003), erase,
+// write and read need a prior configure-memory (else 1001009) unless
+// setRequireFlashConfig(false)), OTP (id 0x20000, 128 words addressed by word index,
+// whole words only, programming only sets bits; bit k of word 0 locks words
+// 4k..4k+3 against programming, 1001002). Lengths are bytes everywhere; a range
+// outside a memory is 1001001, an unknown memory id 1001011, an unknown tag 1002000.
+// Reset forgets flash configuration, speed and a firmware version set by image load.
+//
+// Flow: each received frame gets its ack at once; a command's response follows the
+// ack of its last packet; read data packets go out one per A1 ack from the tool.
+// A new frame abandons any unfinished data phase.
 #pragma once
 
 #include <QByteArray>
