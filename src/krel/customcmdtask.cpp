@@ -4,7 +4,6 @@
 #include "krelcommand.h"
 
 #include <QDebug>
-#include <QMutexLocker>
 #include <QThread>
 #include <cstring>
 
@@ -36,9 +35,11 @@ customcmdtask::~customcmdtask() = default;
 
 void customcmdtask::setRunFlag(bool run)
 {
-    QMutexLocker lock(&m_mutex);
-    m_runFlag = run;
-    m_wake.wakeAll();
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_runFlag = run;
+    }
+    m_wake.notify_all();
 }
 
 bool customcmdtask::isRunning() const
@@ -65,15 +66,14 @@ void customcmdtask::slotSendCmd(QList<QString> listCmd)
             return;
         }
     }
-    QMutexLocker lock(&m_mutex);
+    std::lock_guard<std::mutex> lock(m_mutex);
     m_queue.append(listCmd);
 }
 
 void customcmdtask::pause(unsigned long ms)
 {
-    QMutexLocker lock(&m_mutex);
-    if (m_runFlag)
-        m_wake.wait(&m_mutex, ms);
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_wake.wait_for(lock, std::chrono::milliseconds(ms), [this] { return !m_runFlag; });
 }
 
 QPair<int, QString> customcmdtask::sendOne(const QString& command)
@@ -99,7 +99,7 @@ void customcmdtask::run()
     while (m_runFlag) {
         QList<QString> batch;
         {
-            QMutexLocker lock(&m_mutex);
+            std::lock_guard<std::mutex> lock(m_mutex);
             if (!m_queue.isEmpty())
                 batch = m_queue.first();
         }
@@ -118,7 +118,7 @@ void customcmdtask::run()
                 QThread::msleep(PauseMs);
             }
             emit signalRecvData(1, ackList);
-            QMutexLocker lock(&m_mutex);
+            std::lock_guard<std::mutex> lock(m_mutex);
             m_queue.removeFirst();
         }
         pause(PauseMs);

@@ -6,15 +6,15 @@
 #include "records.h"
 
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QPair>
 #include <QRunnable>
 #include <QString>
 #include <QVariant>
-#include <QWaitCondition>
 #include <atomic>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 
 namespace RomCmd {
 
@@ -57,9 +57,10 @@ private:
     QPair<int, QString> sendOne(const QString& command);
     void pause(unsigned long ms);
 
-    mutable QMutex m_mutex;                   // guards m_queue and m_wake
+    // std primitives rather than Qt's so the thread sanitizer sees the hand-over.
+    mutable std::mutex m_mutex;               // guards m_queue
     QList<QList<QString>> m_queue;            // pending batches, first in first out
-    QWaitCondition m_wake;                    // cuts an idle pause short when the job is stopped
+    std::condition_variable m_wake;           // cuts a pause between batches short when the job is stopped
     EDeviceType m_type;
     std::atomic_bool m_runFlag{true};         // written by the GUI thread, read by the worker
     std::unique_ptr<HidIO> m_io;              // null for a device type other than USB-HID
