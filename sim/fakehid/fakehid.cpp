@@ -380,7 +380,8 @@ HID_API_EXPORT hid_device* HID_API_CALL hid_open(
         FakeHid::Registry& r = FakeHid::registry();
         std::lock_guard<std::mutex> lock(r.mutex);
         for (const FakeHid::Entry& e : r.devices) {
-            if (e.id.vendorId != vendor_id || e.id.productId != product_id)
+            // 0 matches any, as hid_open enumerates with the same filter.
+            if ((vendor_id != 0 && e.id.vendorId != vendor_id) || (product_id != 0 && e.id.productId != product_id))
                 continue;
             if (serial_number && e.id.serial != QString::fromWCharArray(serial_number))
                 continue;
