@@ -7,12 +7,14 @@
 #include <QDebug>
 #include <QDeadlineTimer>
 #include <QSerialPort>
+#include <cstring>
 
 namespace RomCmd {
 
 namespace {
 constexpr int kIntervalMs = 1000; // longest silence between two bytes of one read
 constexpr int kPerByteMs = 10;    // budget per requested byte, on top of the time-out
+constexpr uint32_t kMaxWaitMs = 0x3FFFFFFF; // keeps every wait inside an int
 } // namespace
 
 std::mutex& serialPortLock()
@@ -84,21 +86,17 @@ void SerialIO::setTimeout(uint32_t ms)
     DeviceIO::setTimeout(ms);
 }
 
-bool SerialIO::writeAll(const uint8_t* data, qint64 length)
+qint64 SerialIO::writeAll(const uint8_t* data, qint64 length)
 {
-    qint64 done = 0;
-    while (done < length) {
-        const qint64 n = m_port->write(reinterpret_cast<const char*>(data) + done, length - done);
-        if (n <= 0)
-            return false;
-        done += n;
-    }
+    const qint64 queued = m_port->write(reinterpret_cast<const char*>(data), length);
+    if (queued < 0)
+        return 0;
     // Blocking mode: push the bytes out now, there is no event loop on the worker.
     while (m_port->bytesToWrite() > 0) {
-        if (!m_port->waitForBytesWritten(kIntervalMs + int(m_timeout)))
-            return false;
+        if (!m_port->waitForBytesWritten(kIntervalMs + int(qMin<uint32_t>(m_timeout, kMaxWaitMs))))
+            break;
     }
-    return true;
+    return queued - m_port->bytesToWrite();
 }
 
 qint64 SerialIO::readExact(uint8_t* data, qint64 length)
@@ -122,7 +120,7 @@ qint64 SerialIO::readExact(uint8_t* data, qint64 length)
             if (rem <= 0)
                 break;
             // The interval limit runs only once bytes have started to arrive.
-            wait = int(got > 0 ? qMin<qint64>(rem, kIntervalMs) : rem);
+            wait = int(qMin<qint64>(got > 0 ? qMin<qint64>(rem, kIntervalMs) : rem, kMaxWaitMs));
         }
         if (!m_port->waitForReadyRead(wait))
             break;
@@ -136,18 +134,32 @@ int SerialIO::writePacket(const uint8_t* data, uint16_t length)
         qCritical() << "Serial port is closed";
         return IoOpenFailed;
     }
-    const uint8_t header[4] = {0x5A, 0xA5, uint8_t(length & 0xFF), uint8_t(length >> 8)};
-    if (!writeAll(header, 4)) {
+    if (length > MaxFrameBuffer) {
+        qCritical() << "Write payload error! length: " << length << " exceeds " << MaxFrameBuffer;
+        return m_status = IoWritePayloadFailed;
+    }
+    // One write per frame: a single wake-up of the device side instead of three.
+    uint8_t frame[MaxFrameBuffer + 6];
+    frame[0] = 0x5A;
+    frame[1] = 0xA5;
+    frame[2] = uint8_t(length & 0xFF);
+    frame[3] = uint8_t(length >> 8);
+    if (length)
+        std::memcpy(frame + 4, data, length);
+    const uint16_t crc = crc16Xmodem(frame, size_t(length) + 4);
+    frame[4 + length] = uint8_t(crc & 0xFF);
+    frame[5 + length] = uint8_t(crc >> 8);
+    const qint64 total = qint64(length) + 6;
+    const qint64 sent = writeAll(frame, total);
+    if (sent < 4) {
         qCritical() << "Write header error!";
         return m_status = IoWriteHeaderFailed;
     }
-    if (length > 0 && !writeAll(data, length)) {
+    if (sent < 4 + qint64(length)) {
         qCritical() << "Write payload error!";
         return m_status = IoWritePayloadFailed;
     }
-    const uint16_t crc = crc16Xmodem(data, length, crc16Xmodem(header, 4));
-    const uint8_t crcBytes[2] = {uint8_t(crc & 0xFF), uint8_t(crc >> 8)};
-    if (!writeAll(crcBytes, 2)) {
+    if (sent < total) {
         qCritical() << "Write crc16 error!";
         return m_status = IoWriteCrcFailed;
     }
@@ -234,7 +246,7 @@ int SerialIO::transferReport(const uint8_t*, uint16_t, uint8_t*, uint16_t) { ret
 int SerialIO::sendResponse(uint8_t code)
 {
     const uint8_t ack[2] = {0x5A, code};
-    if (m_port && writeAll(ack, 2))
+    if (m_port && writeAll(ack, 2) == 2)
         return m_status = IoOk;
     qCritical() << "Send response failed! resp: " << code;
     return m_status = IoSendResponseFailed;

@@ -33,7 +33,8 @@ public:
     static QString devicePathFor(const QString& portName);
 
 private:
-    bool writeAll(const uint8_t* data, qint64 length);
+    // Queues and flushes; returns the count of bytes that left the port.
+    qint64 writeAll(const uint8_t* data, qint64 length);
     // Reads exactly length bytes within the time-out rules; returns the count read.
     qint64 readExact(uint8_t* data, qint64 length);
 
