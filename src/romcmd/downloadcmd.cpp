@@ -93,7 +93,7 @@ void DownloadCmd::setRomCmd(RomCmd* cmd)
 {
     RomCmd* old = nullptr;
     {
-        QMutexLocker locker(&romCmdLock);
+        std::lock_guard<std::mutex> locker(romCmdLock);
         old = romCmd;
         romCmd = cmd;
     }
@@ -569,7 +569,7 @@ bool DownloadCmd::checkCmds(const QList<DownloadCommand>& cmdList)
 
 void DownloadCmd::slotTerminate()
 {
-    QMutexLocker locker(&romCmdLock);
+    std::lock_guard<std::mutex> locker(romCmdLock);
     if (romCmd)
         romCmd->terminate();
 }

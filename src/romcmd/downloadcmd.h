@@ -8,7 +8,6 @@
 #include "romcmd.h"
 
 #include <QList>
-#include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QVariant>
@@ -16,6 +15,7 @@
 #include <QVector>
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 namespace RomCmd {
 
@@ -114,7 +114,7 @@ private:
     bool configRteOnTemporary(const QVariant& record, int baud);
     void setRomCmd(RomCmd* cmd);
 
-    QMutex romCmdLock; // guards the romCmd pointer against slotTerminate from the GUI thread
+    std::mutex romCmdLock; // guards the romCmd pointer against slotTerminate from the GUI thread
 };
 
 } // namespace RomCmd

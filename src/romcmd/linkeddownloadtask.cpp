@@ -3,6 +3,7 @@
 #include "constants.h"
 
 #include <QThread>
+#include <chrono>
 
 namespace RomCmd {
 
@@ -19,7 +20,7 @@ LinkedDownloadTask::LinkedDownloadTask(QVariant info, EDeviceType type, QString 
 {
     setAutoDelete(true);
     {
-        QMutexLocker locker(&stepLock);
+        std::lock_guard<std::mutex> locker(stepLock);
         stepQueue.append(cmdList);
         stepInfoQueue.append(stepInfo);
         stepOtpQueryDisabled.append(isDisableOTPQuery);
@@ -74,7 +75,7 @@ void LinkedDownloadTask::run()
     }
 
     {
-        QMutexLocker locker(&stepLock); // an empty addCmds may still write taskInfo
+        std::lock_guard<std::mutex> locker(stepLock); // an empty addCmds may still write taskInfo
         stepResultInfoMap = QVariantMap();
         stepResultInfoMap.insert(QStringLiteral("linkedUuid"), m_uuid);
         stepResultInfoMap.insert(QStringLiteral("linkedTaskInfo"), QVariant::fromValue(taskInfo));
@@ -90,6 +91,10 @@ void LinkedDownloadTask::run()
             emit signalRunFinished(result, stepResultInfoMap);
     }
     afterRunCmds();
+    // The pool deletes the job once run() returns: let a caller still inside
+    // addCmds or endSend leave it first.
+    std::lock_guard<std::mutex> steps(stepLock);
+    std::lock_guard<std::mutex> wakes(wakeLock);
 }
 
 void LinkedDownloadTask::waitForWork()
@@ -98,45 +103,43 @@ void LinkedDownloadTask::waitForWork()
         QThread::msleep(PollIntervalMs);
         return;
     }
-    QMutexLocker locker(&wakeLock);
+    std::unique_lock<std::mutex> locker(wakeLock);
     if (!wakePending && !ended)
-        wakeCondition.wait(&wakeLock, PollIntervalMs);
+        wakeCondition.wait_for(locker, std::chrono::milliseconds(PollIntervalMs));
     wakePending = false;
 }
 
-void LinkedDownloadTask::wake()
+void LinkedDownloadTask::wake(bool end)
 {
-    {
-        QMutexLocker locker(&wakeLock);
-        wakePending = true;
-    }
-    wakeCondition.wakeAll();
+    std::lock_guard<std::mutex> locker(wakeLock);
+    if (end)
+        ended = true;
+    wakePending = true;
+    wakeCondition.notify_all();
 }
 
 void LinkedDownloadTask::addCmds(QList<DownloadCommand> cmdList, QVariant info, QString stepInfo)
 {
     Q_UNUSED(info) // the device stays the one the job opened
-    bool emitEnd = false;
-    DownloadTaskInfo endInfo;
-    {
-        QMutexLocker locker(&stepLock);
-        if (cmdList.isEmpty()) {
-            ended = true;
+    if (cmdList.isEmpty()) {
+        DownloadTaskInfo endInfo;
+        {
+            std::lock_guard<std::mutex> locker(stepLock);
             taskInfo.status = Constants::StatusNoCommand;
             taskInfo.progress = 100;
             taskInfo.total = 100;
             endInfo = taskInfo;
-            emitEnd = true;
-        } else {
-            stepQueue.append(cmdList);
-            stepInfoQueue.append(stepInfo);
-            stepOtpQueryDisabled.append(isDisableOTPQuery.load());
         }
-    }
-    // Outside the lock: a direct receiver may queue the next step from its slot.
-    if (emitEnd)
+        // Reported before the end is marked: once ended is set the job may be gone.
         emit callbackDownloadTaskUpdate(id, endInfo);
-    wake();
+        wake(true);
+        return;
+    }
+    std::lock_guard<std::mutex> locker(stepLock);
+    stepQueue.append(cmdList);
+    stepInfoQueue.append(stepInfo);
+    stepOtpQueryDisabled.append(isDisableOTPQuery.load());
+    wake(false);
 }
 
 void LinkedDownloadTask::endSend(QVariantMap endInfoMap)
@@ -145,8 +148,7 @@ void LinkedDownloadTask::endSend(QVariantMap endInfoMap)
     const QString key = QStringLiteral("isLoadBLFWCmd");
     if (endInfoMap.contains(key))
         skipResetConfig = endInfoMap.value(key).toString() == QLatin1String("1");
-    ended = true;
-    wake();
+    wake(true);
 }
 
 void LinkedDownloadTask::slotOTPMemoryQueried(

@@ -5,10 +5,10 @@
 
 #include "downloadcmd.h"
 
-#include <QMutex>
 #include <QRunnable>
-#include <QWaitCondition>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 
 namespace RomCmd {
 
@@ -52,19 +52,20 @@ public slots:
 private:
     // Returns after at most 100 ms, at once when a step or the end arrived meanwhile.
     void waitForWork();
-    void wake();
+    // Marks the news and wakes the job; ended is only set here, under wakeLock.
+    void wake(bool end);
 
     QList<QList<DownloadCommand>> stepQueue; // guarded by stepLock
     QList<QString> stepInfoQueue; // guarded by stepLock, one entry per step
     QList<bool> stepOtpQueryDisabled; // guarded by stepLock, one entry per step
-    QMutex stepLock; // held for a whole step; also guards taskInfo against addCmds
-    std::atomic<bool> ended { false };
+    std::mutex stepLock; // held for a whole step; also guards taskInfo against addCmds
+    std::atomic<bool> ended { false }; // set only under wakeLock, read anywhere
     QString m_uuid;
     int step = 0;
     bool fixedSleepPolling = false;
 
-    QMutex wakeLock; // guards wakePending
-    QWaitCondition wakeCondition;
+    std::mutex wakeLock; // guards wakePending; taken last
+    std::condition_variable wakeCondition;
     bool wakePending = false; // addCmds or endSend happened since the job last looked
 };
 

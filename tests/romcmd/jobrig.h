@@ -37,25 +37,29 @@ class JobRelay : public QObject
 {
     Q_OBJECT
 public:
+    // Name-based connections: each queued delivery then carries only the method
+    // index, as with a window's slots, and no shared slot object.
     void attach(RomCmd::DownloadCmd* job)
     {
-        using RomCmd::DownloadCmd;
-        connect(job, &DownloadCmd::callbackDownloadTaskUpdate, this, &JobRelay::update);
-        connect(job, QOverload<QString, LogLevel>::of(&DownloadCmd::signalAddLogs), this, &JobRelay::log);
-        connect(job, QOverload<bool>::of(&DownloadCmd::signalRunStarted), this, &JobRelay::runStarted);
-        connect(job, &DownloadCmd::signalRunFinished, this, &JobRelay::runFinished);
-        connect(job, &DownloadCmd::signalMemoryDataReadFinished, this, &JobRelay::dataRead);
-        connect(job, &DownloadCmd::signalOTPMemoryQueried, this, &JobRelay::otpQueried);
-        if (auto* linked = qobject_cast<RomCmd::LinkedDownloadTask*>(job)) {
-            connect(linked, &RomCmd::LinkedDownloadTask::signalLinkedStepFinished, this, &JobRelay::stepFinished);
-            connect(linked, &RomCmd::LinkedDownloadTask::signalLinkedMemoryDataReadFinished, this,
-                &JobRelay::linkedDataRead);
-            connect(
-                linked, &RomCmd::LinkedDownloadTask::signalLinkedOTPMemoryQueried, this, &JobRelay::linkedOtpQueried);
+        connect(job, SIGNAL(callbackDownloadTaskUpdate(QString, DownloadTaskInfo)), this,
+            SIGNAL(update(QString, DownloadTaskInfo)));
+        connect(job, SIGNAL(signalAddLogs(QString, LogLevel)), this, SIGNAL(log(QString, LogLevel)));
+        connect(job, SIGNAL(signalRunStarted(bool)), this, SIGNAL(runStarted(bool)));
+        connect(job, SIGNAL(signalRunFinished(bool, QVariantMap)), this, SIGNAL(runFinished(bool, QVariantMap)));
+        connect(job, SIGNAL(signalMemoryDataReadFinished(uint32_t, QVector<uint8_t>)), this,
+            SIGNAL(dataRead(uint32_t, QVector<uint8_t>)));
+        connect(job, SIGNAL(signalOTPMemoryQueried(uint32_t, uint32_t, uint32_t, uint32_t)), this,
+            SIGNAL(otpQueried(uint32_t, uint32_t, uint32_t, uint32_t)));
+        if (qobject_cast<RomCmd::LinkedDownloadTask*>(job)) {
+            connect(job, SIGNAL(signalLinkedStepFinished(QString, int, bool, QVariantMap)), this,
+                SIGNAL(stepFinished(QString, int, bool, QVariantMap)));
+            connect(job, SIGNAL(signalLinkedMemoryDataReadFinished(QString, uint32_t, QVector<uint8_t>)), this,
+                SIGNAL(linkedDataRead(QString, uint32_t, QVector<uint8_t>)));
+            connect(job, SIGNAL(signalLinkedOTPMemoryQueried(QString, uint32_t, uint32_t, uint32_t, uint32_t)), this,
+                SIGNAL(linkedOtpQueried(QString, uint32_t, uint32_t, uint32_t, uint32_t)));
         }
-        if (auto* staged = qobject_cast<RomCmd::StageDownloadTask*>(job))
-            connect(staged, &RomCmd::StageDownloadTask::signalUpdateLoadingProgressStatus, this,
-                &JobRelay::loadingProgress);
+        if (qobject_cast<RomCmd::StageDownloadTask*>(job))
+            connect(job, SIGNAL(signalUpdateLoadingProgressStatus(bool)), this, SIGNAL(loadingProgress(bool)));
     }
 
     // Error-level lines received so far.

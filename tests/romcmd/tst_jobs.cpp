@@ -477,5 +477,13 @@ private slots:
     }
 };
 
+#if defined(__SANITIZE_THREAD__)
+// QtTest's watchdog thread ends inside the uninstrumented QtTest library.
+extern "C" const char* __tsan_default_suppressions()
+{
+    return "race:libQt5Test.so\n";
+}
+#endif
+
 QTEST_GUILESS_MAIN(TestJobs)
 #include "tst_jobs.moc"
