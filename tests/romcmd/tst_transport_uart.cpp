@@ -155,7 +155,7 @@ private slots:
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("payload"); // expected payload when status is 0
         QTest::addColumn<QByteArray>("toolAck"); // what the tool answers on the wire
-        QTest::addColumn<QString>("log");        // critical line expected, empty = none
+        QTest::addColumn<QString>("log"); // critical line expected, empty = none
 
         const QByteArray p = pattern(24);
         QByteArray badCrc = uartFrame(p);
