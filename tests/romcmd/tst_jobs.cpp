@@ -178,6 +178,7 @@ private slots:
         QFETCH(QVariantMap, endMap);
         QFETCH(bool, reset);
         UartRig rig;
+        rig.server->setCheckLineSpeed(true);
         Watch w;
         auto* job
             = new LinkedDownloadTask(rig.info(460800), EDeviceTypeUart, "run-b", { command(1) }, "q", true, false);
