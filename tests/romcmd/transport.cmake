@@ -7,6 +7,3 @@ krel_add_test(test_transport_hid SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_transport
 krel_add_test(test_fakehid SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_fakehid.cpp LIBS krel_fakehid)
 krel_add_test(test_romsim SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_romsim.cpp
               LIBS krel_romcmd krel_sim krel_fakehid)
-foreach(t test_transport_uart test_transport_hid test_fakehid test_romsim)
-  set_property(TEST ${t} APPEND PROPERTY ENVIRONMENT "TSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/transport_tsan.supp")
-endforeach()
