@@ -30,10 +30,11 @@ constexpr const char SeriesFolder[] = "A_B";
 struct LogCapture
 {
     QList<QPair<QString, int>> lines;
+    QObject context; // ends the connection when the capture goes, whatever outlives it
 
     void attach(RomCmd::RomUiMode& ui)
     {
-        QObject::connect(&ui, &RomCmd::RomUiMode::signalAddLogs, &ui, [this](const QString& text, LogLevel level) {
+        QObject::connect(&ui, &RomCmd::RomUiMode::signalAddLogs, &context, [this](const QString& text, LogLevel level) {
             lines.append({ text, int(level) });
         });
     }
@@ -89,12 +90,32 @@ inline bool drainPool(int timeoutMs = 30000)
     return ok;
 }
 
+// Destroys the orchestrator only once every job has returned and its queued signals
+// are delivered, as a main window closing after its work would.
+struct DrainFirst
+{
+    void operator()(RomCmd::RomUiMode* ui) const
+    {
+        drainPool();
+        delete ui;
+    }
+};
+using UiPtr = std::unique_ptr<RomCmd::RomUiMode, DrainFirst>;
+
+inline UiPtr makeUi()
+{
+    return UiPtr(new RomCmd::RomUiMode(std::make_unique<ScriptedHotplugSource>()));
+}
+
 class AppDir
 {
 public:
     AppDir()
     {
         registerMetaTypes();
+        // Every job on a fresh pool thread: the thread sanitizer cannot see the hand-over
+        // of a job to a waiting thread inside the (uninstrumented) pool.
+        QThreadPool::globalInstance()->setExpiryTimeout(0);
         AppPaths::setAppDirOverride(m_dir.path());
         GlobalSetting::instance().resetForTests();
         GlobalSetting::instance().load();

@@ -66,7 +66,7 @@ struct UartRom
 struct Ui
 {
     ScriptedHotplugSource* source = nullptr;
-    std::unique_ptr<RomUiMode> ui;
+    UiPtr ui;
     LogCapture logs;
     std::unique_ptr<QSignalSpy> finished;
     std::unique_ptr<QSignalSpy> batch;
@@ -76,7 +76,7 @@ struct Ui
     {
         auto s = std::make_unique<ScriptedHotplugSource>();
         source = s.get();
-        ui = std::make_unique<RomUiMode>(std::move(s));
+        ui.reset(new RomUiMode(std::move(s)));
         ui->setRestartIntervals(Never, Never);
         // The main window's wiring: arrivals and removals reach the orchestrator's slot.
         QObject::connect(ui.get(), &RomUiMode::signalUpdateUsbDevice, ui.get(), &RomUiMode::slotUpdateUsbDevice);

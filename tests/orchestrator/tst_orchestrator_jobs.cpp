@@ -49,11 +49,6 @@ DownloadCommand queryRte()
     return cmd;
 }
 
-std::unique_ptr<RomUiMode> makeUi()
-{
-    return std::make_unique<RomUiMode>(std::make_unique<ScriptedHotplugSource>());
-}
-
 QVariant boxInfo(const KrelSim::KrelBox& box)
 {
     UsbInfo usb;

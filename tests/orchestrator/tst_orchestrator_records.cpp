@@ -50,9 +50,9 @@ class TestOrchestratorRecords : public QObject
     std::unique_ptr<AppDir> m_app;
     DeviceListInfo m_hosts;
 
-    std::unique_ptr<RomUiMode> makeUi()
+    UiPtr makeUi()
     {
-        auto ui = std::make_unique<RomUiMode>(std::make_unique<ScriptedHotplugSource>());
+        UiPtr ui = OrchTest::makeUi();
         m_hosts = DeviceListInfo();
         ui->setDeviceList(&m_hosts);
         ui->setRestartIntervals(3600000, 3600000);

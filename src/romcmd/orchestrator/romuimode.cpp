@@ -445,7 +445,7 @@ void RomUiMode::slotDeviceConnectLinkedStepFinished(QString uuid, int step, bool
     const QString stepInfo = map.value(KeyStepInfo).toString();
     const EDeviceType type = deviceTypeFromVariant(map.value(KeyDeviceType));
     const QString id = deviceId(map.value(KeyDeviceInfo), type);
-    qInfo().noquote() << QStringLiteral("uuid:") + uuid + QStringLiteral("deviceId: ") + id + QStringLiteral(" step: ")
+    qInfo().noquote() << QStringLiteral("uuid:") + uuid + QStringLiteral(" deviceId: ") + id + QStringLiteral(" step: ")
             + QString::number(step) + QStringLiteral(" result: ") + QString::number(result)
             + QStringLiteral(" stepInfo: ") + stepInfo;
 
