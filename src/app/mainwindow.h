@@ -1,8 +1,16 @@
-// The main window. For now a plain frame titled "Veltrix Krel"; the docks,
-// menus and the central widget join it as their parts land.
+// The main window: owns the device orchestrator for the life of the program.
+// Until the docks and the central widget land it shows the tool's log lines.
 #pragma once
 
+#include "records.h"
+
 #include <QMainWindow>
+
+class QPlainTextEdit;
+
+namespace RomCmd {
+class RomUiMode;
+}
 
 namespace DevelopViews {
 
@@ -12,6 +20,15 @@ class MainWindow : public QMainWindow
 public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    RomCmd::RomUiMode* romUiMode() const { return m_romUiMode; }
+
+public slots:
+    void slotAddLogs(QString log, LogLevel level = LogDebug);
+
+private:
+    RomCmd::RomUiMode* m_romUiMode = nullptr;
+    QPlainTextEdit* m_logView = nullptr;
 };
 
 } // namespace DevelopViews

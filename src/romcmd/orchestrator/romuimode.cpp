@@ -10,6 +10,7 @@
 #include "ids.h"
 #include "linkeddownloadtask.h"
 #include "projectconfig.h"
+#include "romstatus.h"
 #include "socdatabase.h"
 #include "stagedownloadtask.h"
 #include "writeconfigtask.h"
@@ -108,6 +109,7 @@ RomUiMode::RomUiMode(std::unique_ptr<HotplugSource> source, QObject* parent)
 void RomUiMode::init()
 {
     registerMetaTypes();
+    registerRomMetaTypes();
     qRegisterMetaType<QVariantMap>("QVariantMap");
     qRegisterMetaType<QList<QString>>("QList<QString>");
     qRegisterMetaType<QList<QPair<int, QString>>>("QList<QPair<int,QString>>");
