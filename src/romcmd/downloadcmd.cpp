@@ -674,42 +674,33 @@ void DownloadCmd::slotMemoryReadProgress(uint32_t memoryId, uint32_t address, co
     emitUpdate();
 }
 
-void DownloadCmd::slotMemory2FileReadProgress(int total, int progress)
+void DownloadCmd::reportProgress(const QString& doneFormat, int total, int progress)
 {
     if (progress == total)
-        addLog(
-            tr("Read Memory to File. DeviceId: %1 Progress: %2 Total: %3").arg(id).arg(progress).arg(total), LogDebug);
+        addLog(doneFormat.arg(id).arg(progress).arg(total), LogDebug);
     taskInfo.total = total;
     taskInfo.progress = progress;
     emitUpdate();
+}
+
+void DownloadCmd::slotMemory2FileReadProgress(int total, int progress)
+{
+    reportProgress(tr("Read Memory to File. DeviceId: %1 Progress: %2 Total: %3"), total, progress);
 }
 
 void DownloadCmd::slotMemoryWriteProgress(int total, int progress)
 {
-    if (progress == total)
-        addLog(tr("Write Memory. DeviceId: %1 Progress: %2 Total: %3").arg(id).arg(progress).arg(total), LogDebug);
-    taskInfo.total = total;
-    taskInfo.progress = progress;
-    emitUpdate();
+    reportProgress(tr("Write Memory. DeviceId: %1 Progress: %2 Total: %3"), total, progress);
 }
 
 void DownloadCmd::slotFile2MemoryWriteProgress(int total, int progress)
 {
-    if (progress == total)
-        addLog(
-            tr("Write File to Memory. DeviceId: %1 Progress: %2 Total: %3").arg(id).arg(progress).arg(total), LogDebug);
-    taskInfo.total = total;
-    taskInfo.progress = progress;
-    emitUpdate();
+    reportProgress(tr("Write File to Memory. DeviceId: %1 Progress: %2 Total: %3"), total, progress);
 }
 
 void DownloadCmd::slotImageLoadProgress(int total, int progress)
 {
-    if (progress == total)
-        addLog(tr("Load Image. DeviceId: %1 Progress: %2 Total: %3").arg(id).arg(progress).arg(total), LogDebug);
-    taskInfo.total = total;
-    taskInfo.progress = progress;
-    emitUpdate();
+    reportProgress(tr("Load Image. DeviceId: %1 Progress: %2 Total: %3"), total, progress);
 }
 
 void DownloadCmd::slotTerminateCallback()

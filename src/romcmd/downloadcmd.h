@@ -82,6 +82,8 @@ public slots:
 protected:
     void addLog(const QString& log, LogLevel level) { emit signalAddLogs(log, level); }
     void emitUpdate() { emit callbackDownloadTaskUpdate(id, taskInfo); }
+    // Progress of a data phase; doneFormat (id, progress, total) is logged once it completes.
+    void reportProgress(const QString& doneFormat, int total, int progress);
 
     QString id;
     RomCmd* romCmd = nullptr; // written only by the job's thread, under romCmdLock
