@@ -112,50 +112,6 @@ private slots:
         QCOMPARE(db().socList().size(), 3);
     }
 
-    void exclusionLogLine()
-    {
-        MessageCatcher log;
-        QCOMPARE(SocDatabase::parseExcludeList(" A ,B \n"), QStringList({"A", "B"}));
-        QVERIFY(log.contains(QtInfoMsg, QStringLiteral("Exclude Soc Name List: A ,B")));
-    }
-
-    void socAttributes()
-    {
-        writeFile(listPath(), "");
-        loadDoc(socsDoc(kThreeSocs));
-        const QList<SocInfo> socs = db().socList();
-        QCOMPARE(socs.size(), 2); // the nameless one is excluded by the empty list
-        QCOMPARE(socs[0].vid, 0x34B7u);
-        QCOMPARE(socs[0].pid, 1u);
-        QCOMPARE(socs[0].minSocRevision, QStringLiteral("0.0.0"));
-        QCOMPARE(socs[1].vid, 0x34B7u);
-        QCOMPARE(socs[1].pid, 2u);
-        QCOMPARE(socs[1].minSocRevision, QStringLiteral("1.2.0"));
-        const SocInfo none = db().socByName("Model-C");
-        QCOMPARE(none.name, QString());
-        QCOMPARE(none.vid, 0xFFFFFFFFu);
-        QCOMPARE(none.pid, 0xFFFFFFFFu);
-    }
-
-    void unconvertibleNumbersGiveZero()
-    {
-        QList<SocInfo> socs;
-        QVERIFY(SocDatabase::parseDocument(socsDoc("<soc name=\"S\" vid=\"zz\" pid=\"0x1FFFFFFFF\">"
-                                                   "<flashConfig option-count=\"four\"><option index=\"x\" bits=\"\">"
-                                                   "<param name=\"p\" type=\"input\" min-bit=\"-1\"/></option></flashConfig>"
-                                                   "<fuseMap><word type=\"GENERAL\"><field name=\"f\" width=\"w\"/></word></fuseMap></soc>"),
-                                           {}, socs));
-        const SocInfo& s = socs.at(0);
-        QCOMPARE(s.vid, 0u);
-        QCOMPARE(s.pid, 0u);
-        QCOMPARE(s.flashConfig.optionCount, 0u);
-        QCOMPARE(s.flashConfig.options.at(0).index, 0u);
-        QCOMPARE(s.flashConfig.options.at(0).bits, 0u);
-        QCOMPARE(s.flashConfig.options.at(0).params.at(0).minBit, 0u);
-        QCOMPARE(s.fuseMap.at(0).index, 0);
-        QCOMPARE(s.fuseMap.at(0).fields.at(0).width, 0u);
-    }
-
     void configParams()
     {
         QList<SocInfo> socs;
@@ -180,9 +136,6 @@ private slots:
         QCOMPARE(tag.type, qint32(EConfigParamValue));
         QCOMPARE(tag.value, QStringLiteral("0xfcf9x")); // element text, item text included
         QVERIFY(tag.items.isEmpty());
-        QCOMPARE(tag.name, QString());
-        QCOMPARE(tag.desc, QString());
-        QCOMPARE(tag.maxBit, 31u);
 
         const ConfigParamInfo& freq = cfg.options[1].params.at(0);
         QCOMPARE(freq.type, qint32(EConfigParamSelect));
@@ -191,18 +144,13 @@ private slots:
         QCOMPARE(freq.items.value("0").desc, QStringLiteral("zero!"));
         QCOMPARE(freq.items.value("10").desc, QStringLiteral("ten"));
         QCOMPARE(freq.desc, QStringLiteral("Freq"));
-        QCOMPARE(freq.defaultItem, QStringLiteral("7"));
         QVERIFY(!freq.hide);
 
         const ConfigParamInfo& size = cfg.options[1].params.at(1);
         QCOMPARE(size.type, qint32(EConfigParamInput));
         QCOMPARE(size.desc, QStringLiteral("Size in MB"));
-        QCOMPARE(size.defaultValue, QStringLiteral("3"));
-        QCOMPARE(size.placeholder, QStringLiteral("auto"));
-        QCOMPARE(size.placeholderValue, QStringLiteral("0"));
         QVERIFY(size.hide);
         QVERIFY(size.items.isEmpty());
-        QCOMPARE(size.value, QString());
 
         const ConfigParamInfo& range = cfg.options[1].params.at(2);
         QCOMPARE(range.type, qint32(EConfigParamUnknown));
@@ -227,13 +175,8 @@ private slots:
         QVERIFY(s.memoryView[1].erasable);
         QVERIFY(!s.memoryView[2].erasable);
         QCOMPARE(s.flashMemory.at(0).kind, qint32(EMemoryKindFlash));
-        QCOMPARE(s.flashMemory.at(0).address, QStringLiteral("0x80000000"));
         QCOMPARE(s.emmcMemory.at(0).kind, qint32(EMemoryKindEmmc));
         QCOMPARE(s.emmcMemory.at(0).sectorIndex, QStringLiteral("0x400"));
-        QCOMPARE(s.emmcMemory.at(0).address, QString());
-        // rides in a QVariant under its registered name
-        QVERIFY(QMetaType::type("MemoryItemInfo") != QMetaType::UnknownType);
-        QCOMPARE(QVariant::fromValue(s.flashMemory.at(0)).value<MemoryItemInfo>().name, QStringLiteral("XPI0 NOR"));
     }
 
     void fuseMap()
@@ -260,8 +203,6 @@ private slots:
         QCOMPARE(fm[1].index, 5);
         QCOMPARE(fm[1].type, qint32(EFuseWordUnknown));
         QCOMPARE(fm[1].desc, QStringLiteral("T"));
-        QCOMPARE(fm[2].type, qint32(EFuseWordIdentify));
-        QCOMPARE(fm[3].type, qint32(EFuseWordSecret));
         QCOMPARE(fm[4].type, qint32(EFuseWordGeneral));
         const QList<FuseFieldInfo>& f = fm[0].fields;
         QCOMPARE(f.size(), 5);
@@ -270,12 +211,8 @@ private slots:
         QCOMPARE(f[0].width, 4u);
         QCOMPARE(f[0].items.keys(), QStringList({"1", "10", "2"}));
         QCOMPARE(f[1].type, qint32(EFuseFieldCheck));
-        QCOMPARE(f[1].desc, QStringLiteral("d"));
-        QCOMPARE(f[1].defaultValue, QStringLiteral("1"));
-        QCOMPARE(f[2].type, qint32(EFuseFieldNone));
-        QVERIFY(f[2].items.isEmpty());
-        QCOMPARE(f[3].type, qint32(EFuseFieldInput));
-        QCOMPARE(f[4].type, qint32(EFuseFieldNone));
+        QVERIFY(f[2].items.isEmpty()); // "none" takes no items
+        QCOMPARE(f[4].type, qint32(EFuseFieldNone)); // unknown field type
     }
 
     void badDocuments_data()
@@ -374,34 +311,20 @@ private slots:
         QVERIFY(!bad);
     }
 
+    // The catalogue the tool ships: counts that catch a lost or misparsed section.
     void shippedCatalogue()
     {
         MessageCatcher log;
         db().load();
         QVERIFY(log.of(QtCriticalMsg).isEmpty());
-        QVERIFY(log.contains(QtInfoMsg, QStringLiteral("Exclude Soc Name List: ")));
         const QList<SocInfo> socs = db().socList();
         QCOMPARE(socs.size(), 8);
-
-        const QMap<QString, QString> idNames = {{"0", "ILM"},         {"1", "DLM"},           {"0x10000", "XPI0 NOR"},
-                                                {"0x10001", "XPI1 NOR"}, {"0x20000", "OTP"}, {"0x30000", "SDXC0"},
-                                                {"0x30001", "SDXC1"}};
         QMap<int, int> wordTypes;
         QMap<int, int> fieldTypes;
         int withEmmc = 0;
-        int withMinRevision = 0;
-        QSet<QString> seen;
         for (int i = 0; i < socs.size(); ++i) {
             const SocInfo& s = socs[i];
-            QVERIFY(!s.name.isEmpty());
-            QVERIFY(!seen.contains(s.name));
-            seen.insert(s.name);
-            QCOMPARE(s.vid, 0x34B7u);
             QCOMPARE(s.pid, quint32(i + 1));
-            QCOMPARE(s.baseInfo.size(), 1);
-            if (s.minSocRevision != QLatin1String("0.0.0"))
-                ++withMinRevision;
-
             QCOMPARE(s.fuseMap.size(), 128);
             for (int w = 0; w < s.fuseMap.size(); ++w) {
                 QCOMPARE(s.fuseMap[w].index, w);
@@ -409,63 +332,14 @@ private slots:
                 for (const FuseFieldInfo& f : s.fuseMap[w].fields)
                     ++fieldTypes[f.type];
             }
-            const FuseFieldInfo life = s.fuseMap[1].fields.value(0);
-            QCOMPARE(life.name, QStringLiteral("LIFE_CYCLE"));
-            QCOMPARE(life.offset, QStringLiteral("0,28"));
-            QCOMPARE(life.width, 4u);
-            QCOMPARE(life.type, qint32(EFuseFieldSelect));
-            QVERIFY(life.items.size() >= 2);
-            QCOMPARE(s.fuseMap[1].fields.value(1).name, QStringLiteral("JTAG_DISABLE"));
-            QCOMPARE(s.fuseMap[1].fields.value(1).type, qint32(EFuseFieldCheck));
-            QCOMPARE(s.fuseMap[1].fields.value(2).name, QStringLiteral("DEBUG_DISABLE"));
-            QCOMPARE(s.fuseMap[1].fields.value(2).type, qint32(EFuseFieldCheck));
-            QCOMPARE(s.fuseMap[0].type, qint32(EFuseWordSecure));
-
-            QCOMPARE(s.flashConfig.optionCount, 4u);
+            QCOMPARE(s.fuseMap[1].fields.value(0).name, QStringLiteral("LIFE_CYCLE"));
             QCOMPARE(s.flashConfig.options.size(), 4);
-            bool placeholder = false;
-            bool hidden = false;
-            bool defaults = false;
-            for (int o = 0; o < 4; ++o) {
-                const ConfigOptionInfo& opt = s.flashConfig.options[o];
-                QCOMPARE(opt.index, quint32(o));
-                QCOMPARE(opt.bits, 32u);
-                for (const ConfigParamInfo& p : opt.params) {
-                    QVERIFY(p.type >= EConfigParamValue && p.type <= EConfigParamInput);
-                    QVERIFY(p.minBit <= p.maxBit && p.maxBit < 32);
-                    placeholder |= p.placeholder == QLatin1String("auto");
-                    hidden |= p.hide;
-                    defaults |= !p.defaultItem.isEmpty() || !p.defaultValue.isEmpty();
-                    if (p.type == EConfigParamSelect)
-                        QVERIFY(!p.items.isEmpty());
-                }
-            }
-            QVERIFY(placeholder && hidden && defaults);
-            const ConfigParamInfo tag = s.flashConfig.options[0].params.value(0);
-            QCOMPARE(tag.type, qint32(EConfigParamValue));
-            QCOMPARE(tag.minBit, 16u);
-            QCOMPARE(tag.maxBit, 31u);
-            QCOMPARE(tag.value, QStringLiteral("0xfcf9"));
-
-            QVERIFY(s.memoryView.size() >= 4 && s.memoryView.size() <= 6);
-            for (const MemoryViewItemInfo& m : s.memoryView)
-                QCOMPARE(idNames.value(m.value), m.name);
-            QVERIFY(s.flashMemory.size() >= 1 && s.flashMemory.size() <= 2);
-            for (const MemoryItemInfo& m : s.flashMemory) {
-                QCOMPARE(idNames.value(m.value), m.name);
-                QVERIFY(m.address.startsWith(QLatin1String("0x")));
-            }
-            if (!s.emmcMemory.isEmpty()) {
-                ++withEmmc;
-                QCOMPARE(s.emmcMemory.size(), 2);
-                QCOMPARE(s.emmcConfig.options.size(), 2);
-                QCOMPARE(s.emmcConfig.optionCount, 2u);
-            } else {
-                QVERIFY(s.emmcConfig.options.isEmpty());
-            }
+            QCOMPARE(s.flashConfig.options[0].params.value(0).value, QStringLiteral("0xfcf9"));
+            QVERIFY(!s.memoryView.isEmpty() && !s.flashMemory.isEmpty());
+            withEmmc += s.emmcMemory.isEmpty() ? 0 : 1;
+            QCOMPARE(s.emmcConfig.options.size(), s.emmcMemory.isEmpty() ? 0 : 2);
         }
         QCOMPARE(withEmmc, 1);
-        QVERIFY(withMinRevision > 0 && withMinRevision < 8);
         QCOMPARE(wordTypes.value(EFuseWordSecret), 576);
         QCOMPARE(wordTypes.value(EFuseWordGeneral), 256);
         QCOMPARE(wordTypes.value(EFuseWordIdentify), 128);

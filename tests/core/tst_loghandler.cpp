@@ -50,8 +50,6 @@ private slots:
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("tag");
         QTest::newRow("debug") << int(QtDebugMsg) << "[Debug] ";
-        QTest::newRow("info") << int(QtInfoMsg) << "[Info] ";
-        QTest::newRow("warning") << int(QtWarningMsg) << "[Warning] ";
         QTest::newRow("critical") << int(QtCriticalMsg) << "[Critical] ";
         QTest::newRow("unknown") << 42 << "[Unknow Message Type] ";
     }
@@ -64,14 +62,6 @@ private slots:
         QVERIFY(f.open(QIODevice::ReadOnly));
         // One line feed only: no text-mode translation.
         QCOMPARE(f.readAll(), ("[14:03:27]" + tag + "Read ack error!\n").toUtf8());
-    }
-
-    void streamedMessageKeepsCarriageReturns()
-    {
-        qInfo() << "\r\nVLX Krel Tool Start! Version: " << "0.4.0" << "\r\n";
-        QFile f(m_dir + "/2026-03-14.log");
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("[14:03:27][Info] \r\nVLX Krel Tool Start! Version:  0.4.0 \r\n\n"));
     }
 
     void newDayStartsNewFile()

@@ -1,6 +1,5 @@
-// Records through QVariant and queued signals; constant tables; ids; paths.
+// Records through QVariant and queued signals; the writable folders.
 #include "apppaths.h"
-#include "constants.h"
 #include "ids.h"
 #include "records.h"
 
@@ -41,27 +40,6 @@ private slots:
         QCOMPARE(out.status, 4);
     }
 
-    void unconvertibleVariantGivesDefaults()
-    {
-        const auto s = recordFromVariant<SerialPortInfo>(QVariant(42));
-        QVERIFY(s.portName.isEmpty());
-        QCOMPARE(s.baudRate, 115200);
-        QCOMPARE(s.dataBits, 8);
-        QCOMPARE(s.parity, 0);
-        QCOMPARE(s.stopBits, 1);
-        QCOMPARE(s.status, 0);
-        const auto u = recordFromVariant<UsbInfo>(QVariant(QStringLiteral("x")));
-        QVERIFY(u.devicePath.isEmpty());
-        QCOMPARE(u.vendorId, 0u);
-    }
-
-    void registeredNames()
-    {
-        for (const char* name : {"DownloadTaskInfo", "EDeviceType", "UsbInfo", "SerialPortInfo", "LogLevel",
-                                 "LogLevel&", "QVector<uint8_t>", "uint32_t"})
-            QVERIFY2(QMetaType::type(name) != QMetaType::UnknownType, name);
-    }
-
     void recordsCrossThreadsAsCopies()
     {
         Emitter e;
@@ -85,24 +63,6 @@ private slots:
         QTRY_COMPARE(got.portName, QString("ttyS1"));
         QCOMPARE(gotCmds.size(), 1);
         QCOMPARE(gotCmds[0].params.value("word"), QString("0x1,0x2"));
-    }
-
-    void tables()
-    {
-        QCOMPARE(Constants::commandName(4), QString("write-memory"));
-        QCOMPARE(Constants::commandName(11), QString("load-blfw"));
-        QCOMPARE(Constants::commandName(99), QString("unknown command"));
-        QCOMPARE(Constants::statusText(15), QString("There is no command to execute!"));
-        QVERIFY(Constants::statusText(14).isEmpty());
-        QCOMPARE(Constants::parityNames().size(), Constants::parityCodes().size());
-    }
-
-    void idsAreBracelessAndFresh()
-    {
-        const QString a = Ids::newId(), b = Ids::newId();
-        QCOMPARE(a.size(), 36);
-        QVERIFY(!a.contains('{') && !a.contains('}'));
-        QVERIFY(a != b);
     }
 
     void appPathsFallBackWhenAppDirIsNotWritable()

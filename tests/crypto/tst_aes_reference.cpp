@@ -78,8 +78,6 @@ class TstAesReference : public QObject
 private slots:
     void fipsAppendixC_data();
     void fipsAppendixC();
-    void keyExpansionLastWord_data();
-    void keyExpansionLastWord();
     void matchesLibcrypto_data();
     void matchesLibcrypto();
     void pkcs7MatchesLibcryptoPadding_data();
@@ -113,36 +111,6 @@ void TstAesReference::fipsAppendixC()
         QCOMPARE(aes.encode(plain, key).toHex(), cipherText.toHex());
         QCOMPARE(aes.decode(cipherText, key).toHex(), plain.toHex());
     }
-}
-
-void TstAesReference::keyExpansionLastWord_data()
-{
-    QTest::addColumn<int>("level");
-    QTest::addColumn<QByteArray>("key");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QByteArray>("lastWord");
-    // FIPS-197 appendix A.
-    QTest::newRow("AES-128") << int(QAESEncryption::AES_128) << QByteArray::fromHex("2b7e151628aed2a6abf7158809cf4f3c")
-                             << 176 << QByteArray::fromHex("b6630ca6");
-    QTest::newRow("AES-192") << int(QAESEncryption::AES_192)
-                             << QByteArray::fromHex("8e73b0f7da0e6452c810f32b809079e562f8ead2522c6b7b") << 208
-                             << QByteArray::fromHex("01002202");
-    QTest::newRow("AES-256") << int(QAESEncryption::AES_256)
-                             << QByteArray::fromHex("603deb1015ca71be2b73aef0857d77811f352c073b6108d72d9810a30914dff4")
-                             << 240 << QByteArray::fromHex("706c631e");
-}
-
-void TstAesReference::keyExpansionLastWord()
-{
-    QFETCH(int, level);
-    QFETCH(QByteArray, key);
-    QFETCH(int, length);
-    QFETCH(QByteArray, lastWord);
-    QAESEncryption aes(QAESEncryption::Aes(level), QAESEncryption::ECB);
-    const QByteArray expanded = aes.expandKey(key);
-    QCOMPARE(expanded.size(), length);
-    QCOMPARE(expanded.left(key.size()), key);
-    QCOMPARE(expanded.right(4).toHex(), lastWord.toHex());
 }
 
 void TstAesReference::matchesLibcrypto_data()

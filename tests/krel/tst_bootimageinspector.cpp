@@ -125,10 +125,6 @@ void TstBootImageInspector::detections_data()
                                            << "none" << false << "unchanged" << int(LogError)
                                            << "Check boot image finished!  Flash config address: 0x00000000. Boot "
                                               "Header can not be located!";
-    QTest::newRow("nothing") << image(0x2000, {}) << "none"
-                             << "none" << false << "" << int(LogError)
-                             << "Check boot image finished!  Boot Header address and flash config can not be "
-                                "located!";
     // 0x1000 lies at the end of the file and is skipped, not a read error.
     QTest::newRow("file of 0x1000 bytes")
         << image(0x1000, { { 0x400, 0xFCF90000 }, { 0xC00, BootTag } }) << "0x400"
@@ -191,9 +187,7 @@ void TstBootImageInspector::optionWordCount_data()
     QTest::addColumn<quint32>("header");
     QTest::addColumn<int>("count");
     QTest::newRow("0002") << quint32(0xFCF90002) << 2;
-    QTest::newRow("0003") << quint32(0xFCF90003) << 3;
     QTest::newRow("0000") << quint32(0xFCF90000) << 0;
-    QTest::newRow("0001") << quint32(0xFCF90001) << 1;
     // "0x" + "1" + "0" reads as 0x10, capped at 3.
     QTest::newRow("0100") << quint32(0xFCF90100) << 3;
     // "0x" + "0" + "16" reads as 0x016.

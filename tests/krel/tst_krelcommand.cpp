@@ -29,14 +29,8 @@ void TestKrelCommand::texts_data()
     QTest::newRow("SEC empty keeps count and comma") << KrelCommand::login("") << "Veltrix_Zindrake_SEC:0,";
     QTest::newRow("SEC counts UTF-16 units, not bytes") << KrelCommand::login(
         QString::fromUtf8("pä\xF0\x9F\x94\x91")) << QString::fromUtf8("Veltrix_Zindrake_SEC:4,pä\xF0\x9F\x94\x91");
-    QTest::newRow("SEC with comma in password") << KrelCommand::login("a,b") << "Veltrix_Zindrake_SEC:3,a,b";
     QTest::newRow("SSS twelve chars") << KrelCommand::setPassword("abcdefghijkl")
                                       << "Veltrix_Zindrake_SSS:12,abcdefghijkl";
-    QTest::newRow("VER") << KrelCommand::version() << "Veltrix_Zindrake_VER";
-    QTest::newRow("MSC") << KrelCommand::driveMode() << "Veltrix_Zindrake_MSC";
-    QTest::newRow("RST") << KrelCommand::reset() << "Veltrix_Zindrake_RST";
-    QTest::newRow("QUT") << KrelCommand::quit() << "Veltrix_Zindrake_QUT";
-    QTest::newRow("OTA") << KrelCommand::updateMode() << "Veltrix_Zindrake_OTA";
 }
 
 void TestKrelCommand::texts()
@@ -53,12 +47,8 @@ void TestKrelCommand::passwordLimit_data()
     QTest::newRow("empty") << QString() << true;
     QTest::newRow("39 ASCII: SEC text is exactly 63 bytes") << QString(39, 'x') << true;
     QTest::newRow("40 ASCII: 64 bytes") << QString(40, 'x') << false;
-    QTest::newRow("9 four-byte chars (36 bytes, 18 UTF-16 units)")
-        << QString::fromUtf8("\xF0\x9F\x94\x91").repeated(9) << true;
     QTest::newRow("19 two-byte chars + 1 ASCII (39 bytes)") << QString::fromUtf8("é").repeated(19) + "x" << true;
     QTest::newRow("20 two-byte chars (40 bytes)") << QString::fromUtf8("é").repeated(20) << false;
-    QTest::newRow("13 three-byte chars (39 bytes)") << QString::fromUtf8("中").repeated(13) << true;
-    QTest::newRow("14 three-byte chars (42 bytes)") << QString::fromUtf8("中").repeated(14) << false;
     QTest::newRow("10 four-byte chars (40 bytes)") << QString::fromUtf8("\xF0\x9F\x94\x91").repeated(10) << false;
 }
 
@@ -91,9 +81,6 @@ void TestKrelCommand::batches()
         (QList<QString> { "Veltrix_Zindrake_SEC:2,pw", "Veltrix_Zindrake_VER", "Veltrix_Zindrake_MSC" }));
     QVERIFY(error.isEmpty());
     QCOMPARE(KrelCommand::changePasswordBatch(""), QList<QString> { "Veltrix_Zindrake_SSS:0," });
-    QCOMPARE(KrelCommand::versionBatch(), QList<QString> { "Veltrix_Zindrake_VER" });
-    QCOMPARE(KrelCommand::resetBatch(), QList<QString> { "Veltrix_Zindrake_RST" });
-    QCOMPARE(KrelCommand::quitBatch(), QList<QString> { "Veltrix_Zindrake_QUT" });
 }
 
 void TestKrelCommand::identity_data()
@@ -107,9 +94,7 @@ void TestKrelCommand::identity_data()
     QTest::newRow("command mode") << 0u << v << p << "Veltrix KREL HID" << int(KrelMode::Command);
     QTest::newRow("drive mode") << 0u << v << p << "Veltrix KREL MSC" << int(KrelMode::Drive);
     QTest::newRow("update mode") << 0u << v << p << "Veltrix KREL UF2" << int(KrelMode::Update);
-    QTest::newRow("product string case differs") << 0u << v << p << "Veltrix KREL hid" << int(KrelMode::NotKrel);
     QTest::newRow("other product string") << 0u << v << p << "Veltrix KREL" << int(KrelMode::NotKrel);
-    QTest::newRow("trailing space") << 0u << v << p << "Veltrix KREL HID " << int(KrelMode::NotKrel);
     QTest::newRow("other vendor") << 0u << 0x34B8u << p << "Veltrix KREL HID" << int(KrelMode::NotKrel);
     QTest::newRow("other product id") << 0u << v << 0x1001u << "Veltrix KREL HID" << int(KrelMode::NotKrel);
     QTest::newRow("not the HID class") << 1u << v << p << "Veltrix KREL HID" << int(KrelMode::NotKrel);
@@ -138,12 +123,8 @@ void TestKrelCommand::compare_data()
     QTest::addColumn<int>("result");
     QTest::newRow("1.2 = 1.2.0") << "1.2"
                                  << "1.2.0" << 0;
-    QTest::newRow("1.2.0 = 1.2") << "1.2.0"
-                                 << "1.2" << 0;
     QTest::newRow("1.10 > 1.9, numeric not textual") << "1.10"
                                                      << "1.9" << 1;
-    QTest::newRow("1.9 < 1.10") << "1.9"
-                                << "1.10" << -1;
     QTest::newRow("1.x = 1.0") << "1.x"
                                << "1.0" << 0;
     QTest::newRow("1.x < 1.1") << "1.x"
@@ -152,10 +133,6 @@ void TestKrelCommand::compare_data()
                                          << "1.0.2" << 0;
     QTest::newRow("first difference decides") << "2.0"
                                               << "1.99.99" << 1;
-    QTest::newRow("longer and newer") << "1.2.0.1"
-                                      << "1.2" << 1;
-    QTest::newRow("equal") << "3.4.5"
-                           << "3.4.5" << 0;
     QTest::newRow("empty vs 0") << ""
                                 << "0" << 0;
 }

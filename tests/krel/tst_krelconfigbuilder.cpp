@@ -105,7 +105,6 @@ void TstKrelConfigBuilder::destinationName_data()
     QTest::newRow("fw.v2.bin") << "/x/fw.v2.bin" << 0 << "fw_0.bin";
     QTest::newRow("no suffix") << "/x/fw" << 0 << "fw_0";
     QTest::newRow("dotted folder") << "/x.y/fw" << 3 << "fw_3";
-    QTest::newRow("number 12") << "C:/img/boot.img" << 12 << "boot_12.img";
 }
 
 void TstKrelConfigBuilder::destinationName()

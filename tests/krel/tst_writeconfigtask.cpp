@@ -74,7 +74,6 @@ private slots:
     void exportFolderMissing();
     void exportIntoSourceFolderKeepsFile();
     void unknownTypeEnds();
-    void runsOnThePool();
 
 private:
     // A folder posing as a drive of the given size, with or without the marker.
@@ -296,27 +295,6 @@ void TstWriteConfigTask::unknownTypeEnds()
     QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
     QCOMPARE(m_listCalls.load(), 0);
     QVERIFY(!o.texts().contains("write config run..."));
-}
-
-void TstWriteConfigTask::runsOnThePool()
-{
-    registerMetaTypes();
-    const QString box = addDrive(QStringLiteral("box"), 128 * MiB, true);
-    auto* job = new writeconfigtask(0, { { source("config.info", "CFG"), "config.info" } }, QString());
-    QList<int> statuses;
-    QStringList logs;
-    connect(
-        job, &writeconfigtask::signalTaskStatus, this, [&statuses](int s) { statuses.append(s); },
-        Qt::QueuedConnection);
-    connect(
-        job, &writeconfigtask::signalAddLogs, this, [&logs](QString text, LogLevel) { logs.append(text); },
-        Qt::QueuedConnection);
-    QVERIFY(job->autoDelete());
-    QThreadPool::globalInstance()->start(job);
-    QTRY_COMPARE_WITH_TIMEOUT(statuses, QList<int>({ 1, 0 }), 30000);
-    QVERIFY(QThreadPool::globalInstance()->waitForDone(30000));
-    QCOMPARE(readFile(QDir(box).filePath("config.info")), QByteArray("CFG"));
-    QCOMPARE(logs.last(), QStringLiteral("write config success!"));
 }
 
 QTEST_GUILESS_MAIN(TstWriteConfigTask)

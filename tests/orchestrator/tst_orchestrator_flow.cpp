@@ -200,63 +200,6 @@ private slots:
         ui->deviceList().removeDevice(EDeviceTypeUsbHid, HidPath);
     }
 
-    void uartRestartFoundOnATick()
-    {
-        const QByteArray firmware = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"), 0x21);
-        UartRom rom;
-        rom.engine.setExpectedImageLength(uint32_t(firmware.size()));
-        rom.engine.setVersionAfterImageLoad(QStringLiteral("F2.0.0"));
-        Ui ui;
-        bool plugged = false;
-        const QString portName = rom.link.toolPath();
-        ui->setSerialPortLister(
-            std::make_unique<ScriptedPorts>([&] { return plugged ? QStringList { portName } : QStringList(); }));
-        ui->slotDeviceConnectTest(rom.info(), EDeviceTypeUart, 0);
-        QVERIFY(ui.waitWaiting());
-        QCOMPARE(rom.engine.loadedImage(), firmware);
-        const QString first = ui.onlyRunId();
-        QTimer* timer = ui->restartTimer(first);
-        QCOMPARE(timer->interval(), Never);
-
-        QVERIFY(drainPool()); // the old job has closed the port
-        ui->uartTimerFired(timer);
-        QCOMPARE(ui->uartRetryCount(), 1);
-        plugged = true;
-        ui->uartTimerFired(timer);
-        QCOMPARE(ui->uartRetryCount(), 0);
-        QCOMPARE(ui.logs.count(QStringLiteral("Detect UART: ") + portName, 0), 1);
-        const QString second = ui.onlyRunId();
-        QVERIFY(!second.isEmpty() && second != first);
-        QCOMPARE(ui->deviceInfoMap().value(second).loadTimes, 1);
-
-        QVERIFY(ui.waitFinished());
-        QCOMPARE(ui.finished->at(0).at(2).toBool(), true);
-        QCOMPARE(recordFromVariant<SerialPortInfo>(ui.finished->at(0).at(0)).portName, portName);
-        QCOMPARE(ui->timerCount(), 0);
-    }
-
-    void uartRestartGivenUpAfterFiveTicks()
-    {
-        const QByteArray firmware = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"));
-        UartRom rom;
-        rom.engine.setExpectedImageLength(uint32_t(firmware.size()));
-        Ui ui;
-        ui->setSerialPortLister(std::make_unique<ScriptedPorts>([] { return QStringList(); }));
-        ui->setRestartIntervals(1, Never);
-        ui->slotDeviceConnectTest(rom.info(), EDeviceTypeUart, 0);
-        QVERIFY(waitFor([&] { return ui.hidden->count() > 0; }));
-        QCOMPARE(ui.logs.count("Refresh UART: ", 0), 5);
-        QCOMPARE(ui.logs.count("Cannot detect device connection automatically. Please reset the device and connect it "
-                               "again.",
-                     3),
-            1);
-        QCOMPARE(ui->timerCount(), 0);
-        QCOMPARE(ui->uartRetryCount(), 0);
-        QCOMPARE(ui.finished->count(), 0);
-        QTest::qWait(20);
-        QCOMPARE(ui.hidden->count(), 1);
-    }
-
     void firmwareMissing_data()
     {
         QTest::addColumn<bool>("folder");
@@ -335,9 +278,7 @@ private slots:
         QTest::addColumn<int>("lifecycle");
         QTest::addColumn<bool>("signedFile");
         QTest::newRow("type 0, life cycle 5") << 0 << 5 << true;
-        QTest::newRow("type 0, life cycle 4") << 0 << 4 << false;
         QTest::newRow("type 1, life cycle 5") << 1 << 5 << false;
-        QTest::newRow("type 2, life cycle 4") << 2 << 4 << true;
     }
     void firmwareFileFollowsSettingAndLifecycle()
     {

@@ -275,4 +275,30 @@ inline uint32_t word(const QByteArray& p, int index)
     return uint8_t(p[at]) | uint8_t(p[at + 1]) << 8 | uint8_t(p[at + 2]) << 16 | uint32_t(uint8_t(p[at + 3])) << 24;
 }
 
+// Every signal a job sends to the GUI side, as received there.
+struct JobWatch
+{
+    JobRelay relay;
+    QSignalSpy updates { &relay, &JobRelay::update };
+    QSignalSpy logs { &relay, &JobRelay::log };
+    QSignalSpy started { &relay, &JobRelay::runStarted };
+    QSignalSpy finished { &relay, &JobRelay::runFinished };
+    QSignalSpy reads { &relay, &JobRelay::dataRead };
+    QSignalSpy steps { &relay, &JobRelay::stepFinished };
+    QSignalSpy linkedReads { &relay, &JobRelay::linkedDataRead };
+    QSignalSpy linkedOtp { &relay, &JobRelay::linkedOtpQueried };
+    QSignalSpy loading { &relay, &JobRelay::loadingProgress };
+
+    bool result() const { return finished.size() == 1 && finished.at(0).at(0).toBool(); }
+    QVariantMap map() const { return finished.at(0).at(1).toMap(); }
+    DownloadTaskInfo last() const { return updates.last().at(1).value<DownloadTaskInfo>(); }
+    QList<int> statuses() const
+    {
+        QList<int> out;
+        for (const DownloadTaskInfo& i : infos(updates))
+            out << i.status;
+        return out;
+    }
+};
+
 } // namespace JobTest

@@ -14,19 +14,7 @@ class TestDownloadCmd : public QObject
 private:
     QTemporaryDir m_dir;
 
-    struct Run
-    {
-        JobRelay relay;
-        QSignalSpy updates { &relay, &JobRelay::update };
-        QSignalSpy logs { &relay, &JobRelay::log };
-        QSignalSpy started { &relay, &JobRelay::runStarted };
-        QSignalSpy finished { &relay, &JobRelay::runFinished };
-        QSignalSpy reads { &relay, &JobRelay::dataRead };
-
-        bool result() const { return finished.size() == 1 && finished.at(0).at(0).toBool(); }
-        QVariantMap map() const { return finished.at(0).at(1).toMap(); }
-        DownloadTaskInfo last() const { return updates.last().at(1).value<DownloadTaskInfo>(); }
-    };
+    using Run = JobWatch;
 
     void run(Run& r, const QVariant& info, EDeviceType type, const QList<DownloadCommand>& list)
     {
@@ -167,16 +155,11 @@ private slots:
         QTest::newRow("config-memory address")
             << 3 << QStringList { "memoryId" } << "Lack Parameter: address! DeviceId: ";
         QTest::newRow("write id") << 4 << QStringList { "address", "word" } << "Lack Parameter: memory id! DeviceId: ";
-        QTest::newRow("write address") << 4 << QStringList { "memoryId", "word" }
-                                       << "Lack Parameter: address! DeviceId: ";
         QTest::newRow("write content") << 4 << QStringList { "memoryId", "address" }
                                        << "Lack Parameter: write content! DeviceId: ";
         QTest::newRow("read id") << 5 << QStringList { "length" } << "Lack Parameter: memoryId! DeviceId: ";
         QTest::newRow("read length") << 5 << QStringList { "memoryId", "address" }
                                      << "Lack Parameter: length! DeviceId: ";
-        QTest::newRow("erase-region address")
-            << 7 << QStringList { "memoryId", "length" } << "Lack Parameter: address! DeviceId: ";
-        QTest::newRow("erase-chip") << 8 << QStringList() << "Lack Parameter: memoryId! DeviceId: ";
         QTest::newRow("reset") << 9 << QStringList() << "Lack Parameter: reset type! DeviceId: ";
     }
 
@@ -489,28 +472,6 @@ private slots:
         QVERIFY(report.contains("Memory identifier: 0x00020000\r\nMemory unit size: 4 bytes\r\n"
                                 "Memory start address: 0x00000000\r\nMemory end address: 0x0000007f\r\n"
                                 "Memory Size: 512 bytes\r\nMemory words: 5"));
-    }
-
-    void deviceCannotBeOpened_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::newRow("UART") << int(EDeviceTypeUart);
-        QTest::newRow("USB-HID") << int(EDeviceTypeUsbHid);
-    }
-
-    void deviceCannotBeOpened()
-    {
-        QFETCH(int, type);
-        SerialPortInfo port;
-        port.portName = m_dir.path() + "/no-such-port";
-        UsbInfo usb;
-        usb.devicePath = "no-such-hid-path";
-        Run r;
-        run(r, type == EDeviceTypeUart ? QVariant::fromValue(port) : QVariant::fromValue(usb), EDeviceType(type),
-            { command(9, { { "type", "0" } }) });
-        QVERIFY(!r.result());
-        QCOMPARE(r.last().status, 9);
-        QVERIFY(r.relay.errors(r.logs).first().contains("status: Open device failed"));
     }
 };
 

@@ -2,6 +2,7 @@
 // step order and numbering, end rules and final statuses, the baud reset flag,
 // stage choice and numbering, unopenable devices, termination mid-transfer and
 // steps queued from another thread while a step runs.
+#include "downloadtask.h"
 #include "jobrig.h"
 
 #include <thread>
@@ -34,27 +35,7 @@ class TestJobs : public QObject
 private:
     QTemporaryDir m_dir;
 
-    struct Watch
-    {
-        JobRelay relay;
-        QSignalSpy updates { &relay, &JobRelay::update };
-        QSignalSpy logs { &relay, &JobRelay::log };
-        QSignalSpy started { &relay, &JobRelay::runStarted };
-        QSignalSpy finished { &relay, &JobRelay::runFinished };
-        QSignalSpy steps { &relay, &JobRelay::stepFinished };
-        QSignalSpy linkedReads { &relay, &JobRelay::linkedDataRead };
-        QSignalSpy linkedOtp { &relay, &JobRelay::linkedOtpQueried };
-        QSignalSpy loading { &relay, &JobRelay::loadingProgress };
-
-        DownloadTaskInfo last() const { return updates.last().at(1).value<DownloadTaskInfo>(); }
-        QList<int> statuses() const
-        {
-            QList<int> out;
-            for (const DownloadTaskInfo& i : infos(updates))
-                out << i.status;
-            return out;
-        }
-    };
+    using Watch = JobWatch;
 
     static bool finishPool() { return JobTest::waitForPool(); }
 
@@ -331,21 +312,24 @@ private slots:
         QCOMPARE(rig.device->dataPackets.load(), 2);
     }
 
+    // Per job kind: 0 one-shot, 1 linked, 2 stage.
     void deviceCannotBeOpened_data()
     {
         QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("linked");
-        QTest::newRow("linked UART") << int(EDeviceTypeUart) << true;
-        QTest::newRow("linked USB-HID") << int(EDeviceTypeUsbHid) << true;
-        QTest::newRow("stage UART") << int(EDeviceTypeUart) << false;
-        QTest::newRow("stage USB-HID") << int(EDeviceTypeUsbHid) << false;
-        QTest::newRow("stage UART at 460800") << int(EDeviceTypeUart) + 100 << false;
+        QTest::addColumn<int>("kind");
+        QTest::newRow("one-shot UART") << int(EDeviceTypeUart) << 0;
+        QTest::newRow("one-shot USB-HID") << int(EDeviceTypeUsbHid) << 0;
+        QTest::newRow("linked UART") << int(EDeviceTypeUart) << 1;
+        QTest::newRow("linked USB-HID") << int(EDeviceTypeUsbHid) << 1;
+        QTest::newRow("stage UART") << int(EDeviceTypeUart) << 2;
+        QTest::newRow("stage USB-HID") << int(EDeviceTypeUsbHid) << 2;
+        QTest::newRow("stage UART at 460800") << int(EDeviceTypeUart) + 100 << 2;
     }
 
     void deviceCannotBeOpened()
     {
         QFETCH(int, type);
-        QFETCH(bool, linked);
+        QFETCH(int, kind);
         SerialPortInfo port;
         port.portName = m_dir.path() + "/no-such-port";
         if (type > 100) {
@@ -356,7 +340,16 @@ private slots:
         usb.devicePath = "no-such-hid-path";
         const QVariant info = type == EDeviceTypeUart ? QVariant::fromValue(port) : QVariant::fromValue(usb);
         Watch w;
-        if (linked) {
+        if (kind == 0) {
+            auto* job = new RomCmd::DownloadTask(info, EDeviceType(type), { command(9, { { "type", "0" } }) });
+            w.relay.attach(job);
+            QVERIFY(runToEnd(job));
+            QVERIFY(!w.result());
+            QCOMPARE(w.last().status, 9);
+            QVERIFY(w.relay.errors(w.logs).first().contains("status: Open device failed"));
+            return;
+        }
+        if (kind == 1) {
             auto* job = new LinkedDownloadTask(info, EDeviceType(type), "run-n", { command(1) }, "q", false, false);
             w.relay.attach(job);
             connect(&w.relay, &JobRelay::stepFinished, this, [job](QString, int) { job->endSend({}); });

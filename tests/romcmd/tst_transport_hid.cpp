@@ -78,7 +78,6 @@ private slots:
     {
         QTest::addColumn<int>("size");
         QTest::newRow("empty") << 0;
-        QTest::newRow("query packet") << 8;
         QTest::newRow("largest packet") << 512;
         QTest::newRow("largest report") << 1020;
     }
@@ -161,24 +160,28 @@ private slots:
         QTest::addColumn<QByteArray>("report"); // empty = nothing arrives
         QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("payload");
+        QTest::addColumn<bool>("readError");
         const QByteArray p = pattern(40);
-        QTest::newRow("frame") << frameReport(p) << int(IoOk) << p;
-        QTest::newRow("padded report") << frameReport(p) + QByteArray(100, '\0') << int(IoOk) << p;
-        QTest::newRow("empty payload") << frameReport(QByteArray()) << int(IoOk) << QByteArray();
-        QTest::newRow("largest") << frameReport(pattern(1020)) << int(IoOk) << pattern(1020);
-        QTest::newRow("nothing") << QByteArray() << int(IoReadPayloadFailed) << QByteArray();
-        QTest::newRow("too short for a length") << hex("01a505") << int(IoReadLengthFailed) << QByteArray();
-        QTest::newRow("length beyond report") << frameReport(p, 41) << int(IoReadPayloadBufferFailed) << QByteArray();
+        QTest::newRow("frame") << frameReport(p) << int(IoOk) << p << false;
+        QTest::newRow("padded report") << frameReport(p) + QByteArray(100, '\0') << int(IoOk) << p << false;
+        QTest::newRow("empty payload") << frameReport(QByteArray()) << int(IoOk) << QByteArray() << false;
+        QTest::newRow("largest") << frameReport(pattern(1020)) << int(IoOk) << pattern(1020) << false;
+        QTest::newRow("nothing") << QByteArray() << int(IoReadPayloadFailed) << QByteArray() << false;
+        QTest::newRow("too short for a length") << hex("01a505") << int(IoReadLengthFailed) << QByteArray() << false;
+        QTest::newRow("length beyond report")
+            << frameReport(p, 41) << int(IoReadPayloadBufferFailed) << QByteArray() << false;
         QTest::newRow("length beyond buffer")
-            << frameReport(pattern(1020), 1021) << int(IoReadPayloadBufferFailed) << QByteArray();
-        QTest::newRow("length 0xFFFF") << frameReport(p, 0xFFFF) << int(IoReadPayloadBufferFailed) << QByteArray();
+            << frameReport(pattern(1020), 1021) << int(IoReadPayloadBufferFailed) << QByteArray() << false;
+        QTest::newRow("read error") << frameReport(p) << int(IoReadPayloadFailed) << QByteArray() << true;
     }
     void readPacket()
     {
         QFETCH(QByteArray, report);
         QFETCH(int, status);
         QFETCH(QByteArray, payload);
+        QFETCH(bool, readError);
         open();
+        dev->setReadError(readError);
         if (!report.isEmpty())
             dev->queueInput(report);
         QByteArray buffer(MaxFrameBuffer + 64, char(0xEE));
@@ -193,15 +196,6 @@ private slots:
             QCOMPARE(length, uint16_t(0xBEEF));
             QVERIFY(dev->writes().isEmpty()); // a failed frame is not acknowledged
         }
-    }
-
-    void readPacketReadError()
-    {
-        open();
-        dev->setReadError(true);
-        uint8_t buffer[MaxFrameBuffer];
-        uint16_t length = 0;
-        QCOMPARE(io->readPacket(buffer, &length), int(IoReadPayloadFailed));
     }
 
     void sendResponse_data()
