@@ -1,20 +1,10 @@
-// Records through QVariant and queued signals; the writable folders.
+// Records through QVariant; the writable folders.
 #include "apppaths.h"
-#include "ids.h"
 #include "records.h"
 
-#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
-
-class Emitter : public QObject
-{
-    Q_OBJECT
-signals:
-    void signalRecord(const SerialPortInfo& info, const QList<DownloadCommand>& cmds, LogLevel level);
-};
 
 class TestRecords : public QObject
 {
@@ -38,31 +28,6 @@ private slots:
         QCOMPARE(out.parity, 3);
         QCOMPARE(out.stopBits, 2);
         QCOMPARE(out.status, 4);
-    }
-
-    void recordsCrossThreadsAsCopies()
-    {
-        Emitter e;
-        QThread worker;
-        QObject receiver;
-        SerialPortInfo got;
-        QList<DownloadCommand> gotCmds;
-        connect(&e, &Emitter::signalRecord, &receiver,
-                [&](const SerialPortInfo& i, const QList<DownloadCommand>& c, LogLevel) {
-                    got = i;
-                    gotCmds = c;
-                },
-                Qt::QueuedConnection);
-        SerialPortInfo s;
-        s.portName = "ttyS1";
-        DownloadCommand c;
-        c.id = Ids::newId();
-        c.nameId = 4;
-        c.params.insert(ParamKey::Word, "0x1,0x2");
-        emit e.signalRecord(s, {c}, LogWarning);
-        QTRY_COMPARE(got.portName, QString("ttyS1"));
-        QCOMPARE(gotCmds.size(), 1);
-        QCOMPARE(gotCmds[0].params.value("word"), QString("0x1,0x2"));
     }
 
     void appPathsFallBackWhenAppDirIsNotWritable()

@@ -1,5 +1,5 @@
-// A whole Krel session on the simulator: log in and switch to the drive, find
-// the drive through the tool's drive listing and write a configuration onto it.
+// A whole Krel session on the simulator: log in and switch to the drive, then
+// find the drive through the tool's drive listing and write a configuration onto it.
 #include "customcmdtask.h"
 #include "krelbox.h"
 #include "krelcommand.h"
@@ -10,8 +10,8 @@
 
 #include <memory>
 
-using RomCmd::customcmdtask;
 using KrelSim::KrelBox;
+using RomCmd::customcmdtask;
 using AckList = QList<QPair<int, QString>>;
 
 namespace {
@@ -30,7 +30,6 @@ private slots:
         KrelSim::SimDrives::clear();
     }
     void connectThenWriteConfig();
-    void driveListedOnlyInDriveMode();
 };
 
 void TestKrelSession::connectThenWriteConfig()
@@ -50,7 +49,7 @@ void TestKrelSession::connectThenWriteConfig()
     QList<AckList> batches;
     QObject ctx;
     connect(job.get(), &customcmdtask::signalRecvData, &ctx,
-            [&](int, QList<QPair<int, QString>> acks) { batches << acks; });
+        [&](int, QList<QPair<int, QString>> acks) { batches << acks; });
     QThreadPool::globalInstance()->start(job.get());
     job->slotSendCmd(Krel::KrelCommand::connectBatch("pw"));
     QVERIFY(QTest::qWaitFor([&] { return !batches.isEmpty(); }, kSafety));
@@ -64,7 +63,7 @@ void TestKrelSession::connectThenWriteConfig()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("enciphered");
     f.close();
-    RomCmd::writeconfigtask writer(0, {{f.fileName(), "config.info"}}, QString());
+    RomCmd::writeconfigtask writer(0, { { f.fileName(), "config.info" } }, QString());
     QList<int> statuses;
     connect(&writer, &RomCmd::writeconfigtask::signalTaskStatus, [&](int s) { statuses << s; });
     writer.run();
@@ -72,25 +71,6 @@ void TestKrelSession::connectThenWriteConfig()
     QFile written(box.driveRoot() + "/config.info");
     QVERIFY(written.open(QIODevice::ReadOnly));
     QCOMPARE(written.readAll(), QByteArray("enciphered"));
-}
-
-void TestKrelSession::driveListedOnlyInDriveMode()
-{
-    KrelBox box;
-    box.plug(KrelSim::Mode::Command);
-    QVERIFY(RemovableDrives::krelDrives(RemovableDrives::list().drives).isEmpty());
-    box.plug(KrelSim::Mode::Drive);
-    const DriveListing listing = RemovableDrives::list();
-    QVERIFY(listing.ok);
-    const QList<RemovableDrive> krel = RemovableDrives::krelDrives(listing.drives);
-    QCOMPARE(krel.size(), 1);
-    QCOMPARE(krel.first().root, box.driveRoot());
-    QCOMPARE(krel.first().sizeBytes, quint64(128) << 20);
-    box.plug(KrelSim::Mode::Update);
-    QVERIFY(RemovableDrives::list().drives.isEmpty());
-    box.plug(KrelSim::Mode::Drive);
-    box.unplug();
-    QVERIFY(RemovableDrives::list().drives.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestKrelSession)

@@ -212,11 +212,6 @@ private slots:
         QVERIFY(progress.count() >= 2);
         QCOMPARE(progress.last()[0].toString(), RomPath);
         QVERIFY(logs.count("DeviceId: " + RomPath, 0) >= 1);
-
-        ui->slotDeviceDownloadTask(rom.info(), EDeviceTypeUsbHid, {});
-        QVERIFY(waitFor([&] { return finished.count() == 2; }));
-        QCOMPARE(finished[1][0].toBool(), false);
-        QCOMPARE(finished[1][1].toMap().value("noCommandExecuted").toBool(), true);
     }
 
     void linkedTaskTakesStepsUntilEnded()

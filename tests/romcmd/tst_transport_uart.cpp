@@ -83,22 +83,6 @@ private slots:
         QCOMPARE(crc16Xmodem(reinterpret_cast<const uint8_t*>(check.constData()) + 4, 5, part), uint16_t(0x31C3));
     }
 
-    void devicePath_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("plain name") << "ttyUSB0"
-                                    << "/dev/ttyUSB0";
-        QTest::newRow("absolute path unchanged") << "/dev/pts/7"
-                                                 << "/dev/pts/7";
-    }
-    void devicePath()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, path);
-        QCOMPARE(SerialIO::devicePathFor(name), path);
-    }
-
     void frameOnWire_data()
     {
         QTest::addColumn<int>("size");
