@@ -47,7 +47,6 @@ private slots:
     void arrivalLogLines();
     void ignoredNotifications_data();
     void ignoredNotifications();
-    void serialPortIsOnlyLogged();
     void malformedPath();
     void deviceInformationUnavailable();
     void arrivalOfAnUnknownDevice();
@@ -137,18 +136,6 @@ void TestHotplug::ignoredNotifications()
     rig.source->send({ event, deviceType, winPath });
     QCOMPARE(rig.spy->count(), 0);
     QVERIFY2(log.lines.isEmpty(), qPrintable(log.all().join('\n')));
-}
-
-void TestHotplug::serialPortIsOnlyLogged()
-{
-    Rig rig;
-    LogCapture log;
-    rig.source->portChange("ttyUSB0", true);
-    rig.source->portChange("ttyUSB0", false);
-    QCOMPARE(rig.spy->count(), 0);
-    QCOMPARE(log.texts(QtInfoMsg),
-        QStringList(
-            { "Detect serial port device: ttyUSB0 Arrival:true", "Detect serial port device: ttyUSB0 Arrival:false" }));
 }
 
 void TestHotplug::malformedPath()
