@@ -1,5 +1,7 @@
 #include "customcmdtask.h"
 
+#include "jobpool.h"
+
 #include "hidio.h"
 #include "krelcommand.h"
 
@@ -94,6 +96,7 @@ QPair<int, QString> customcmdtask::sendOne(const QString& command)
 
 void customcmdtask::run()
 {
+    JobPool::jobStarted(this);
     m_busy = true;
     bool wasWorking = false;
     while (m_runFlag) {

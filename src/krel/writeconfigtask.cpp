@@ -1,5 +1,7 @@
 #include "writeconfigtask.h"
 
+#include "jobpool.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -88,6 +90,7 @@ bool writeconfigtask::copyFile(const QString& source, const QString& target, QSt
 
 void writeconfigtask::run()
 {
+    JobPool::jobStarted(this);
     emit signalTaskStatus(StatusBusy);
     if (m_type != 0) {
         // Leaving status 1 would keep the caller's busy overlay up for ever.

@@ -1,5 +1,7 @@
 #include "downloadtask.h"
 
+#include "jobpool.h"
+
 namespace RomCmd {
 
 DownloadTask::DownloadTask(QVariant info, EDeviceType type, QList<DownloadCommand> cmdList, QObject* parent)
@@ -13,6 +15,7 @@ DownloadTask::~DownloadTask() = default;
 
 void DownloadTask::run()
 {
+    JobPool::jobStarted(this);
     updateShowProgress(cmdList);
     emit signalRunStarted(isShowProgress);
     // Without an open device the pre-check or the first command fails and says why.

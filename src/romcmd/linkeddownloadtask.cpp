@@ -1,5 +1,7 @@
 #include "linkeddownloadtask.h"
 
+#include "jobpool.h"
+
 #include "constants.h"
 
 #include <QThread>
@@ -36,6 +38,7 @@ LinkedDownloadTask::~LinkedDownloadTask() = default;
 
 void LinkedDownloadTask::run()
 {
+    JobPool::jobStarted(this);
     emit signalRunStarted(false);
     bool result = beforeRunCmds();
     for (;;) {

@@ -1,5 +1,7 @@
 #include "stagedownloadtask.h"
 
+#include "jobpool.h"
+
 #include "constants.h"
 
 #include <QDebug>
@@ -19,6 +21,7 @@ StageDownloadTask::~StageDownloadTask() = default;
 
 void StageDownloadTask::run()
 {
+    JobPool::jobStarted(this);
     if (!beforeRunCmds()) {
         taskInfo.status = Constants::StatusConnectedError;
         emitUpdate();

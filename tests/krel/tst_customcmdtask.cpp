@@ -1,5 +1,6 @@
 // The custom command job against the Krel box simulator, through the real HID
 // transport and the fake hidapi. Waits on signals; time-outs are safety nets only.
+#include "jobpool.h"
 #include "customcmdtask.h"
 #include "krelbox.h"
 #include "krelcommand.h"
@@ -49,7 +50,7 @@ struct RunningJob
         job->setAutoDelete(false);
         QObject::connect(job.get(), &customcmdtask::signalTaskStatus, &got, &Collector::onStatus);
         QObject::connect(job.get(), &customcmdtask::signalRecvData, &got, &Collector::onRecv);
-        QThreadPool::globalInstance()->start(job.get());
+        JobPool::start(job.get());
     }
     ~RunningJob() { stop(); }
 

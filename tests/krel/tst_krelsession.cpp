@@ -1,5 +1,6 @@
 // A whole Krel session on the simulator: log in and switch to the drive, then
 // find the drive through the tool's drive listing and write a configuration onto it.
+#include "jobpool.h"
 #include "customcmdtask.h"
 #include "krelbox.h"
 #include "krelcommand.h"
@@ -50,7 +51,7 @@ void TestKrelSession::connectThenWriteConfig()
     QObject ctx;
     connect(job.get(), &customcmdtask::signalRecvData, &ctx,
         [&](int, QList<QPair<int, QString>> acks) { batches << acks; });
-    QThreadPool::globalInstance()->start(job.get());
+    JobPool::start(job.get());
     job->slotSendCmd(Krel::KrelCommand::connectBatch("pw"));
     QVERIFY(QTest::qWaitFor([&] { return !batches.isEmpty(); }, kSafety));
     QCOMPARE(batches.first().last(), qMakePair(1, QString("Veltrix_Zindrake_MSC OK")));

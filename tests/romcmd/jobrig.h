@@ -4,6 +4,7 @@
 // and a capture of the log-file lines.
 #pragma once
 
+#include "jobpool.h"
 #include "downloadcmd.h"
 #include "hiddevice.h"
 #include "linkeddownloadtask.h"
@@ -249,7 +250,7 @@ inline bool waitForPool()
 
 inline bool runToEnd(QRunnable* job)
 {
-    QThreadPool::globalInstance()->start(job);
+    JobPool::start(job);
     return waitForPool();
 }
 

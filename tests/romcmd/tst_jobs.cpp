@@ -2,6 +2,7 @@
 // step order and numbering, end rules and final statuses, the baud reset flag,
 // stage choice and numbering, unopenable devices, termination mid-transfer and
 // steps queued from another thread while a step runs.
+#include "jobpool.h"
 #include "downloadtask.h"
 #include "jobrig.h"
 
@@ -85,7 +86,7 @@ private slots:
                 job->endSend({});
         });
         rig.engine().poke(RomSim::MemIlm, 0x40, QByteArray::fromHex("00112233445566778899aabbccddeeff"));
-        QThreadPool::globalInstance()->start(job);
+        JobPool::start(job);
         QVERIFY(finishPool());
 
         QCOMPARE(w.started.size(), 1);
@@ -135,7 +136,7 @@ private slots:
         w.relay.attach(job);
         connect(&w.relay, &JobRelay::stepFinished, this,
             [job, &rig](QString, int) { job->addCmds({}, rig.info(), QString()); });
-        QThreadPool::globalInstance()->start(job);
+        JobPool::start(job);
         QVERIFY(finishPool());
         QCOMPARE(w.steps.size(), 1);
         QCOMPARE(w.last().status, 15);
@@ -165,7 +166,7 @@ private slots:
             = new LinkedDownloadTask(rig.info(460800), EDeviceTypeUart, "run-b", { command(1) }, "q", true, false);
         w.relay.attach(job);
         connect(&w.relay, &JobRelay::stepFinished, this, [job, endMap](QString, int) { job->endSend(endMap); });
-        QThreadPool::globalInstance()->start(job);
+        JobPool::start(job);
         QVERIFY(finishPool());
         QCOMPARE(w.finished.size(), 1);
         QList<uint8_t> expected { RomSim::TagConfigRte, RomSim::TagQueryRte };
@@ -192,7 +193,7 @@ private slots:
             rig.info(), EDeviceTypeUsbHid, "run-otp", { otpRead(0, 16) }, "read", false, disableCheck);
         w.relay.attach(job);
         connect(&w.relay, &JobRelay::stepFinished, this, [job](QString, int) { job->endSend({}); });
-        QThreadPool::globalInstance()->start(job);
+        JobPool::start(job);
         QVERIFY(finishPool());
         QCOMPARE(w.steps.size(), 1);
         QCOMPARE(w.steps.at(0).at(2).toBool(), disableCheck);
@@ -220,7 +221,7 @@ private slots:
             else
                 job->endSend({});
         });
-        QThreadPool::globalInstance()->start(job);
+        JobPool::start(job);
         QVERIFY(finishPool());
         QCOMPARE(w.steps.size(), 2);
         QVERIFY(!w.steps.at(1).at(2).toBool());
@@ -238,7 +239,7 @@ private slots:
             { command(4, { { "memoryId", "0" }, { "address", "0x0" }, { "imagePath", writeImage(4096) } }) }, "s0",
             false, false);
         w.relay.attach(job);
-        QThreadPool::globalInstance()->start(job);
+        JobPool::start(job);
         QVERIFY(rig.device->reached.tryAcquire(1, 30000)); // step 0 is inside its transfer
 
         QSemaphore queued;
@@ -298,7 +299,7 @@ private slots:
             runnable = s;
         }
         w.relay.attach(job);
-        QThreadPool::globalInstance()->start(runnable);
+        JobPool::start(runnable);
         QVERIFY(rig.device->reached.tryAcquire(1, 30000));
         job->slotTerminate(); // from this (GUI) thread, as the orchestrator does
         rig.device->proceed.release();
@@ -353,7 +354,7 @@ private slots:
             auto* job = new LinkedDownloadTask(info, EDeviceType(type), "run-n", { command(1) }, "q", false, false);
             w.relay.attach(job);
             connect(&w.relay, &JobRelay::stepFinished, this, [job](QString, int) { job->endSend({}); });
-            QThreadPool::globalInstance()->start(job);
+            JobPool::start(job);
             QVERIFY(finishPool());
             QCOMPARE(w.steps.size(), 1);
             QVERIFY(!w.steps.at(0).at(2).toBool());
@@ -365,7 +366,7 @@ private slots:
         const QList<DownloadCommand> open { command(1) };
         auto* job = new StageDownloadTask(info, EDeviceType(type), &open, &open);
         w.relay.attach(job);
-        QThreadPool::globalInstance()->start(job);
+        JobPool::start(job);
         QVERIFY(finishPool());
         QCOMPARE(w.statuses(), QList<int> { 5 });
         QCOMPARE(w.started.size(), 0);

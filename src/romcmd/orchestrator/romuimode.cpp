@@ -8,6 +8,7 @@
 #include "downloadtask.h"
 #include "globalsetting.h"
 #include "ids.h"
+#include "jobpool.h"
 #include "linkeddownloadtask.h"
 #include "projectconfig.h"
 #include "romstatus.h"
@@ -287,7 +288,7 @@ void RomUiMode::slotDeviceDownloadTask(QVariant info, EDeviceType type, QList<Do
     connect(job, QOverload<bool>::of(&DownloadCmd::signalRunStarted), this, &RomUiMode::signalRunStarted);
     connect(job, &DownloadCmd::signalRunFinished, this, &RomUiMode::signalRunFinished);
     connect(job, &DownloadCmd::signalMemoryDataReadFinished, this, &RomUiMode::signalMemoryDataReadFinished);
-    QThreadPool::globalInstance()->start(job, 0);
+    JobPool::start(job, 0);
 }
 
 void RomUiMode::slotDeviceLinkedDownloadTask(QVariant info, EDeviceType type, QString uuid, QList<DownloadCommand> list,
@@ -314,7 +315,7 @@ void RomUiMode::slotDeviceLinkedDownloadTask(QVariant info, EDeviceType type, QS
     connect(job, &LinkedDownloadTask::signalLinkedStepFinished, this, &RomUiMode::slotDeviceConnectLinkedStepFinished);
     connect(this, &RomUiMode::signalTerminate, job, &DownloadCmd::slotTerminate);
     m_linkedTaskMap.insert(uuid, job);
-    QThreadPool::globalInstance()->start(job, 0);
+    JobPool::start(job, 0);
 }
 
 void RomUiMode::slotStageDownloadTask(QVariant info, EDeviceType type)
@@ -330,7 +331,7 @@ void RomUiMode::slotStageDownloadTask(QVariant info, EDeviceType type)
     connect(job, &StageDownloadTask::signalUpdateLoadingProgressStatus, this,
         &RomUiMode::signalUpdateLoadingProgressStatus);
     connect(this, &RomUiMode::signalTerminate, job, &DownloadCmd::slotTerminate);
-    QThreadPool::globalInstance()->start(job, 0);
+    JobPool::start(job, 0);
 }
 
 void RomUiMode::slotWriteConfigTask(int type, QList<QPair<QString, QString>> srcPathList, QString desPath)
@@ -338,7 +339,7 @@ void RomUiMode::slotWriteConfigTask(int type, QList<QPair<QString, QString>> src
     auto* job = new writeconfigtask(type, srcPathList, desPath);
     connect(job, &writeconfigtask::signalTaskStatus, this, &RomUiMode::signalWriteConfigStatus);
     connect(job, &writeconfigtask::signalAddLogs, this, &RomUiMode::signalAddLogs);
-    QThreadPool::globalInstance()->start(job, 0);
+    JobPool::start(job, 0);
 }
 
 void RomUiMode::slotLinkedCommandsEndSend(QString uuid, QMap<QString, QString> endInfoMap)
@@ -381,7 +382,7 @@ void RomUiMode::slotCustomCmdTask(QVariant info, EDeviceType type)
     connect(m_customTask, &customcmdtask::signalTaskStatus, this, &RomUiMode::signalCustomStatus);
     connect(m_customTask, &customcmdtask::signalRecvData, this, &RomUiMode::signalCustomRecvData);
     connect(this, &RomUiMode::signalCustomeCmdData, m_customTask, &customcmdtask::slotSendCmd);
-    QThreadPool::globalInstance()->start(m_customTask, 0);
+    JobPool::start(m_customTask, 0);
 }
 
 void RomUiMode::slotDeviceconnect(QVariant info, EDeviceType type, QList<QString> listCmd)
