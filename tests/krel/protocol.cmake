@@ -7,6 +7,3 @@ krel_add_test(test_krel_customcmdtask SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cust
   LIBS krel_krel krel_krelsim krel_fakehid)
 krel_add_test(test_krel_session SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_krelsession.cpp
   LIBS krel_krel krel_krelsim krel_fakehid)
-foreach(t test_krel_customcmdtask test_krel_session)
-  set_property(TEST ${t} APPEND PROPERTY ENVIRONMENT "TSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/tsan.supp")
-endforeach()

@@ -16,6 +16,3 @@ target_compile_definitions(tst_removabledrives PRIVATE KREL_TEST_DATA="${CMAKE_C
 krel_add_test(tst_writeconfigtask
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_writeconfigtask.cpp
   LIBS krel_krel krel_romcmd krel_fakehid)
-foreach(t tst_removabledrives tst_writeconfigtask)
-  set_property(TEST ${t} APPEND PROPERTY ENVIRONMENT "TSAN_OPTIONS=suppressions=${CMAKE_CURRENT_LIST_DIR}/writer_tsan.supp")
-endforeach()
