@@ -1,7 +1,7 @@
 # Boot image inspection, the configuration builder, the removable-drive listing
 # and the configuration writer job.
-krel_add_test(tst_bootimageinspector
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_bootimageinspector.cpp
+krel_add_test(tst_bootimagechecker
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_bootimagechecker.cpp
   LIBS krel_krel krel_romcmd krel_fakehid)
 
 krel_add_test(tst_krelconfigbuilder

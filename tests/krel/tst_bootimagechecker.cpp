@@ -3,7 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "bootimageinspector.h"
+#include "bootimagechecker.h"
 
 namespace {
 
@@ -49,7 +49,7 @@ const quint32 BootTag = 0x000010BF; // b0 = 0xBF, b1 = 0x10
 
 } // namespace
 
-class TstBootImageInspector : public QObject
+class TstBootImageChecker : public QObject
 {
     Q_OBJECT
 private slots:
@@ -71,12 +71,12 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TstBootImageInspector::initTestCase()
+void TstBootImageChecker::initTestCase()
 {
     QVERIFY(m_dir.isValid());
 }
 
-QString TstBootImageInspector::write(const QString& name, const QByteArray& bytes)
+QString TstBootImageChecker::write(const QString& name, const QByteArray& bytes)
 {
     const QString path = m_dir.filePath(name);
     QFile f(path);
@@ -85,7 +85,7 @@ QString TstBootImageInspector::write(const QString& name, const QByteArray& byte
     return path;
 }
 
-void TstBootImageInspector::detections_data()
+void TstBootImageChecker::detections_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("flashConfig");
@@ -136,7 +136,7 @@ void TstBootImageInspector::detections_data()
                                                   "Flash config can not be located!";
 }
 
-void TstBootImageInspector::detections()
+void TstBootImageChecker::detections()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, flashConfig);
@@ -148,7 +148,7 @@ void TstBootImageInspector::detections()
 
     const QString path = write(QStringLiteral("img.bin"), bytes);
     QVERIFY(!path.isEmpty());
-    const BootImageReport r = BootImageInspector::check(path, flashMemory(), true);
+    const BootImageReport r = BootImageChecker::check(path, flashMemory(), true);
     QCOMPARE(opt(r.flashConfigOffset), flashConfig);
     QCOMPARE(opt(r.bootHeaderOffset), bootHeader);
     QCOMPARE(r.result, result);
@@ -159,11 +159,11 @@ void TstBootImageInspector::detections()
         r.logs.first(), (KrelLogLine { QStringLiteral("Check boot image whether it is valid: ") + path, LogDebug }));
 }
 
-void TstBootImageInspector::fullLogOfConfigAndHeader()
+void TstBootImageChecker::fullLogOfConfigAndHeader()
 {
     const QString path = write(QStringLiteral("both.bin"),
         image(0x2000, { { 0, 0xFCF90002 }, { 4, 0xA1B2C3D4 }, { 8, 7 }, { 0xC00, BootTag } }));
-    const BootImageReport r = BootImageInspector::check(path, flashMemory(), true);
+    const BootImageReport r = BootImageChecker::check(path, flashMemory(), true);
     const QStringList words { "0xfcf90002", "0xa1b2c3d4", "0x00000007", "0x00000000" };
     QCOMPARE(r.flashWords, words);
     const KrelLogLines expected {
@@ -182,7 +182,7 @@ void TstBootImageInspector::fullLogOfConfigAndHeader()
     }
 }
 
-void TstBootImageInspector::optionWordCount_data()
+void TstBootImageChecker::optionWordCount_data()
 {
     QTest::addColumn<quint32>("header");
     QTest::addColumn<int>("count");
@@ -194,17 +194,17 @@ void TstBootImageInspector::optionWordCount_data()
     QTest::newRow("0010") << quint32(0xFCF90010) << 3;
 }
 
-void TstBootImageInspector::optionWordCount()
+void TstBootImageChecker::optionWordCount()
 {
     QFETCH(quint32, header);
     QFETCH(int, count);
-    QCOMPARE(BootImageInspector::optionWordCount(header), count);
+    QCOMPARE(BootImageChecker::optionWordCount(header), count);
 }
 
-void TstBootImageInspector::readErrorAt0x400()
+void TstBootImageChecker::readErrorAt0x400()
 {
     const QString path = write(QStringLiteral("short.bin"), image(0x402, { { 0, BootTag } }));
-    const BootImageReport r = BootImageInspector::check(path, flashMemory(), true);
+    const BootImageReport r = BootImageChecker::check(path, flashMemory(), true);
     QCOMPARE(r.result, false);
     QVERIFY(!r.programAddress);
     QCOMPARE(opt(r.bootHeaderOffset), QStringLiteral("0x0"));
@@ -212,11 +212,11 @@ void TstBootImageInspector::readErrorAt0x400()
     QCOMPARE(r.logs.last().level, LogDebug);
 }
 
-void TstBootImageInspector::truncatedOptionWordsChangeNothing()
+void TstBootImageChecker::truncatedOptionWordsChangeNothing()
 {
     // Header announces three option words; only one fits in the file.
     const QString path = write(QStringLiteral("cut.bin"), image(0x408, { { 0x400, 0xFCF90003 }, { 0x404, 1 } }));
-    const BootImageReport r = BootImageInspector::check(path, flashMemory(), true);
+    const BootImageReport r = BootImageChecker::check(path, flashMemory(), true);
     QCOMPARE(r.result, false);
     QVERIFY(r.flashWords.isEmpty());
     QVERIFY(!r.programAddress);
@@ -224,53 +224,53 @@ void TstBootImageInspector::truncatedOptionWordsChangeNothing()
     QCOMPARE(lastLog(r), QStringLiteral("Read address length error! Address offset: 00000400"));
 }
 
-void TstBootImageInspector::laterBlockOverridesEarlier()
+void TstBootImageChecker::laterBlockOverridesEarlier()
 {
     const QString path = write(QStringLiteral("two.bin"),
         image(0x2000, { { 0, 0xFCF90001 }, { 4, 1 }, { 0x400, 0xFCF90001 }, { 0x404, 2 }, { 0x1000, BootTag } }));
-    const BootImageReport r = BootImageInspector::check(path, flashMemory(), true);
+    const BootImageReport r = BootImageChecker::check(path, flashMemory(), true);
     QCOMPARE(opt(r.flashConfigOffset), QStringLiteral("0x400"));
     QCOMPARE(r.flashWords, QStringList({ "0xfcf90001", "0x00000002", "0x00000000", "0x00000000" }));
     QCOMPARE(*r.programAddress, QStringLiteral("0x80000000"));
 }
 
-void TstBootImageInspector::addressOnlyForFlashWithUpdate()
+void TstBootImageChecker::addressOnlyForFlashWithUpdate()
 {
     const QString path = write(QStringLiteral("hdr.bin"), image(0x800, { { 0, BootTag } }));
     MemoryItemInfo emmc;
     emmc.kind = EMemoryKindEmmc;
     emmc.sectorIndex = QStringLiteral("0");
-    BootImageReport r = BootImageInspector::check(path, emmc, true);
+    BootImageReport r = BootImageChecker::check(path, emmc, true);
     QVERIFY(r.result);
     QVERIFY(!r.programAddress);
-    r = BootImageInspector::check(path, flashMemory(), false);
+    r = BootImageChecker::check(path, flashMemory(), false);
     QVERIFY(r.result);
     QVERIFY(!r.programAddress);
 }
 
-void TstBootImageInspector::wideSum()
+void TstBootImageChecker::wideSum()
 {
     const QString path = write(QStringLiteral("wide.bin"), image(0x800, { { 0, BootTag } }));
-    BootImageReport r = BootImageInspector::check(path, flashMemory(QStringLiteral("0xFFFFF800")), true);
+    BootImageReport r = BootImageChecker::check(path, flashMemory(QStringLiteral("0xFFFFF800")), true);
     QCOMPARE(*r.programAddress, QStringLiteral("0x100000800"));
-    r = BootImageInspector::check(path, flashMemory(QStringLiteral("90000000")), true);
+    r = BootImageChecker::check(path, flashMemory(QStringLiteral("90000000")), true);
     QCOMPARE(*r.programAddress, QStringLiteral("0x90001000"));
 }
 
-void TstBootImageInspector::emptyAndMissingPath()
+void TstBootImageChecker::emptyAndMissingPath()
 {
-    BootImageReport r = BootImageInspector::check(QString(), flashMemory(), true);
+    BootImageReport r = BootImageChecker::check(QString(), flashMemory(), true);
     QCOMPARE(r.result, false);
     QVERIFY(r.logs.isEmpty());
     QVERIFY(!r.programAddress);
 
     const QString missing = m_dir.filePath(QStringLiteral("missing.bin"));
-    r = BootImageInspector::check(missing, flashMemory(), true);
+    r = BootImageChecker::check(missing, flashMemory(), true);
     QCOMPARE(r.result, false);
     QVERIFY(!r.programAddress);
     QCOMPARE(lastLog(r), QStringLiteral("Open file failed: ") + missing);
     QCOMPARE(r.logs.last().level, LogDebug);
 }
 
-QTEST_GUILESS_MAIN(TstBootImageInspector)
-#include "tst_bootimageinspector.moc"
+QTEST_GUILESS_MAIN(TstBootImageChecker)
+#include "tst_bootimagechecker.moc"

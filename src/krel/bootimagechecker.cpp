@@ -1,4 +1,4 @@
-#include "bootimageinspector.h"
+#include "bootimagechecker.h"
 
 #include <QFile>
 
@@ -36,12 +36,12 @@ void addLog(BootImageReport& report, const QString& text, LogLevel level)
 
 } // namespace
 
-QString BootImageInspector::wordText(quint32 word)
+QString BootImageChecker::wordText(quint32 word)
 {
     return QStringLiteral("0x") + hex8(word);
 }
 
-int BootImageInspector::optionWordCount(quint32 header)
+int BootImageChecker::optionWordCount(quint32 header)
 {
     // The header's two low bytes are written in decimal, one after the other,
     // and the digits read back as a hexadecimal number.
@@ -55,7 +55,7 @@ int BootImageInspector::optionWordCount(quint32 header)
     return int(qMin<uint>(n, 3));
 }
 
-bool BootImageInspector::inspectOffset(QIODevice& file, quint32 offset, BootImageReport& report)
+bool BootImageChecker::inspectOffset(QIODevice& file, quint32 offset, BootImageReport& report)
 {
     if (qint64(offset) >= file.size())
         return true;
@@ -105,7 +105,7 @@ bool BootImageInspector::inspectOffset(QIODevice& file, quint32 offset, BootImag
     return true;
 }
 
-BootImageReport BootImageInspector::check(const QString& path, const MemoryItemInfo& memory, bool updateAddress)
+BootImageReport BootImageChecker::check(const QString& path, const MemoryItemInfo& memory, bool updateAddress)
 {
     // Each check starts from no detections, so a file rewritten under the same
     // path is never judged by what an earlier version held.

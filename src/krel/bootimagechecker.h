@@ -24,7 +24,7 @@ struct BootImageReport
     KrelLogLines logs;
 };
 
-class BootImageInspector
+class BootImageChecker
 {
 public:
     // The offsets examined, in order; the flash configuration block only at the first two.
