@@ -111,20 +111,30 @@ int RomCmd::finished(const char* name, int status)
     return status;
 }
 
+int RomCmd::readResponse(uint8_t* response, const QString& failedText, uint16_t* length)
+{
+    uint16_t size = 0;
+    const int result = m_io->readPacket(response, &size);
+    if (result != IoOk)
+        return result;
+    if (size < ResponseHeaderSize || size > MaxFrameBuffer) {
+        // No status word to judge by: a failed command, never a success.
+        qCritical().noquote() << prefix() + QStringLiteral("%1 response length: %2").arg(failedText).arg(size);
+        return IoCommandFailed;
+    }
+    if (length)
+        *length = size;
+    return IoOk;
+}
+
 int RomCmd::getResponse(int writeResult)
 {
     if (writeResult != IoOk && writeResult != IoAbort)
         return writeResult;
     uint8_t response[MaxFrameBuffer];
-    uint16_t length = 0;
-    const int result = m_io->readPacket(response, &length);
+    const int result = readResponse(response, QStringLiteral("Cmd get response failed!"));
     if (result != IoOk)
         return result;
-    if (length < ResponseHeaderSize || length > sizeof(response)) {
-        // No status word to judge by: a failed command, never a success.
-        qCritical().noquote() << prefix() + QStringLiteral("Cmd get response failed! response length: %1").arg(length);
-        return IoCommandFailed;
-    }
     const uint32_t status = le32(response + 4);
     if (status == RomSuccess)
         return IoOk;
@@ -150,17 +160,9 @@ int RomCmd::queryRte(uint32_t rteId, uint32_t arg)
 
     uint8_t response[MaxFrameBuffer];
     uint16_t length = 0;
-    result = m_io->readPacket(response, &length);
+    result = readResponse(response, QStringLiteral("QueryRTE failed. rteId: %1 arg: %2").arg(rteId).arg(arg), &length);
     if (result != IoOk)
         return result;
-    if (length < ResponseHeaderSize || length > sizeof(response)) {
-        qCritical().noquote() << prefix()
-                + QStringLiteral("QueryRTE failed. rteId: %1 arg: %2 response length: %3")
-                      .arg(rteId)
-                      .arg(arg)
-                      .arg(length);
-        return IoCommandFailed;
-    }
     const uint32_t status = le32(response + 4);
     const auto failed = [&] {
         qCritical().noquote() << prefix()
@@ -439,15 +441,9 @@ int RomCmd::sendReadCommand(uint32_t memoryId, uint32_t address, uint32_t length
         return result;
 
     uint8_t response[MaxFrameBuffer];
-    uint16_t size = 0;
-    result = m_io->readPacket(response, &size);
+    result = readResponse(response, QLatin1String(failedText));
     if (result != IoOk)
         return result;
-    if (size < ResponseHeaderSize || size > sizeof(response)) {
-        qCritical().noquote() << prefix()
-                + QStringLiteral("%1 response length: %2").arg(QLatin1String(failedText)).arg(size);
-        return IoCommandFailed;
-    }
     const uint32_t status = le32(response + 4);
     if (status == RomSuccess)
         return IoOk;

@@ -71,6 +71,9 @@ signals:
 
 private:
     int getResponse(int writeResult);
+    // Reads a response packet into a MaxFrameBuffer-byte buffer; one shorter than its
+    // header fails with IoCommandFailed, logged as "<failedText> response length: N".
+    int readResponse(uint8_t* response, const QString& failedText, uint16_t* length = nullptr);
     int erase(const uint8_t* packet, uint16_t length, uint64_t timeout);
     int streamWrite(uint32_t memoryId, uint32_t address, uint32_t length, const uint8_t* buffer, QIODevice* file);
     int sendReadCommand(uint32_t memoryId, uint32_t address, uint32_t length, const char* failedText);
