@@ -1,0 +1,21 @@
+# krel_add_subsystem(<target> [DEPS <targets...>] [QRC <files...>])
+# Makes one static library from the calling folder: every .cpp/.h (and .qrc) in it,
+# the platform files of this system only (*_linux.cpp on Linux, later *_win.cpp on
+# Windows), the folder as its public include path, and its dependencies linked publicly.
+function(krel_add_subsystem target)
+  cmake_parse_arguments(S "" "" "DEPS;QRC;EXCLUDE" ${ARGN})
+  set(_dir ${CMAKE_CURRENT_SOURCE_DIR})
+  file(GLOB _src CONFIGURE_DEPENDS ${_dir}/*.cpp ${_dir}/*.h ${_dir}/*.qrc)
+  if(NOT CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    list(FILTER _src EXCLUDE REGEX "_linux\\.cpp$")
+  endif()
+  if(NOT WIN32)
+    list(FILTER _src EXCLUDE REGEX "_win\\.cpp$")
+  endif()
+  foreach(_x ${S_EXCLUDE})
+    list(REMOVE_ITEM _src ${_dir}/${_x})
+  endforeach()
+  add_library(${target} STATIC ${_src} ${S_QRC})
+  target_include_directories(${target} PUBLIC ${_dir})
+  target_link_libraries(${target} PUBLIC ${S_DEPS})
+endfunction()
