@@ -16,6 +16,9 @@
 
 int main(int argc, char* argv[])
 {
+    // The folders are decided before the first line, so every line of the run
+    // goes to the same file.
+    AppPaths::resolve();
     qInstallMessageHandler(LogHandler::messageHandler);
 
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);

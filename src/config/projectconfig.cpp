@@ -2,6 +2,7 @@
 
 #include "apppaths.h"
 #include "constants.h"
+#include "durablecopy.h"
 #include "ids.h"
 
 #include <QDebug>
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 #include <QXmlStreamWriter>
 
 namespace {
@@ -124,6 +126,88 @@ void logReadFailure(const QString& what)
     qWarning().noquote() << QStringLiteral("settingconfig.vlxmfg read failed: ") + what;
 }
 
+// XML cannot carry C0 control characters other than tab, line feed and carriage
+// return, not even as references: the next save would drop them and change
+// what the user sees. Empty when text is fine, else why not.
+QString textProblem(const QString& field, const QString& text)
+{
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if (u < 0x20 && u != '\t' && u != '\n' && u != '\r')
+            return QStringLiteral("%1 holds the control character U+%2, which the project file cannot carry")
+                .arg(field, QStringLiteral("%1").arg(u, 4, 16, QLatin1Char('0')).toUpper());
+    }
+    return QString();
+}
+
+QString commandsProblem(const QString& stage, const QList<DownloadCommand>& list)
+{
+    for (const DownloadCommand& cmd : list) {
+        for (auto it = cmd.params.cbegin(); it != cmd.params.cend(); ++it) {
+            QString why = textProblem(stage + QStringLiteral(" command parameter key"), it.key());
+            if (why.isEmpty())
+                why = textProblem(stage + QStringLiteral(" command parameter ") + it.key(), it.value());
+            if (!why.isEmpty())
+                return why;
+        }
+    }
+    return QString();
+}
+
+QString customSocsProblem(const QList<CustomSocInfo>& socs)
+{
+    for (const CustomSocInfo& soc : socs) {
+        QString why = textProblem(QStringLiteral("CustomSoc name"), soc.name);
+        if (why.isEmpty())
+            why = textProblem(QStringLiteral("CustomSoc ref"), soc.ref);
+        if (!why.isEmpty())
+            return why;
+    }
+    return QString();
+}
+
+QString dataProblem(const ProjectData& d)
+{
+    const std::pair<const char*, const QString*> texts[] = { { "SocType", &d.socType },
+        { "ImagePath", &d.imagePath }, { "FlashType", &d.flashType }, { "FlashAddress", &d.flashAddress },
+        { "FlashWordAddress", &d.flashWordAddress }, { "FlashWord", &d.flashWord } };
+    for (const auto& t : texts) {
+        const QString why = textProblem(QLatin1String(t.first), *t.second);
+        if (!why.isEmpty())
+            return why;
+    }
+    QString why = commandsProblem(QStringLiteral("Open"), d.openCommands);
+    if (why.isEmpty())
+        why = commandsProblem(QStringLiteral("Close"), d.closeCommands);
+    if (why.isEmpty())
+        why = customSocsProblem(d.customSocs);
+    return why;
+}
+
+// A change through the API that the file could not carry: nothing changes.
+bool refuse(const QString& why)
+{
+    qWarning().noquote() << QStringLiteral("Project change refused: ") + why;
+    return false;
+}
+
+bool unwrapDocument(const QByteArray& fileBytes, QDomDocument& doc, QString* errorText);
+bool mergeDocument(const QDomDocument& doc, ProjectData& data, QString* errorText);
+
+// A file name in bin/ that no other image of the package has taken: name,
+// name_1, name_2, ... (compared without case: FAT and Windows do).
+QString freeName(const QString& fileName, QSet<QString>& taken)
+{
+    const QFileInfo info(fileName);
+    const QString base = info.completeBaseName();
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    QString name = fileName;
+    for (int n = 1; taken.contains(name.toLower()); ++n)
+        name = base + QLatin1Char('_') + QString::number(n) + suffix;
+    taken.insert(name.toLower());
+    return name;
+}
+
 } // namespace
 
 ProjectConfig& ProjectConfig::instance()
@@ -227,6 +311,14 @@ QByteArray ProjectConfig::wrap(const QString& xml)
 
 bool ProjectConfig::parseInto(const QByteArray& fileBytes, ProjectData& data, QString* errorText)
 {
+    QDomDocument doc;
+    return unwrapDocument(fileBytes, doc, errorText) && mergeDocument(doc, data, errorText);
+}
+
+namespace {
+
+bool unwrapDocument(const QByteArray& fileBytes, QDomDocument& doc, QString* errorText)
+{
     // Strict decoding: a file that is not in the envelope (plain XML, a cut
     // copy) is refused here instead of being turned into garbage.
     const QByteArray outer = QString::fromUtf8(fileBytes).toUtf8().trimmed();
@@ -242,7 +334,6 @@ bool ProjectConfig::parseInto(const QByteArray& fileBytes, ProjectData& data, QS
         return failEnvelope(errorText);
     }
 
-    QDomDocument doc;
     QString msg;
     int line = 0;
     int col = 0;
@@ -251,7 +342,12 @@ bool ProjectConfig::parseInto(const QByteArray& fileBytes, ProjectData& data, QS
             *errorText = msg + QStringLiteral(" line: ") + QString::number(line) + QStringLiteral(" col: ") + QString::number(col);
         return false;
     }
+    return true;
+}
 
+// Merges into data only when the whole document can be taken.
+bool mergeDocument(const QDomDocument& doc, ProjectData& data, QString* errorText)
+{
     ProjectData d = data;
     const QDomElement root = doc.documentElement();
     for (QDomElement sec = root.firstChildElement(); !sec.isNull(); sec = sec.nextSiblingElement()) {
@@ -307,30 +403,50 @@ bool ProjectConfig::parseInto(const QByteArray& fileBytes, ProjectData& data, QS
             }
         }
     }
+    const QString why = dataProblem(d);
+    if (!why.isEmpty()) {
+        if (errorText)
+            *errorText = why;
+        return false;
+    }
     data = d;
     return true;
 }
 
+} // namespace
+
 // ---- file operations ----
 
-bool ProjectConfig::load(const QString& path)
+bool ProjectConfig::readFile(const QString& path, QByteArray& bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         qCritical().noquote() << "Cannot open configure file: ProjectConfigure.xml";
         return false;
     }
-    const QByteArray bytes = file.readAll();
-    file.close();
-
-    ProjectData d = data();
-    QString error;
-    if (!parseInto(bytes, d, &error)) {
-        logReadFailure(error);
-        return false;
-    }
-    setData(d);
+    bytes = file.readAll();
     return true;
+}
+
+bool ProjectConfig::load(const QString& path)
+{
+    QByteArray bytes;
+    if (!readFile(path, bytes))
+        return false;
+    QDomDocument doc;
+    QString error;
+    if (unwrapDocument(bytes, doc, &error)) {
+        // Read, merge and write back under one hold of the lock: a change made
+        // meanwhile by another thread is neither lost nor half merged.
+        std::lock_guard<std::mutex> locker(m_lock);
+        ProjectData d = m_data;
+        if (mergeDocument(doc, d, &error)) {
+            m_data = std::move(d);
+            return true;
+        }
+    }
+    logReadFailure(error);
+    return false;
 }
 
 bool ProjectConfig::writeFile(const QString& path, const ProjectData& data)
@@ -379,9 +495,18 @@ void ProjectConfig::loadIfExists()
     const QString path = filePath();
     if (!QFileInfo::exists(path))
         return;
-    reset();
-    if (load(path))
+    QByteArray bytes;
+    ProjectData fresh;
+    QString error;
+    const bool ok = readFile(path, bytes) && parseInto(bytes, fresh, &error);
+    {
+        std::lock_guard<std::mutex> locker(m_lock);
+        m_data = ok ? fresh : ProjectData();
+    }
+    if (ok)
         return;
+    if (!error.isEmpty())
+        logReadFailure(error);
     // The next change would overwrite the unreadable file: keep it aside.
     const QString kept = path + QStringLiteral(".broken");
     QFile::remove(kept);
@@ -393,14 +518,23 @@ void ProjectConfig::loadIfExists()
 
 int ProjectConfig::importFrom(const QString& path)
 {
-    const ProjectData kept = data();
-    reset();
-    if (!load(path)) {
-        setData(kept);
+    QByteArray bytes;
+    if (!readFile(path, bytes))
+        return ImportBroken;
+    ProjectData fresh;
+    QString error;
+    if (!parseInto(bytes, fresh, &error)) {
+        logReadFailure(error);
         return ImportBroken;
     }
+    QString keptSoc;
+    {
+        std::lock_guard<std::mutex> locker(m_lock);
+        keptSoc = m_data.socType;
+        m_data = fresh;
+    }
     saveDefault();
-    return socType() == kept.socType ? ImportSameSoc : ImportSocChanged;
+    return fresh.socType == keptSoc ? ImportSameSoc : ImportSocChanged;
 }
 
 bool ProjectConfig::exportTo(const QString& path) const
@@ -417,31 +551,48 @@ QString ProjectConfig::exportFileName(const QString& chosen)
     return chosen + QStringLiteral(".vlxmfg");
 }
 
-bool ProjectConfig::exportPackage(const QString& dir) const
+bool ProjectConfig::exportPackage(const QString& dir, QString* error) const
 {
-    if (dir.isEmpty())
+    auto fail = [error](const QString& why) {
+        qWarning().noquote() << QStringLiteral("Package export failed: ") + why;
+        if (error)
+            *error = why;
         return false;
+    };
+    if (dir.isEmpty())
+        return fail(QStringLiteral("no folder given"));
     ProjectData d = data();
     const QString binDir = dir + QStringLiteral("/bin");
-    for (QList<DownloadCommand>* list : {&d.openCommands, &d.closeCommands}) {
-        if (!QDir().mkpath(binDir))
-            qWarning().noquote() << QStringLiteral("Cannot create folder ") + binDir;
+    if (!QDir().mkpath(binDir))
+        return fail(QStringLiteral("Cannot create folder ") + binDir);
+
+    QMap<QString, QString> nameBySource; // one file per source image, however many commands use it
+    QSet<QString> taken;
+    for (QList<DownloadCommand>* list : { &d.openCommands, &d.closeCommands }) {
         for (DownloadCommand& cmd : *list) {
             auto it = cmd.params.find(QLatin1String(ParamKey::ImagePath));
             if (it == cmd.params.end() || !QFileInfo::exists(it.value()))
                 continue;
-            const QString fileName = QFileInfo(it.value()).fileName();
-            const QString target = binDir + QLatin1Char('/') + fileName;
-            if (QFileInfo(it.value()).absoluteFilePath() != QFileInfo(target).absoluteFilePath()) {
-                QFile::remove(target);
-                if (!QFile::copy(it.value(), target))
-                    qWarning().noquote() << QStringLiteral("Cannot copy ") + it.value() + QStringLiteral(" to ") + target;
+            const QFileInfo source(it.value());
+            QString name = nameBySource.value(source.canonicalFilePath());
+            if (name.isEmpty()) {
+                name = freeName(source.fileName(), taken);
+                nameBySource.insert(source.canonicalFilePath(), name);
+                const QString target = binDir + QLatin1Char('/') + name;
+                QString why;
+                if (source.canonicalFilePath() != QFileInfo(target).canonicalFilePath()
+                    && !DurableCopy::copyFile(it.value(), target, &why))
+                    return fail(QStringLiteral("Cannot copy ") + it.value() + QStringLiteral(" to ") + target
+                        + QStringLiteral(": ") + why);
             }
-            it.value() = QStringLiteral("bin/") + fileName;
+            it.value() = QStringLiteral("bin/") + name;
         }
     }
+    const QString file = dir + QLatin1Char('/') + QLatin1String(DefaultFileName);
     std::lock_guard<std::mutex> locker(m_writeLock);
-    return writeFile(dir + QLatin1Char('/') + QLatin1String(DefaultFileName), d);
+    if (!writeFile(file, d))
+        return fail(QStringLiteral("Cannot write ") + file);
+    return true;
 }
 
 // ---- commands ----
@@ -470,8 +621,16 @@ bool ProjectConfig::hasAnyCommands() const
     return hasCommands(EStageNone);
 }
 
+bool ProjectConfig::isStorableText(const QString& text)
+{
+    return textProblem(QString(), text).isEmpty();
+}
+
 bool ProjectConfig::updateCommand(int stage, const QString& id, int index, const DownloadCommand& command)
 {
+    const QString why = commandsProblem(QStringLiteral("The"), { command });
+    if (!why.isEmpty())
+        return refuse(why);
     {
         std::lock_guard<std::mutex> locker(m_lock);
         if (!id.isEmpty()) {
@@ -492,8 +651,11 @@ bool ProjectConfig::updateCommand(int stage, const QString& id, int index, const
     return true;
 }
 
-void ProjectConfig::setStageCommands(const QList<DownloadCommand>& commands, int stage, bool append)
+bool ProjectConfig::setStageCommands(const QList<DownloadCommand>& commands, int stage, bool append)
 {
+    const QString why = commandsProblem(QStringLiteral("The"), commands);
+    if (!why.isEmpty())
+        return refuse(why);
     {
         std::lock_guard<std::mutex> locker(m_lock);
         if (QList<DownloadCommand>* list = stageList(stage)) {
@@ -504,6 +666,7 @@ void ProjectConfig::setStageCommands(const QList<DownloadCommand>& commands, int
         }
     }
     saveDefault();
+    return true;
 }
 
 bool ProjectConfig::removeCommand(int stage, const QString& id)
@@ -581,32 +744,48 @@ ProjectData ProjectConfig::data() const
     return m_data;
 }
 
-void ProjectConfig::setData(const ProjectData& data)
+bool ProjectConfig::setData(const ProjectData& data)
 {
+    const QString why = dataProblem(data);
+    if (!why.isEmpty())
+        return refuse(why);
     std::lock_guard<std::mutex> locker(m_lock);
     m_data = data;
+    return true;
 }
 
-#define KREL_PROJECT_FIELD(Type, getter, setter, member) \
+#define KREL_PROJECT_FIELD(Type, getter, setter, member, problem) \
     Type ProjectConfig::getter() const \
     { \
         std::lock_guard<std::mutex> locker(m_lock); \
         return m_data.member; \
     } \
-    void ProjectConfig::setter(const Type& value) \
+    bool ProjectConfig::setter(const Type& value) \
     { \
+        const QString why = problem; \
+        if (!why.isEmpty()) \
+            return refuse(why); \
         std::lock_guard<std::mutex> locker(m_lock); \
         m_data.member = value; \
+        return true; \
     }
 
-KREL_PROJECT_FIELD(QString, socType, setSocType, socType)
-KREL_PROJECT_FIELD(QString, imagePath, setImagePath, imagePath)
-KREL_PROJECT_FIELD(QString, flashType, setFlashType, flashType)
-KREL_PROJECT_FIELD(QString, flashAddress, setFlashAddress, flashAddress)
-KREL_PROJECT_FIELD(QString, flashWordAddress, setFlashWordAddress, flashWordAddress)
-KREL_PROJECT_FIELD(QString, flashWord, setFlashWord, flashWord)
-KREL_PROJECT_FIELD(QList<CustomSocInfo>, customSocs, setCustomSocs, customSocs)
+KREL_PROJECT_FIELD(QString, socType, setSocType, socType, textProblem(QStringLiteral("SocType"), value))
+KREL_PROJECT_FIELD(QString, imagePath, setImagePath, imagePath, textProblem(QStringLiteral("ImagePath"), value))
+KREL_PROJECT_FIELD(QString, flashType, setFlashType, flashType, textProblem(QStringLiteral("FlashType"), value))
+KREL_PROJECT_FIELD(
+    QString, flashAddress, setFlashAddress, flashAddress, textProblem(QStringLiteral("FlashAddress"), value))
+KREL_PROJECT_FIELD(QString, flashWordAddress, setFlashWordAddress, flashWordAddress,
+    textProblem(QStringLiteral("FlashWordAddress"), value))
+KREL_PROJECT_FIELD(QString, flashWord, setFlashWord, flashWord, textProblem(QStringLiteral("FlashWord"), value))
+KREL_PROJECT_FIELD(QList<CustomSocInfo>, customSocs, setCustomSocs, customSocs, customSocsProblem(value))
 #undef KREL_PROJECT_FIELD
+
+SocSelection ProjectConfig::socSelection() const
+{
+    std::lock_guard<std::mutex> locker(m_lock);
+    return { m_data.socType, m_data.customSocs };
+}
 
 QMap<quint32, QVector<quint32>> ProjectConfig::otpWords() const
 {

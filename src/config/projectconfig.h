@@ -30,6 +30,13 @@ struct ProjectData
     QList<CustomSocInfo> customSocs;
 };
 
+// The selected SoC name with the custom SoCs that may resolve it, read together.
+struct SocSelection
+{
+    QString socType;
+    QList<CustomSocInfo> customSocs;
+};
+
 class ProjectConfig
 {
 public:
@@ -41,30 +48,43 @@ public:
 
     // Every field to its default; filePath stays.
     void reset();
-    // Merges the file into the current fields. On failure nothing changes.
+    // Merges the file into the current fields in one step under the lock. On
+    // failure nothing changes.
     bool load(const QString& path);
     // Writes the whole project through a temporary file renamed into place, so
     // a failed or interrupted write leaves the previous file whole.
     bool save(const QString& path) const;
     bool saveDefault() const;
-    // Start-up: reset() and load(filePath) when the default file exists. A
-    // broken file is kept as filePath + ".broken" before it is overwritten.
+    // Start-up: when the default file exists, the project becomes what it holds
+    // (the defaults when it cannot be read). A broken file is kept as
+    // filePath + ".broken" before it is overwritten.
     void loadIfExists();
+    // The file is read into a fresh project that replaces the live one in one
+    // step, so no reader ever sees a half-imported or empty project.
     // ImportBroken leaves the project and the default file as they were.
     int importFrom(const QString& path);
     bool exportTo(const QString& path) const;
     // Writes dir/settingconfig.vlxmfg with the command images copied to dir/bin.
     // Works on a copy: the in-memory project is never changed, so the GUI may
-    // keep using it while a worker thread runs this.
-    bool exportPackage(const QString& dir) const;
+    // keep using it while a worker thread runs this. Different images with the
+    // same file name get distinct files (a.bin, a_1.bin, ...). False, with the
+    // reason in error and the log, when the folder cannot be made, an image
+    // cannot be copied or the project file cannot be written.
+    bool exportPackage(const QString& dir, QString* error = nullptr) const;
     // The export dialog's name rule: ".vlxmfg" appended unless the name ends in
     // ".vlxmfg" or ".VLXMFG".
     static QString exportFileName(const QString& chosen);
 
     bool hasCommands(int stage) const;
     bool hasAnyCommands() const;
+    // Texts the project file cannot carry (control characters other than tab,
+    // line feed and carriage return) are refused wherever they enter: the
+    // setters below return false, log which field and change nothing.
+    static bool isStorableText(const QString& text);
+
+    // False (nothing changed) when a parameter holds a text the file cannot carry.
     bool updateCommand(int stage, const QString& id, int index, const DownloadCommand& command);
-    void setStageCommands(const QList<DownloadCommand>& commands, int stage, bool append);
+    bool setStageCommands(const QList<DownloadCommand>& commands, int stage, bool append);
     bool removeCommand(int stage, const QString& id);
     bool moveCommand(int stage, const QString& id, bool up);
     // The first command image that does not exist goes to missing.
@@ -72,30 +92,32 @@ public:
 
     // Plain fields: callers change them, then call saveDefault().
     QString socType() const;
-    void setSocType(const QString& socType);
+    bool setSocType(const QString& socType);
     bool showOtpWriteViewTips() const;
     void setShowOtpWriteViewTips(bool show); // saves
     QString imagePath() const;
-    void setImagePath(const QString& path);
+    bool setImagePath(const QString& path);
     QString flashType() const;
-    void setFlashType(const QString& type);
+    bool setFlashType(const QString& type);
     QString flashAddress() const;
-    void setFlashAddress(const QString& address);
+    bool setFlashAddress(const QString& address);
     QString flashWordAddress() const;
-    void setFlashWordAddress(const QString& address);
+    bool setFlashWordAddress(const QString& address);
     QString flashWord() const;
-    void setFlashWord(const QString& word);
+    bool setFlashWord(const QString& word);
     QMap<quint32, QVector<quint32>> otpWords() const;
     void setOtpWords(const QMap<quint32, QVector<quint32>>& words);
     QList<CustomSocInfo> customSocs() const;
-    void setCustomSocs(const QList<CustomSocInfo>& socs);
+    bool setCustomSocs(const QList<CustomSocInfo>& socs);
+    SocSelection socSelection() const;
     QList<DownloadCommand> openCommands() const;
     QList<DownloadCommand> closeCommands() const;
     QList<DownloadCommand> commands(int stage) const;
 
-    // A consistent copy of the whole project, and its replacement.
+    // A consistent copy of the whole project, and its replacement (refused like
+    // the setters when a text cannot be stored).
     ProjectData data() const;
-    void setData(const ProjectData& data);
+    bool setData(const ProjectData& data);
 
     QString filePath() const;
 
@@ -103,7 +125,8 @@ public:
     static QString toXml(const ProjectData& data);
     static QByteArray wrap(const QString& xml);
     // Unwraps and parses; merges into data only on success. errorText gets the
-    // parser message, line and column.
+    // parser message, line and column, or the field holding a text the file
+    // cannot carry.
     static bool parseInto(const QByteArray& fileBytes, ProjectData& data, QString* errorText);
 
     // Tests: fields to defaults, filePath derived again from AppPaths.
@@ -118,6 +141,8 @@ public:
 private:
     ProjectConfig();
     static bool writeFile(const QString& path, const ProjectData& data);
+    // The file's bytes, or false after the log line.
+    static bool readFile(const QString& path, QByteArray& bytes);
     QList<DownloadCommand>* stageList(int stage); // m_lock held
 
     mutable std::mutex m_lock; // guards m_data and m_filePath: worker jobs read the selected SoC

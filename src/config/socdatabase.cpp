@@ -1,6 +1,7 @@
 #include "socdatabase.h"
 
 #include "globalsetting.h"
+#include "hex.h"
 #include "projectconfig.h"
 
 #include <QDebug>
@@ -15,13 +16,9 @@ static void initCatalogueResource()
 
 namespace {
 
-quint32 hexNumber(QString text)
+quint32 hexNumber(const QString& text)
 {
-    if (text.startsWith(QLatin1String("0x")) || text.startsWith(QLatin1String("0X")))
-        text = text.mid(2);
-    bool ok = false;
-    const quint32 v = text.toUInt(&ok, 16);
-    return ok ? v : 0;
+    return Hex::parse32(text).value_or(0);
 }
 
 quint32 decimalU(const QDomElement& e, const char* attr)
@@ -315,8 +312,11 @@ SocInfo SocDatabase::socByName(const QString& name) const
 
 SocInfo SocDatabase::currentSoc() const
 {
-    const QString selected = ProjectConfig::instance().socType();
-    const QList<CustomSocInfo> customs = ProjectConfig::instance().customSocs();
+    // Both from one moment of the project: an import between two reads could
+    // pair a new name with the old custom SoCs.
+    const SocSelection selection = ProjectConfig::instance().socSelection();
+    const QString& selected = selection.socType;
+    const QList<CustomSocInfo>& customs = selection.customSocs;
 
     std::lock_guard<std::mutex> locker(m_lock);
     for (const SocInfo& soc : m_socs) {
@@ -340,8 +340,11 @@ SocInfo SocDatabase::currentSoc() const
 
 QString SocDatabase::currentSocBaseName() const
 {
-    const QString selected = ProjectConfig::instance().socType();
-    const QList<CustomSocInfo> customs = ProjectConfig::instance().customSocs();
+    // Both from one moment of the project: an import between two reads could
+    // pair a new name with the old custom SoCs.
+    const SocSelection selection = ProjectConfig::instance().socSelection();
+    const QString& selected = selection.socType;
+    const QList<CustomSocInfo>& customs = selection.customSocs;
 
     std::lock_guard<std::mutex> locker(m_lock);
     for (const SocInfo& soc : m_socs) {

@@ -4,41 +4,92 @@
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
-#include <mutex>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <mutex>
+#include <optional>
 
 namespace {
-std::mutex g_mutex;             // guards g_override and the writability cache
-QString g_override;          // set by tests
-QString g_cachedFor;         // appDir the cache below belongs to
-int g_appDirWritable = -1;   // -1 unknown, 0 no, 1 yes
 
-QString fallback(QStandardPaths::StandardLocation loc)
+struct Folders
 {
-    QString dir = QStandardPaths::writableLocation(loc);
-    if (dir.isEmpty())
-        dir = QDir::homePath() + QStringLiteral("/.vlx_krel_tool");
-    return dir;
-}
-} // namespace
+    QString app;
+    QString config;
+    QString logRoot;
+};
 
-QString AppPaths::appDir()
+std::mutex g_mutex; // guards g_override and g_folders
+QString g_override; // set by tests
+std::optional<Folders> g_folders; // decided once per application directory
+
+QString executableDir()
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    if (!g_override.isEmpty())
-        return g_override;
     if (QCoreApplication::instance())
         return QCoreApplication::applicationDirPath();
-    // Before the application object exists (early log lines): resolve /proc/self/exe.
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
+    // Before the application object exists: the same answer from /proc.
+    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section(QLatin1Char('/'), 0, -2);
 }
+
+// The user's folder of that kind with the fixed name. The generic locations do
+// not depend on the application name (QStandardPaths' App* ones do).
+QString userFolder(QStandardPaths::StandardLocation generic)
+{
+    QString base = QStandardPaths::writableLocation(generic);
+    if (base.isEmpty())
+        base = QDir::homePath();
+    return base + QLatin1Char('/') + QLatin1String(AppPaths::FolderName);
+}
+
+Folders decide(const QString& app)
+{
+    Folders f;
+    f.app = app;
+    const bool writable = AppPaths::isWritableDir(app);
+    f.config = writable ? app : userFolder(QStandardPaths::GenericConfigLocation);
+    f.logRoot = writable ? app : userFolder(QStandardPaths::GenericDataLocation);
+    return f;
+}
+
+Folders folders()
+{
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (g_folders)
+            return *g_folders;
+    }
+    AppPaths::resolve();
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return *g_folders;
+}
+
+} // namespace
+
+void AppPaths::resolve()
+{
+    QString app;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (g_folders)
+            return;
+        app = g_override.isEmpty() ? executableDir() : g_override;
+    }
+    // Decided without the lock: probing the folder may log, and the log handler asks for it.
+    const Folders f = decide(app);
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (!g_folders)
+        g_folders = f;
+}
+
+QString AppPaths::appDir() { return folders().app; }
 
 void AppPaths::setAppDirOverride(const QString& dir)
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_override = dir;
-    g_appDirWritable = -1;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        g_override = dir;
+        g_folders.reset();
+    }
+    resolve();
 }
 
 bool AppPaths::isWritableDir(const QString& dir)
@@ -50,36 +101,15 @@ bool AppPaths::isWritableDir(const QString& dir)
     return probe.open();
 }
 
-static bool appDirWritable(const QString& app)
-{
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        if (g_cachedFor == app && g_appDirWritable >= 0)
-            return g_appDirWritable == 1;
-    }
-    const bool ok = AppPaths::isWritableDir(app);
-    std::lock_guard<std::mutex> lock(g_mutex);
-    g_cachedFor = app;
-    g_appDirWritable = ok ? 1 : 0;
-    return ok;
-}
+QString AppPaths::configDir() { return folders().config; }
 
-QString AppPaths::configDir()
-{
-    const QString app = appDir();
-    return appDirWritable(app) ? app : fallback(QStandardPaths::AppConfigLocation);
-}
-
-QString AppPaths::logRootDir()
-{
-    const QString app = appDir();
-    return appDirWritable(app) ? app : fallback(QStandardPaths::AppLocalDataLocation);
-}
+QString AppPaths::logRootDir() { return folders().logRoot; }
 
 QString AppPaths::logDir() { return logRootDir() + QStringLiteral("/logs/vlx_krel_tool"); }
 
 void AppPaths::logFolders()
 {
-    qInfo().noquote() << "Application directory:" << appDir() << "| settings and project folder:" << configDir()
-                      << "| log folder:" << logDir();
+    const Folders f = folders();
+    qInfo().noquote() << "Application directory:" << f.app << "| settings and project folder:" << f.config
+                      << "| log folder:" << f.logRoot + QStringLiteral("/logs/vlx_krel_tool");
 }

@@ -7,22 +7,31 @@
 class AppPaths
 {
 public:
+    // The name of the user's folders; fixed, so it never depends on when the
+    // application name is set.
+    static constexpr const char FolderName[] = "vlx_krel_tool";
+
+    // Decides every folder below once. main() calls it before the first log
+    // line; any accessor calls it when nothing has yet.
+    static void resolve();
+
     // Directory of the running executable, or the override set by tests.
     static QString appDir();
     // Tests (and demo builds) point the tool at another folder; empty restores.
+    // The folders are decided again.
     static void setAppDirOverride(const QString& dir);
 
     // Folder for the settings file and the project file: appDir() when it is
-    // writable, else the user's config folder.
+    // writable, else the user's config folder + "/" + FolderName.
     static QString configDir();
     // Folder below which "logs/vlx_krel_tool" lives: appDir() when writable,
-    // else the user's app-local-data folder.
+    // else the user's data folder + "/" + FolderName.
     static QString logRootDir();
     // The daily log folder: logRootDir() + "/logs/vlx_krel_tool".
     static QString logDir();
 
     // True when files can be created in dir (creating it if missing).
     static bool isWritableDir(const QString& dir);
-    // Logs once which folders are in use.
+    // Logs which folders are in use.
     static void logFolders();
 };

@@ -40,9 +40,19 @@ QStringList parityNames();
 // Serial-port library codes matching parityNames(), in the same order.
 QList<int> parityCodes();
 
-inline constexpr const char KrelProductHid[] = "Veltrix KREL HID";
-inline constexpr const char KrelProductMsc[] = "Veltrix KREL MSC";
-inline constexpr const char KrelProductUf2[] = "Veltrix KREL UF2";
-inline constexpr const char KrelInstanceFragment[] = ".VID_34B7_PID_1000";
+// The Krel box's USB identity, the one place it is written: one vendor and
+// product id in all modes, the product string telling the mode, and the marker
+// file in the root of its configuration drive.
+struct KrelUsbIdentity
+{
+    quint32 vendorId;
+    quint32 productId;
+    const char* productHid; // accepts text commands
+    const char* productMsc; // shows its configuration drive
+    const char* productUf2; // shows its firmware-update drive
+    const char* driveMarker;
+};
+inline constexpr KrelUsbIdentity KrelIdentity { 0x34B7, 0x1000, "Veltrix KREL HID", "Veltrix KREL MSC",
+    "Veltrix KREL UF2", ".VID_34B7_PID_1000" };
 
 } // namespace Constants

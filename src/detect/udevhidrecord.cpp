@@ -1,5 +1,7 @@
 #include "udevhidrecord.h"
 
+#include "hex.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -7,13 +9,14 @@ namespace UdevHid {
 
 namespace {
 
+// USB vendor and product ids are 16 bits wide.
 bool parseHex(const QString& text, quint32* value)
 {
-    bool ok = false;
-    const uint v = text.trimmed().toUInt(&ok, 16);
-    if (ok && v <= 0xFFFF)
-        *value = v;
-    return ok && v <= 0xFFFF;
+    const std::optional<quint32> v = Hex::parse32(text);
+    if (!v || *v > 0xFFFF)
+        return false;
+    *value = *v;
+    return true;
 }
 
 // "0003:000034B7:00001000" (HID_ID) or "0003:34B7:1000.0005" (the hid device's sysfs name).

@@ -2,12 +2,11 @@
 
 #include <QFile>
 
+#include "hex.h"
+
 namespace {
 
-QString hex8(quint64 v)
-{
-    return QStringLiteral("%1").arg(v, 8, 16, QLatin1Char('0'));
-}
+using Hex::hex8;
 
 bool readWord(QIODevice& file, quint32& word)
 {
@@ -18,15 +17,10 @@ bool readWord(QIODevice& file, quint32& word)
     return true;
 }
 
-// A memory base address as hex text, "0x" optional; 0 when it is not a number.
+// A memory base address; 0 when it is not a number.
 quint64 baseAddress(const QString& text)
 {
-    QString t = text.trimmed();
-    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        t = t.mid(2);
-    bool ok = false;
-    const quint64 v = t.toULongLong(&ok, 16);
-    return ok ? v : 0;
+    return Hex::parse64(text).value_or(0);
 }
 
 void addLog(BootImageReport& report, const QString& text, LogLevel level)
@@ -119,9 +113,15 @@ BootImageReport BootImageChecker::check(const QString& path, const MemoryItemInf
         addLog(report, QStringLiteral("Open file failed: ") + path, LogDebug);
         return report;
     }
+    inspect(file, memory, updateAddress, report);
+    return report;
+}
+
+void BootImageChecker::inspect(QIODevice& file, const MemoryItemInfo& memory, bool updateAddress, BootImageReport& report)
+{
     for (quint32 offset : Offsets) {
         if (!inspectOffset(file, offset, report))
-            return report;
+            return;
     }
 
     const QString head = QStringLiteral("Check boot image finished! ");
@@ -158,5 +158,4 @@ BootImageReport BootImageChecker::check(const QString& path, const MemoryItemInf
         if (setAddress)
             report.programAddress = QString();
     }
-    return report;
 }

@@ -34,6 +34,8 @@ public:
     // checkBootImage of the tab: inspects the file at path. The program address
     // is derived only with updateAddress and a flash memory (kind 0).
     static BootImageReport check(const QString& path, const MemoryItemInfo& memory, bool updateAddress);
+    // The same on an open device, adding to report (no line about the path).
+    static void inspect(QIODevice& file, const MemoryItemInfo& memory, bool updateAddress, BootImageReport& report);
 
     // Examines one offset of an open file, recording detections and log lines in
     // report; false only on a seek or read error.

@@ -107,13 +107,14 @@ QList<QString> KrelCommand::quitBatch() { return {quit()}; }
 
 KrelMode krelMode(const UsbInfo& info)
 {
-    if (info.classIndex != 0 || info.vendorId != VendorId || info.productId != ProductId)
+    const Constants::KrelUsbIdentity& id = Constants::KrelIdentity;
+    if (info.classIndex != 0 || info.vendorId != id.vendorId || info.productId != id.productId)
         return KrelMode::NotKrel;
-    if (info.productString == QLatin1String(Constants::KrelProductHid))
+    if (info.productString == QLatin1String(id.productHid))
         return KrelMode::Command;
-    if (info.productString == QLatin1String(Constants::KrelProductMsc))
+    if (info.productString == QLatin1String(id.productMsc))
         return KrelMode::Drive;
-    if (info.productString == QLatin1String(Constants::KrelProductUf2))
+    if (info.productString == QLatin1String(id.productUf2))
         return KrelMode::Update;
     return KrelMode::NotKrel;
 }

@@ -11,9 +11,6 @@
 
 namespace Krel {
 
-inline constexpr quint32 VendorId = 0x34B7;
-inline constexpr quint32 ProductId = 0x1000;
-
 // Bytes 1..63 of the 64-byte output report carry the command text.
 inline constexpr int MaxCommandBytes = 63;
 
@@ -68,8 +65,8 @@ private:
     static QString withPassword(KrelCode code, const QString& password);
 };
 
-// A Krel box: HID class, the box's vendor and product id and one of its three
-// product strings (exact, case-sensitive).
+// A Krel box: HID class, the vendor and product id of Constants::KrelIdentity and
+// one of its three product strings (exact, case-sensitive).
 bool isKrel(const UsbInfo& info);
 KrelMode krelMode(const UsbInfo& info);
 

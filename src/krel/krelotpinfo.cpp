@@ -4,30 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "hex.h"
 #include "krelcipher.h"
 
 namespace KrelOtpInfo {
-
-bool parseHex32(const QString& text, quint32& value)
-{
-    QString t = text;
-    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        t = t.mid(2);
-    if (t.isEmpty())
-        return false;
-    for (const QChar c : t) {
-        const ushort u = c.unicode();
-        const bool hex = (u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F');
-        if (!hex)
-            return false;
-    }
-    bool ok = false;
-    const qulonglong v = t.toULongLong(&ok, 16);
-    if (!ok || v > 0xFFFFFFFFull)
-        return false;
-    value = quint32(v);
-    return true;
-}
 
 bool parse(const QByteArray& json, QMap<quint32, quint32>& words, KrelLogLines& logs)
 {
@@ -51,13 +31,13 @@ bool parse(const QByteArray& json, QMap<quint32, quint32>& words, KrelLogLines& 
             logs.append({ QStringLiteral("Parse OTP info value error! Index: %1").arg(i), LogError });
             return false;
         }
-        quint32 address = 0, value = 0;
-        if (!parseHex32(entry.value(QLatin1String("address")).toString(), address)
-            || !parseHex32(entry.value(QLatin1String("value")).toString(), value)) {
+        const auto address = Hex::parse32(entry.value(QLatin1String("address")).toString());
+        const auto value = Hex::parse32(entry.value(QLatin1String("value")).toString());
+        if (!address || !value) {
             logs.append({ QStringLiteral("Parse OTP info error! Index: %1").arg(i), LogError });
             return false;
         }
-        result.insert(address, value);
+        result.insert(*address, *value);
     }
     words = result;
     return true;
@@ -80,8 +60,8 @@ QJsonArray toJsonArray(const QMap<quint32, quint32>& words)
 {
     auto entry = [](quint32 address, quint32 value) {
         QJsonObject o;
-        o.insert(QStringLiteral("address"), QStringLiteral("0x%1").arg(address, 8, 16, QLatin1Char('0')));
-        o.insert(QStringLiteral("value"), QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0')));
+        o.insert(QStringLiteral("address"), QStringLiteral("0x") + Hex::hex8(address));
+        o.insert(QStringLiteral("value"), QStringLiteral("0x") + Hex::hex8(value));
         return o;
     };
     QJsonArray out;

@@ -22,7 +22,4 @@ bool parse(const QByteArray& json, QMap<quint32, quint32>& words, KrelLogLines& 
 // the word at address 0 last.
 QJsonArray toJsonArray(const QMap<quint32, quint32>& words);
 
-// A 32-bit hexadecimal number with or without "0x".
-bool parseHex32(const QString& text, quint32& value);
-
 } // namespace KrelOtpInfo

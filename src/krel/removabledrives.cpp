@@ -141,7 +141,7 @@ bool isKrelDrive(const RemovableDrive& drive)
     const quint64 mib = drive.sizeBytes >> 20;
     if (mib < 119 || mib > 137)
         return false;
-    return QFileInfo::exists(QDir(drive.root).filePath(QLatin1String(Constants::KrelInstanceFragment)));
+    return QFileInfo::exists(QDir(drive.root).filePath(QLatin1String(Constants::KrelIdentity.driveMarker)));
 }
 
 QList<RemovableDrive> krelDrives(const QList<RemovableDrive>& drives)

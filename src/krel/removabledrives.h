@@ -3,7 +3,6 @@
 // process-wide (tests, the box simulator) with setLister().
 #pragma once
 
-#include <QFile>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -50,8 +49,5 @@ QString describe(const QList<RemovableDrive>& drives);
 // The Krel configuration drive: 119..137 MiB and the marker file in its root.
 bool isKrelDrive(const RemovableDrive& drive);
 QList<RemovableDrive> krelDrives(const QList<RemovableDrive>& drives);
-
-// Pushes a written file's data down to the device; false with the reason in error.
-bool syncToDevice(QFile& file, QString* error);
 
 } // namespace RemovableDrives

@@ -1,11 +1,7 @@
-// Linux: removable drives from lsblk, data pushed to the device with fsync.
+// Linux: removable drives from lsblk.
 #include "removabledrives.h"
 
 #include <QProcess>
-
-#include <cerrno>
-#include <cstring>
-#include <unistd.h>
 
 namespace RemovableDrives {
 
@@ -33,21 +29,6 @@ DriveListing systemListing()
         return listing;
     }
     return parseLsblkJson(lsblk.readAllStandardOutput());
-}
-
-bool syncToDevice(QFile& file, QString* error)
-{
-    if (!file.flush()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (::fsync(file.handle()) != 0) {
-        if (error)
-            *error = QString::fromLocal8Bit(std::strerror(errno));
-        return false;
-    }
-    return true;
 }
 
 } // namespace RemovableDrives

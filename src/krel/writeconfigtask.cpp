@@ -1,5 +1,6 @@
 #include "writeconfigtask.h"
 
+#include "durablecopy.h"
 #include "jobpool.h"
 
 #include <QDebug>
@@ -46,48 +47,6 @@ QString writeconfigtask::findKrelDrive(int& status)
     return candidates.first().root;
 }
 
-bool writeconfigtask::copyFile(const QString& source, const QString& target, QString* errorOut)
-{
-    QString ignored;
-    QString* error = errorOut ? errorOut : &ignored;
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly)) {
-        *error = in.errorString();
-        return false;
-    }
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        *error = out.errorString();
-        return false;
-    }
-    bool ok = true;
-    for (;;) {
-        const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty()) {
-            if (in.error() != QFileDevice::NoError) {
-                *error = in.errorString();
-                ok = false;
-            }
-            break;
-        }
-        if (out.write(chunk) != chunk.size()) {
-            *error = out.errorString();
-            ok = false;
-            break;
-        }
-    }
-    // The box reads the drive as soon as it is unplugged: the data must be on it.
-    ok = ok && RemovableDrives::syncToDevice(out, error);
-    out.close();
-    if (ok && out.error() != QFileDevice::NoError) {
-        *error = out.errorString();
-        ok = false;
-    }
-    if (!ok)
-        QFile::remove(target); // half an image must never be programmed
-    return ok;
-}
-
 void writeconfigtask::run()
 {
     JobPool::jobStarted(this);
@@ -117,6 +76,14 @@ void writeconfigtask::run()
         return;
     }
 
+    // Left-overs of a copy that was cut off (kill, crash, pulled drive).
+    QStringList stale;
+    if (!DurableCopy::removeStaleTemporaries(destination, &stale))
+        qWarning() << "Cannot remove every unfinished copy in" << destination;
+    if (!stale.isEmpty())
+        emit signalAddLogs(QStringLiteral("Removed unfinished copies of an earlier write: ") + stale.join(QStringLiteral(", ")),
+            LogDebug);
+
     int result = StatusDone;
     const QDir dir(destination);
     for (const auto& pair : qAsConst(m_srcPathList)) {
@@ -129,11 +96,12 @@ void writeconfigtask::run()
             emit signalAddLogs(QStringLiteral("copy:") + source + QStringLiteral(",to:") + target, LogInfo);
             continue;
         }
-        if (QFileInfo::exists(target))
-            QFile::remove(target);
+        // The copy replaces an existing target in one step (removing it first
+        // would leave the box without the file if the copy is cut off); a target
+        // whose source is gone is stale and goes.
         if (QFileInfo::exists(source)) {
             QString error;
-            if (copyFile(source, target, &error)) {
+            if (DurableCopy::copyFile(source, target, &error)) {
                 emit signalAddLogs(QStringLiteral("copy:") + source + QStringLiteral(",to:") + target, LogInfo);
             } else {
                 qWarning() << "copy" << source << "to" << target << "failed:" << error;
@@ -141,6 +109,7 @@ void writeconfigtask::run()
                 result = StatusCopyFailed;
             }
         } else {
+            QFile::remove(target);
             emit signalAddLogs(QStringLiteral("This file does not exist: ") + source, LogError);
             result = StatusSourceMissing;
         }

@@ -32,10 +32,6 @@ public:
 
     void run() override;
 
-    // Copies source to target (replacing it), pushing the data to the device
-    // before returning; on failure no partial target is left. False with the reason in error.
-    static bool copyFile(const QString& source, const QString& target, QString* error);
-
 signals:
     void signalTaskStatus(int status);
     void signalAddLogs(QString log, LogLevel level);

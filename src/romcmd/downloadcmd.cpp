@@ -2,6 +2,7 @@
 
 #include "constants.h"
 #include "globalsetting.h"
+#include "hex.h"
 #include "iostatus.h"
 #include "socdatabase.h"
 
@@ -34,23 +35,17 @@ QString hex8(uint32_t value)
     return QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0'));
 }
 
-// Hexadecimal with or without "0x"; false when the text is not a number.
+// The tool's one hexadecimal rule (hex.h); false and 0 when the text is not a number.
 bool parseHex(const QString& text, uint32_t* value)
 {
-    QString t = text.trimmed();
-    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        t = t.mid(2);
-    bool ok = false;
-    const uint v = t.toUInt(&ok, 16);
-    *value = ok ? v : 0;
-    return ok;
+    const std::optional<quint32> v = Hex::parse32(text);
+    *value = v.value_or(0);
+    return v.has_value();
 }
 
 uint32_t hexValue(const QString& text)
 {
-    uint32_t v = 0;
-    parseHex(text, &v);
-    return v;
+    return Hex::parse32(text).value_or(0);
 }
 
 uint32_t decValue(const QString& text)

@@ -334,18 +334,30 @@ private slots:
     {
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("exists");
+        QTest::addColumn<QString>("why"); // in the log line
         const QByteArray good = ProjectConfig::wrap(QStringLiteral("<?xml version=\"1.0\"?><Settings><Base><SocType>NEW</SocType></Base></Settings>"));
-        QTest::newRow("plain XML") << QByteArray("<?xml version=\"1.0\"?>\n<Settings><Base><SocType>NEW</SocType></Base></Settings>\n") << true;
-        QTest::newRow("truncated") << good.left(good.size() / 2 + 1) << true;
-        QTest::newRow("not Base64") << QByteArray("this is not base64 at all!") << true;
-        QTest::newRow("malformed XML") << envelope("<Settings><Base><SocType>NEW</Base></Settings>") << true;
-        QTest::newRow("empty file") << QByteArray() << true;
-        QTest::newRow("missing file") << QByteArray() << false;
+        QTest::newRow("plain XML") << QByteArray("<?xml version=\"1.0\"?>\n<Settings><Base><SocType>NEW</SocType></Base></Settings>\n") << true << "";
+        QTest::newRow("truncated") << good.left(good.size() / 2 + 1) << true << "";
+        QTest::newRow("not Base64") << QByteArray("this is not base64 at all!") << true << "";
+        QTest::newRow("malformed XML") << envelope("<Settings><Base><SocType>NEW</Base></Settings>") << true << "";
+        QTest::newRow("empty file") << QByteArray() << true << "";
+        QTest::newRow("missing file") << QByteArray() << false << "";
+        // Texts XML cannot carry: the next save would drop the character.
+        QTest::newRow("control character reference") << envelope("<Settings><Base><SocType>NE&#1;W</SocType></Base></Settings>")
+                                                      << true << "SocType holds the control character U+0001";
+        QTest::newRow("raw control character") << envelope("<Settings><ImgProg><ImagePath>/a\x1f.bin</ImagePath></ImgProg></Settings>")
+                                               << true << "ImagePath holds the control character U+001F";
+        QTest::newRow("in a parameter key") << envelope("<Settings><BatchProd><Close><cmd nameId=\"4\"><param key=\"a&#8;\" value=\"1\"/>"
+                                                        "</cmd></Close></BatchProd></Settings>")
+                                            << true << "Close command parameter key holds the control character U+0008";
+        QTest::newRow("in a custom SoC") << envelope("<Settings><CustomSoc><soc name=\"C\" ref=\"M&#27;\"/></CustomSoc></Settings>")
+                                         << true << "CustomSoc ref holds the control character U+001B";
     }
     void brokenFiles()
     {
         QFETCH(QByteArray, content);
         QFETCH(bool, exists);
+        QFETCH(QString, why);
         fillStages();
         pc().setSocType("OLD");
         pc().setCustomSocs({{"C", 1, 2, "OLD"}});
@@ -360,7 +372,7 @@ private slots:
             MessageCatcher log;
             QVERIFY(!pc().load(file));
             if (exists)
-                QVERIFY(log.anyStartsWith(QtWarningMsg, QStringLiteral("settingconfig.vlxmfg read failed: ")));
+                QVERIFY(log.anyStartsWith(QtWarningMsg, QStringLiteral("settingconfig.vlxmfg read failed: ") + why));
             else
                 QVERIFY(log.contains(QtCriticalMsg, QStringLiteral("Cannot open configure file: ProjectConfigure.xml")));
         }
@@ -373,6 +385,50 @@ private slots:
         QCOMPARE(ProjectConfig::toXml(pc().data()), before);
         QCOMPARE(ids(pc().openCommands()).join(QString()), QStringLiteral("ABC"));
         QCOMPARE(readFile(pc().filePath()), defaultBefore);
+    }
+
+    // Tab, line feed and carriage return are carried; other control characters
+    // are refused where they enter, so a save never changes what the user sees.
+    void controlCharactersRefused_data()
+    {
+        QTest::addColumn<int>("setter");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("setSocType") << 0 << "SocType holds the control character U+0001";
+        QTest::newRow("setImagePath") << 1 << "ImagePath holds the control character U+0001";
+        QTest::newRow("setFlashWord") << 2 << "FlashWord holds the control character U+0001";
+        QTest::newRow("setCustomSocs") << 3 << "CustomSoc name holds the control character U+0001";
+        QTest::newRow("updateCommand") << 4 << "The command parameter path holds the control character U+0001";
+        QTest::newRow("setStageCommands") << 5 << "The command parameter key holds the control character U+0001";
+        QTest::newRow("setData") << 6 << "FlashAddress holds the control character U+0001";
+    }
+    void controlCharactersRefused()
+    {
+        QFETCH(int, setter);
+        QFETCH(QString, why);
+        const QString bad = QStringLiteral("a") + QChar(1) + QStringLiteral("b");
+        fillStages();
+        QVERIFY(pc().setFlashWord(QStringLiteral("0x1,\t0x2\r\n")));
+        QVERIFY(pc().saveDefault());
+        const QString before = ProjectConfig::toXml(pc().data());
+        ProjectData d = pc().data();
+        d.flashAddress = bad;
+        MessageCatcher log;
+        bool result = true;
+        switch (setter) {
+        case 0: result = pc().setSocType(bad); break;
+        case 1: result = pc().setImagePath(bad); break;
+        case 2: result = pc().setFlashWord(bad); break;
+        case 3: result = pc().setCustomSocs({ { bad, 1, 2, "R" } }); break;
+        case 4: result = pc().updateCommand(EStageOpen, QString(), -1, command(4, { { "path", bad } })); break;
+        case 5: result = pc().setStageCommands({ command(4, { { bad, "v" } }) }, EStageClose, true); break;
+        case 6: result = pc().setData(d); break;
+        }
+        QVERIFY(!result);
+        QVERIFY(log.anyStartsWith(QtWarningMsg, QStringLiteral("Project change refused: ") + why));
+        QCOMPARE(ProjectConfig::toXml(pc().data()), before);
+        pc().reset();
+        QVERIFY(pc().load(pc().filePath()));
+        QCOMPARE(pc().flashWord(), QStringLiteral("0x1,\t0x2\r\n"));
     }
 
     void importResults()
@@ -426,29 +482,76 @@ private slots:
         QCOMPARE(pc().openCommands().size(), 3);
     }
 
-    void packageExportWorksOnCopy()
+    // Images of the same name from different folders get distinct files; one
+    // image used twice is copied once. The live project is never changed.
+    void packageExport()
     {
         QTemporaryDir images;
-        writeFile(images.path() + "/a.bin", "AAAA");
-        writeFile(images.path() + "/c.bin", "CCCC");
+        QDir().mkpath(images.path() + "/one");
+        QDir().mkpath(images.path() + "/two");
+        const QString one = images.path() + "/one/a.bin", two = images.path() + "/two/a.bin";
+        const QString upper = images.path() + "/two/A.BIN", plain = images.path() + "/fw";
+        writeFile(one, "A1");
+        writeFile(two, "A2");
+        writeFile(upper, "A3");
+        writeFile(plain, "FW");
         const QString missing = images.path() + "/gone.bin";
-        pc().setStageCommands({command(4, {{"imagePath", images.path() + "/a.bin"}}), command(4, {{"imagePath", missing}})},
-                              EStageOpen, false);
-        pc().setStageCommands({command(4, {{"imagePath", images.path() + "/c.bin"}})}, EStageClose, false);
+        pc().setStageCommands({ command(4, { { "imagePath", one } }), command(4, { { "imagePath", missing } }),
+                                  command(4, { { "imagePath", two } }) },
+            EStageOpen, false);
+        pc().setStageCommands({ command(4, { { "imagePath", plain } }), command(4, { { "imagePath", one } }),
+                                  command(4, { { "imagePath", upper } }) },
+            EStageClose, false);
         const QString before = ProjectConfig::toXml(pc().data());
 
-        QVERIFY(!pc().exportPackage(QString()));
+        QString error;
+        QVERIFY(!pc().exportPackage(QString(), &error));
+        QVERIFY(!error.isEmpty());
         QTemporaryDir pkg;
         QDir().mkpath(pkg.path() + "/bin");
         writeFile(pkg.path() + "/bin/a.bin", "old"); // replaced
-        QVERIFY(pc().exportPackage(pkg.path()));
-        QCOMPARE(readFile(pkg.path() + "/bin/a.bin"), QByteArray("AAAA"));
-        QCOMPARE(readFile(pkg.path() + "/bin/c.bin"), QByteArray("CCCC"));
-        const QString xml = unwrap(readFile(pkg.path() + "/settingconfig.vlxmfg"));
-        QVERIFY(xml.contains("value=\"bin/a.bin\""));
-        QVERIFY(xml.contains("value=\"bin/c.bin\""));
-        QVERIFY(xml.contains(QStringLiteral("value=\"%1\"").arg(missing)));
+        error.clear();
+        QVERIFY(pc().exportPackage(pkg.path(), &error));
+        QCOMPARE(error, QString());
+        const QString bin = pkg.path() + "/bin/";
+        QStringList files = QDir(bin).entryList(QDir::Files);
+        files.sort();
+        QCOMPARE(files, QStringList({ "A_2.BIN", "a.bin", "a_1.bin", "fw" }));
+        QCOMPARE(readFile(bin + "a.bin"), QByteArray("A1"));
+        QCOMPARE(readFile(bin + "a_1.bin"), QByteArray("A2"));
+        QCOMPARE(readFile(bin + "A_2.BIN"), QByteArray("A3"));
+
+        ProjectData exported;
+        QVERIFY(ProjectConfig::parseInto(readFile(pkg.path() + "/settingconfig.vlxmfg"), exported, nullptr));
+        QStringList paths;
+        for (const DownloadCommand& c : exported.openCommands + exported.closeCommands)
+            paths << QString(c.params.value("imagePath")).replace(app() + "/", QString());
+        QCOMPARE(paths, QStringList({ "bin/a.bin", missing, "bin/a_1.bin", "bin/fw", "bin/a.bin", "bin/A_2.BIN" }));
         QCOMPARE(ProjectConfig::toXml(pc().data()), before);
+    }
+
+    void packageExportFailures_data()
+    {
+        QTest::addColumn<QString>("obstacle"); // made in the package folder
+        QTest::addColumn<QString>("why");
+        QTest::newRow("bin cannot be made") << "bin" << "Cannot create folder ";
+        QTest::newRow("image cannot be copied") << "bin/a.bin/x" << "Cannot copy ";
+    }
+    void packageExportFailures()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, why);
+        writeFile(app() + "/a.bin", "A");
+        pc().setStageCommands({ command(4, { { "imagePath", app() + "/a.bin" } }) }, EStageOpen, false);
+        QTemporaryDir pkg;
+        QDir().mkpath(QFileInfo(pkg.path() + "/" + obstacle).absolutePath());
+        writeFile(pkg.path() + "/" + obstacle, "in the way");
+        MessageCatcher log;
+        QString error;
+        QVERIFY(!pc().exportPackage(pkg.path(), &error));
+        QVERIFY2(error.startsWith(why), qPrintable(error));
+        QVERIFY(log.contains(QtWarningMsg, QStringLiteral("Package export failed: ") + error));
+        QVERIFY(!QFile::exists(pkg.path() + "/settingconfig.vlxmfg"));
     }
 };
 

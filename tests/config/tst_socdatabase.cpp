@@ -281,34 +281,39 @@ private slots:
         QCOMPARE(db().socByName("Model-A").vid, excluded.isEmpty() ? 0x34B7u : 0xFFFFFFFFu);
     }
 
-    // Worker jobs read the current SoC while the GUI changes the selection.
-    void currentSocFromThreads()
+    // Worker jobs read the current SoC while the GUI imports projects: never
+    // an empty SoC, never a name paired with another project's custom SoCs.
+    void currentSocDuringImports()
     {
         writeFile(listPath(), "");
         loadDoc(socsDoc(kThreeSocs));
         ProjectConfig& pc = ProjectConfig::instance();
-        pc.setCustomSocs({{"Mine", 0x1234, 0x55, "Model-A"}, {"Yours", 0x4321, 0x66, "Model-B"}});
-        pc.setSocType("Mine");
-        std::atomic<bool> bad{false};
-        std::atomic<bool> stop{false};
+        const QString mine = m_dir->path() + "/mine.vlxmfg", yours = m_dir->path() + "/yours.vlxmfg";
+        writeFile(mine, ProjectConfig::wrap("<Settings><Base><SocType>Mine</SocType></Base><CustomSoc>"
+                                            "<soc name=\"Mine\" vid=\"4660\" pid=\"85\" ref=\"Model-A\"/></CustomSoc></Settings>"));
+        writeFile(yours, ProjectConfig::wrap("<Settings><Base><SocType>Yours</SocType></Base><CustomSoc>"
+                                             "<soc name=\"Yours\" vid=\"17185\" pid=\"102\" ref=\"Model-B\"/></CustomSoc></Settings>"));
+        QCOMPARE(pc.importFrom(mine), int(ProjectConfig::ImportSocChanged));
+        std::atomic<int> bad { 0 };
+        std::atomic<bool> stop { false };
         std::vector<std::thread> readers;
-        for (int t = 0; t < 3; ++t) {
+        for (int t = 0; t < 2; ++t) {
             readers.emplace_back([&] {
-                for (int i = 0; i < 2000 && !stop; ++i) {
+                while (!stop) {
                     const SocInfo s = SocDatabase::instance().currentSoc();
-                    const bool mine = s.vid == 0x1234 && s.pid == 0x55 && s.name == QLatin1String("Model-A");
-                    const bool yours = s.vid == 0x4321 && s.pid == 0x66 && s.name == QLatin1String("Model-B");
-                    if (!mine && !yours)
-                        bad = true;
+                    const bool isMine = s.vid == 0x1234 && s.pid == 0x55 && s.name == QLatin1String("Model-A");
+                    const bool isYours = s.vid == 0x4321 && s.pid == 0x66 && s.name == QLatin1String("Model-B");
+                    if (!isMine && !isYours)
+                        ++bad;
                 }
             });
         }
-        for (int i = 0; i < 2000; ++i)
-            pc.setSocType(i % 2 ? "Mine" : "Yours");
+        for (int i = 0; i < 300; ++i)
+            pc.importFrom(i % 2 ? mine : yours);
         stop = true;
         for (std::thread& t : readers)
             t.join();
-        QVERIFY(!bad);
+        QCOMPARE(bad.load(), 0);
     }
 
     // The catalogue the tool ships: counts that catch a lost or misparsed section.

@@ -1,8 +1,8 @@
-// Records through QVariant; the writable folders.
+// Records through QVariant; the folders the tool writes to.
 #include "apppaths.h"
 #include "records.h"
 
-#include <QStandardPaths>
+#include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,19 +30,27 @@ private slots:
         QCOMPARE(out.status, 4);
     }
 
-    void appPathsFallBackWhenAppDirIsNotWritable()
+    // An unwritable application folder sends every file to the user's folders
+    // under one fixed name: the first log line and the rest of the run land in
+    // the same place, whenever the application name is set.
+    void userFoldersDoNotFollowTheApplicationName()
     {
-        QStandardPaths::setTestModeEnabled(true);
-        QTemporaryDir tmp;
-        AppPaths::setAppDirOverride(tmp.path());
-        QCOMPARE(AppPaths::configDir(), tmp.path());
-        QCOMPARE(AppPaths::logDir(), tmp.path() + "/logs/vlx_krel_tool");
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+        qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+        QTemporaryDir app;
+        AppPaths::setAppDirOverride(app.path());
+        QCOMPARE(AppPaths::configDir(), app.path());
+        QCOMPARE(AppPaths::logDir(), app.path() + "/logs/vlx_krel_tool");
 
-        AppPaths::setAppDirOverride("/proc/krel-not-writable");
-        QCOMPARE(AppPaths::appDir(), QString("/proc/krel-not-writable"));
-        QVERIFY(!AppPaths::configDir().startsWith("/proc"));
-        QCOMPARE(AppPaths::configDir(), QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
-        QVERIFY(AppPaths::logDir().startsWith(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)));
+        QCoreApplication::setApplicationName(QString());
+        AppPaths::setAppDirOverride("/dev/null/not-a-folder");
+        const QString config = AppPaths::configDir(), log = AppPaths::logDir();
+        QCoreApplication::setApplicationName("Veltirx Krel Tool");
+        QCOMPARE(AppPaths::configDir(), config);
+        QCOMPARE(AppPaths::logDir(), log);
+        QCOMPARE(config, home.path() + "/config/vlx_krel_tool");
+        QCOMPARE(log, home.path() + "/data/vlx_krel_tool/logs/vlx_krel_tool");
         AppPaths::setAppDirOverride(QString());
     }
 };

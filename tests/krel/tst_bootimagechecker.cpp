@@ -1,5 +1,6 @@
 // Boot image inspection on generated image files: which structures are found
 // where, the program address, the flash words and the log lines.
+#include <QBuffer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -47,6 +48,13 @@ QString lastLog(const BootImageReport& r)
 
 const quint32 BootTag = 0x000010BF; // b0 = 0xBF, b1 = 0x10
 
+// A device whose seeks fail from 0x400 on, as a file on a failing disk may.
+class FailingSeek : public QBuffer
+{
+public:
+    bool seek(qint64 pos) override { return pos < 0x400 && QBuffer::seek(pos); }
+};
+
 } // namespace
 
 class TstBootImageChecker : public QObject
@@ -60,6 +68,7 @@ private slots:
     void optionWordCount_data();
     void optionWordCount();
     void readErrorAt0x400();
+    void seekErrorEndsTheCheck();
     void truncatedOptionWordsChangeNothing();
     void laterBlockOverridesEarlier();
     void addressOnlyForFlashWithUpdate();
@@ -210,6 +219,19 @@ void TstBootImageChecker::readErrorAt0x400()
     QCOMPARE(opt(r.bootHeaderOffset), QStringLiteral("0x0"));
     QCOMPARE(lastLog(r), QStringLiteral("Read address length error! Address offset: 00000400"));
     QCOMPARE(r.logs.last().level, LogDebug);
+}
+
+void TstBootImageChecker::seekErrorEndsTheCheck()
+{
+    FailingSeek device;
+    device.setData(image(0x2000, { { 0, BootTag }, { 0xC00, BootTag } }));
+    QVERIFY(device.open(QIODevice::ReadOnly));
+    BootImageReport r;
+    BootImageChecker::inspect(device, flashMemory(), true, r);
+    QCOMPARE(r.result, false);
+    QVERIFY(!r.programAddress);
+    QCOMPARE(opt(r.bootHeaderOffset), QStringLiteral("0x0"));
+    QCOMPARE(r.logs.last(), (KrelLogLine { QStringLiteral("Seek file error! Error: -1"), LogDebug }));
 }
 
 void TstBootImageChecker::truncatedOptionWordsChangeNothing()
