@@ -308,7 +308,7 @@ private slots:
                 }
             });
         }
-        for (int i = 0; i < 300; ++i)
+        for (int i = 0; i < 200; ++i)
             pc.importFrom(i % 2 ? mine : yours);
         stop = true;
         for (std::thread& t : readers)

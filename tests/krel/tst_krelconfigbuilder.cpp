@@ -188,8 +188,9 @@ void TstKrelConfigBuilder::otpWordsOrdered()
 {
     KrelConfigInput in = baseInput();
     in.otpEnabled = true;
+    // With or without "0x", white space around allowed: the tool's one hexadecimal rule.
     in.otpPath = otpFile(R"({"info":[{"address":"0x0","value":"0x1"},{"address":"0x10","value":"ABCDEF"},)"
-                         R"({"address":"8","value":"0x3"},{"address":"0x10","value":"0xFFFFFFFF"}]})");
+                         R"({"address":"8","value":" 0x3 "},{"address":"0x10","value":"0xFFFFFFFF"}]})");
     const KrelConfigResult r = KrelConfigBuilder::generate(in, m_out);
     QVERIFY(r.ok);
     const QByteArray otp
