@@ -43,7 +43,6 @@ private slots:
         AppPaths::setAppDirOverride(QString());
     }
 
-    void fileLivesInConfigFolder() { QCOMPARE(GlobalSetting::filePath(), iniPath()); }
 
     void readTable_data()
     {
@@ -58,7 +57,6 @@ private slots:
 
         QTest::newRow("absent file") << QByteArray() << 0 << 0 << false << 0 << false << false << false;
         QTest::newRow("language 1 is English") << QByteArray("[Base]\nLanguage=1\n") << 1 << 0 << false << 0 << false << false << false;
-        QTest::newRow("language 2") << QByteArray("[Base]\nLanguage=2\n") << 2 << 0 << false << 0 << false << false << false;
         QTest::newRow("bool text true reads false")
             << QByteArray("[Base]\nAutoAddPort=true\nEnableAllSoCs=true\n") << 0 << 0 << false << 0 << false << false << false;
         QTest::newRow("bool 1 reads true")

@@ -119,11 +119,8 @@ void TestDeviceList::setStatus_data()
     QTest::addColumn<QList<int>>("portStatus");
     QTest::newRow("usb doubled: first only")
         << int(EDeviceTypeUsbHid) << "/dev/hidraw0" << true << QList<uint>({ 7, 1, 1 }) << QList<int>({ 0, 0, 0 });
-    QTest::newRow("usb absent") << int(EDeviceTypeUsbHid) << "/dev/hidraw9" << false << QList<uint>({ 1, 1, 1 })
-                                << QList<int>({ 0, 0, 0 });
     QTest::newRow("uart doubled: first only")
         << int(EDeviceTypeUart) << "COM3" << true << QList<uint>({ 1, 1, 1 }) << QList<int>({ 7, 0, 0 });
-    QTest::newRow("invalid type") << 0 << "COM3" << false << QList<uint>({ 1, 1, 1 }) << QList<int>({ 0, 0, 0 });
 }
 
 void TestDeviceList::setStatus()

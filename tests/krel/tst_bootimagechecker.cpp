@@ -117,10 +117,6 @@ void TstBootImageChecker::detections_data()
         << image(0x800, { { 0, BootTag } }) << "none"
         << "0x0" << true << "0x80001000" << int(LogWarning)
         << "Check boot image finished!  Boot Header address: 0x00000000. Flash config can not be located!";
-    QTest::newRow("boot header only at 0x800")
-        << image(0x1000, { { 0x800, BootTag } }) << "none"
-        << "0x800" << true << "0x80000000" << int(LogWarning)
-        << "Check boot image finished!  Boot Header address: 0x00000800. Flash config can not be located!";
     // 0xFCF9 at 0x800 is no flash configuration block; the boot tag test applies instead.
     QTest::newRow("0xFCF9 tag at 0x800 with boot tag")
         << image(0x1000, { { 0x800, 0xFCF910BF } }) << "none"

@@ -45,7 +45,6 @@ private slots:
     void systemListingReadsLsblk();
     void krelDriveRule_data();
     void krelDriveRule();
-    void installedListerIsUsed();
 
 private:
     // The system listing with dir first on PATH (alone with onlyDir).
@@ -173,20 +172,6 @@ void TstRemovableDrives::krelDriveRule()
     const RemovableDrive drive { dir.path(), sizeBytes, QStringLiteral("/dev/x") };
     QCOMPARE(RemovableDrives::isKrelDrive(drive), candidate);
     QCOMPARE(RemovableDrives::krelDrives({ drive }).size(), candidate ? 1 : 0);
-}
-
-void TstRemovableDrives::installedListerIsUsed()
-{
-    RemovableDrives::setLister([] {
-        DriveListing l;
-        l.ok = true;
-        l.drives.append({ QStringLiteral("/tmp/box"), 128u << 20, QStringLiteral("sim") });
-        return l;
-    });
-    DriveListing listing = RemovableDrives::list();
-    RemovableDrives::setLister({});
-    QVERIFY(listing.ok);
-    QCOMPARE(drivesText(listing.drives), QStringLiteral("sim|/tmp/box|134217728"));
 }
 
 QTEST_GUILESS_MAIN(TstRemovableDrives)

@@ -1,35 +1,14 @@
-// Records through QVariant; the folders the tool writes to.
+// The folders the tool writes to.
 #include "apppaths.h"
-#include "records.h"
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
 #include <QTest>
 
-class TestRecords : public QObject
+class TestAppPaths : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { registerMetaTypes(); }
-
-    void serialPortInfoRoundTrip()
-    {
-        SerialPortInfo in;
-        in.portName = "ttyUSB3";
-        in.baudRate = 460800;
-        in.dataBits = 7;
-        in.parity = 3;
-        in.stopBits = 2;
-        in.status = 4;
-        const auto out = recordFromVariant<SerialPortInfo>(QVariant::fromValue(in));
-        QCOMPARE(out.portName, in.portName);
-        QCOMPARE(out.baudRate, 460800);
-        QCOMPARE(out.dataBits, 7);
-        QCOMPARE(out.parity, 3);
-        QCOMPARE(out.stopBits, 2);
-        QCOMPARE(out.status, 4);
-    }
-
     // An unwritable application folder sends every file to the user's folders
     // under one fixed name: the first log line and the rest of the run land in
     // the same place, whenever the application name is set.
@@ -55,5 +34,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRecords)
-#include "tst_records.moc"
+QTEST_GUILESS_MAIN(TestAppPaths)
+#include "tst_apppaths.moc"
