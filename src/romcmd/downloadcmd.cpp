@@ -32,7 +32,7 @@ enum CommandId {
 
 QString hex8(uint32_t value)
 {
-    return QStringLiteral("0x%1").arg(value, 8, 16, QLatin1Char('0'));
+    return QStringLiteral("0x") + Hex::hex8(value);
 }
 
 // The tool's one hexadecimal rule (hex.h); false and 0 when the text is not a number.

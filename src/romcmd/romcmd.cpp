@@ -1,5 +1,6 @@
 #include "romcmd.h"
 
+#include "hex.h"
 #include "hidio.h"
 #include "records.h"
 #include "serialio.h"
@@ -54,7 +55,7 @@ uint32_t le32(const uint8_t* p)
 
 QString hex8(uint32_t v)
 {
-    return QStringLiteral("0x%1").arg(v, 8, 16, QLatin1Char('0'));
+    return QStringLiteral("0x") + Hex::hex8(v);
 }
 
 // Progress signals carry int; totals beyond INT_MAX are shown saturated.
