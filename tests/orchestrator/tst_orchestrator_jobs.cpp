@@ -304,6 +304,8 @@ private slots:
         load.params.insert(QStringLiteral("imagePath"), image);
         const QString uuid = QStringLiteral("to-be-stopped");
         ui->slotDeviceLinkedDownloadTask(QVariant::fromValue(usb), EDeviceTypeUsbHid, uuid, { load }, "load");
+        // Jobs die on pool threads: no signal of the orchestrator may lead into one.
+        QCOMPARE(RomUiModeTestAccess::terminateReceivers(*ui), 0);
         QVERIFY(device->reached.tryAcquire(1, 30000));
         ui->slotDownloadStarted(false);
         device->proceed.release();
