@@ -21,6 +21,15 @@
 #include <cstdio>
 #include <memory>
 
+namespace RomCmd {
+// The job's test seam: poll with plain 100 ms sleeps, as the first version did.
+class LinkedDownloadTaskTestAccess
+{
+public:
+    static void setFixedSleepPolling(LinkedDownloadTask* job, bool on) { job->fixedSleepPolling = on; }
+};
+} // namespace RomCmd
+
 namespace {
 
 constexpr int Steps = 32;
@@ -40,7 +49,7 @@ DownloadCommand otpRead(int word)
 double runOnce(const QVariant& info, EDeviceType type, bool fixedSleeps, int* stepsSeen)
 {
     auto* job = new RomCmd::LinkedDownloadTask(info, type, "bench", { otpRead(0) }, "read", true, true);
-    job->setFixedSleepPolling(fixedSleeps);
+    RomCmd::LinkedDownloadTaskTestAccess::setFixedSleepPolling(job, fixedSleeps);
     QObject gui; // the receiving side, on this thread: every delivery is queued
     QEventLoop loop;
     bool ok = false;

@@ -86,12 +86,8 @@ DownloadCmd::~DownloadCmd()
 
 void DownloadCmd::setRomCmd(RomCmd* cmd)
 {
-    RomCmd* old = nullptr;
-    {
-        std::lock_guard<std::mutex> locker(romCmdLock);
-        old = romCmd;
-        romCmd = cmd;
-    }
+    RomCmd* old = romCmd;
+    romCmd = cmd;
     if (old) {
         disconnect(old, nullptr, this, nullptr);
         delete old; // closes the device
@@ -137,6 +133,7 @@ bool DownloadCmd::beforeRunCmds()
 bool DownloadCmd::openDevice()
 {
     auto* cmd = new RomCmd(info, type);
+    cmd->setTerminateToken(m_terminate);
     const int timeout = GlobalSetting::instance().cmdTimeout();
     if (timeout > 0)
         cmd->setCmdTimeout(uint32_t(timeout));
@@ -200,29 +197,34 @@ bool DownloadCmd::runCmds(const QList<DownloadCommand>& cmdList)
     taskInfo.cmdCount = cmdList.size();
     if (cmdList.isEmpty())
         return false;
+    return runList(cmdList, 0, Constants::StatusFinish, true);
+}
+
+bool DownloadCmd::runList(const QList<DownloadCommand>& cmdList, int offset, int lastStatus, bool keepStop)
+{
     for (int i = 0; i < cmdList.size(); ++i) {
         const DownloadCommand& cmd = cmdList.at(i);
-        taskInfo.cmdIndex = i + 1;
+        taskInfo.cmdIndex = i + 1 + offset;
         taskInfo.cmdType = cmd.nameId;
         taskInfo.progress = 0;
         taskInfo.total = 0;
-        if (romCmd->isTerminateRequested()) {
+        if (m_terminate->load()) {
             // A stop that arrived during a command without data chunks: issue nothing more.
-            taskInfo.status = Constants::StatusStop;
+            taskInfo.status = keepStop ? Constants::StatusStop : Constants::StatusFailed;
             emitUpdate();
             return false;
         }
         taskInfo.status = Constants::StatusRunCommand;
         emitUpdate();
         if (!runCmd(cmd)) {
-            if (taskInfo.status != Constants::StatusStop) {
+            if (!keepStop || taskInfo.status != Constants::StatusStop) {
                 taskInfo.status = Constants::StatusFailed;
                 emitUpdate();
             }
             return false;
         }
         if (i == cmdList.size() - 1)
-            taskInfo.status = Constants::StatusFinish;
+            taskInfo.status = lastStatus;
         taskInfo.progress = 100;
         taskInfo.total = 100;
         emitUpdate();
@@ -564,9 +566,7 @@ bool DownloadCmd::checkCmds(const QList<DownloadCommand>& cmdList)
 
 void DownloadCmd::slotTerminate()
 {
-    std::lock_guard<std::mutex> locker(romCmdLock);
-    if (romCmd)
-        romCmd->terminate();
+    m_terminate->store(true);
 }
 
 void DownloadCmd::slotRTEQueried(int rteId, QVariant variant)
@@ -628,7 +628,7 @@ void DownloadCmd::slotRTEQueried(int rteId, QVariant variant)
             report += QStringLiteral("\r\nPage Size: %1\r\nSector Size: %2\r\nBlock Size: %3")
                           .arg(formatByteSize(p.pageSize), formatByteSize(p.sectorSize), formatByteSize(p.blockSize));
         }
-        flashSizeMB = uint32_t(p.sizeInUnits * p.unitSize()) / (1u << 20);
+        flashSizeMB = p.sizeInBytes() / (1u << 20); // 64-bit: memories of 4 GiB and more
         addLog(report, LogDebug);
         emit signalOTPMemoryQueried(p.startAddress, p.endAddress, p.unitSize(), p.sizeInUnits);
         return;

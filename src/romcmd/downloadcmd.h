@@ -15,7 +15,6 @@
 #include <QVector>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 namespace RomCmd {
 
@@ -36,6 +35,11 @@ public:
     virtual bool afterRunCmds();
     // Runs the list in order and stops at the first failure.
     virtual bool runCmds(const QList<DownloadCommand>& cmdList);
+
+    // Before the job starts: the stop flag it shares with its owner, who may
+    // set it from any thread (also after the job is gone).
+    void setTerminateToken(TerminateToken token) { m_terminate = std::move(token); }
+    TerminateToken terminateToken() const { return m_terminate; }
 
     bool runCmd(const DownloadCommand& cmd);
     // False (status 12 or 13 in taskInfo) when an OTP access of the list is
@@ -68,7 +72,8 @@ signals:
     void signalOTPMemoryQueried(uint32_t startAddress, uint32_t endAddress, uint32_t unitSize, uint32_t memorySize);
 
 public slots:
-    // Any thread: asks the open ROM command object to abandon its transfer.
+    // Any thread: sets the stop flag; a transfer ends at its next chunk with
+    // status 11 and no further command of the list runs.
     void slotTerminate();
     void slotRTEQueried(int rteId, QVariant variant);
     void slotMemoryReadProgress(uint32_t memoryId, uint32_t address, const uint8_t* value, uint32_t length,
@@ -84,9 +89,13 @@ protected:
     void emitUpdate() { emit callbackDownloadTaskUpdate(id, taskInfo); }
     // Progress of a data phase; doneFormat (id, progress, total) is logged once it completes.
     void reportProgress(const QString& doneFormat, int total, int progress);
+    // The loop every job's list runs through: cmdIndex counts from offset + 1,
+    // lastStatus follows the last command, and a stop leaves status 11 when
+    // keepStop (else 9). The caller sets cmdCount.
+    bool runList(const QList<DownloadCommand>& cmdList, int offset, int lastStatus, bool keepStop);
 
     QString id;
-    RomCmd* romCmd = nullptr; // written only by the job's thread, under romCmdLock
+    RomCmd* romCmd = nullptr; // job thread only
     DownloadTaskInfo taskInfo;
     int stage = EStageNone;
     QVariant info;
@@ -116,7 +125,7 @@ private:
     bool configRteOnTemporary(const QVariant& record, int baud);
     void setRomCmd(RomCmd* cmd);
 
-    std::mutex romCmdLock; // guards the romCmd pointer against slotTerminate from the GUI thread
+    TerminateToken m_terminate = std::make_shared<std::atomic<bool>>(false);
 };
 
 } // namespace RomCmd

@@ -21,12 +21,7 @@ LinkedDownloadTask::LinkedDownloadTask(QVariant info, EDeviceType type, QString 
     , m_uuid(uuid)
 {
     setAutoDelete(true);
-    {
-        std::lock_guard<std::mutex> locker(stepLock);
-        stepQueue.append(cmdList);
-        stepInfoQueue.append(stepInfo);
-        stepOtpQueryDisabled.append(isDisableOTPQuery);
-    }
+    queue.append(Step { cmdList, stepInfo, isDisableOTPQuery });
     // Direct: both ends are this object, and the job may be gone before a queued call could run.
     connect(this, &DownloadCmd::signalOTPMemoryQueried, this, &LinkedDownloadTask::slotOTPMemoryQueried,
         Qt::DirectConnection);
@@ -36,88 +31,89 @@ LinkedDownloadTask::LinkedDownloadTask(QVariant info, EDeviceType type, QString 
 
 LinkedDownloadTask::~LinkedDownloadTask() = default;
 
+bool LinkedDownloadTask::nextStep(Step* next, bool afterStep)
+{
+    std::unique_lock<std::mutex> locker(queueLock);
+    if (afterStep && ended)
+        return false; // steps still queued are not run
+    for (;;) {
+        if (!queue.isEmpty()) {
+            *next = queue.takeFirst();
+            return true;
+        }
+        if (ended)
+            return false;
+        if (fixedSleepPolling) {
+            locker.unlock();
+            QThread::msleep(PollIntervalMs);
+            locker.lock();
+        } else {
+            wakeCondition.wait_for(locker, std::chrono::milliseconds(PollIntervalMs));
+        }
+    }
+}
+
 void LinkedDownloadTask::run()
 {
     JobPool::jobStarted(this);
     emit signalRunStarted(false);
     bool result = beforeRunCmds();
-    for (;;) {
-        stepLock.lock();
-        if (stepQueue.isEmpty()) {
-            stepLock.unlock();
-            if (ended)
-                break;
-            waitForWork();
-            continue;
-        }
-        const QList<DownloadCommand> cmdList = stepQueue.first();
+    Step current;
+    for (bool afterStep = false; nextStep(&current, afterStep); afterStep = true) {
         // With the pre-check on, each step starts from its verdict; with it off a
         // failure carries over, so no later step runs its commands.
-        if (!stepOtpQueryDisabled.first()) {
-            result = checkCmds(cmdList);
+        if (!current.otpCheckDisabled) {
+            result = checkCmds(current.cmds);
             if (!result)
                 emitUpdate();
         }
-        const QString stepInfo = stepInfoQueue.first();
         if (result)
-            result = runCmds(cmdList);
-        stepQueue.removeFirst();
-        stepInfoQueue.removeFirst();
-        stepOtpQueryDisabled.removeFirst();
+            result = runCmds(current.cmds);
 
-        stepResultInfoMap.insert(QStringLiteral("linkedStepInfo"), stepInfo);
+        stepResultInfoMap.insert(QStringLiteral("linkedStepInfo"), current.info);
         stepResultInfoMap.insert(QStringLiteral("linkedTaskInfo"), QVariant::fromValue(taskInfo));
         stepResultInfoMap.insert(QStringLiteral("linkedDeviceType"), QVariant::fromValue(type));
         stepResultInfoMap.insert(QStringLiteral("linkedDeviceInfo"), info);
         emit signalLinkedStepFinished(m_uuid, step, result, stepResultInfoMap);
         ++step;
-        stepLock.unlock();
-        if (ended)
-            break; // steps still queued are not run
-        waitForWork();
     }
 
+    bool noCommand = false;
     {
-        std::lock_guard<std::mutex> locker(stepLock); // an empty addCmds may still write taskInfo
-        stepResultInfoMap = QVariantMap();
-        stepResultInfoMap.insert(QStringLiteral("linkedUuid"), m_uuid);
-        stepResultInfoMap.insert(QStringLiteral("linkedTaskInfo"), QVariant::fromValue(taskInfo));
-        const int status = taskInfo.status;
-        if (status != Constants::StatusStop && status != Constants::StatusOtpOutOfRange
-            && status != Constants::StatusOtpLocked && status != Constants::StatusNoCommand) {
-            taskInfo.progress = 100;
-            taskInfo.total = 100;
-            taskInfo.status = result ? Constants::StatusRunSuccess : Constants::StatusFailed;
-            emitUpdate();
-        }
-        if (isEmitFinishSignal || !result)
-            emit signalRunFinished(result, stepResultInfoMap);
+        std::lock_guard<std::mutex> locker(queueLock);
+        noCommand = noCommandEnd;
     }
+    if (noCommand) {
+        taskInfo.status = Constants::StatusNoCommand;
+        taskInfo.progress = 100;
+        taskInfo.total = 100;
+        emitUpdate();
+    }
+    stepResultInfoMap = QVariantMap();
+    stepResultInfoMap.insert(QStringLiteral("linkedUuid"), m_uuid);
+    stepResultInfoMap.insert(QStringLiteral("linkedTaskInfo"), QVariant::fromValue(taskInfo));
+    const int status = taskInfo.status;
+    if (status != Constants::StatusStop && status != Constants::StatusOtpOutOfRange
+        && status != Constants::StatusOtpLocked && status != Constants::StatusNoCommand) {
+        taskInfo.progress = 100;
+        taskInfo.total = 100;
+        taskInfo.status = result ? Constants::StatusRunSuccess : Constants::StatusFailed;
+        emitUpdate();
+    }
+    if (isEmitFinishSignal || !result)
+        emit signalRunFinished(result, stepResultInfoMap);
     afterRunCmds();
     // The pool deletes the job once run() returns: let a caller still inside
     // addCmds or endSend leave it first.
-    std::lock_guard<std::mutex> steps(stepLock);
-    std::lock_guard<std::mutex> wakes(wakeLock);
+    std::lock_guard<std::mutex> locker(queueLock);
 }
 
-void LinkedDownloadTask::waitForWork()
+void LinkedDownloadTask::end(bool noCommand)
 {
-    if (fixedSleepPolling) {
-        QThread::msleep(PollIntervalMs);
-        return;
-    }
-    std::unique_lock<std::mutex> locker(wakeLock);
-    if (!wakePending && !ended)
-        wakeCondition.wait_for(locker, std::chrono::milliseconds(PollIntervalMs));
-    wakePending = false;
-}
-
-void LinkedDownloadTask::wake(bool end)
-{
-    std::lock_guard<std::mutex> locker(wakeLock);
-    if (end)
-        ended = true;
-    wakePending = true;
+    std::lock_guard<std::mutex> locker(queueLock);
+    ended = true;
+    noCommandEnd = noCommandEnd || noCommand;
+    // Under the lock: once it is released the job may finish and be deleted.
     wakeCondition.notify_all();
 }
 
@@ -125,24 +121,12 @@ void LinkedDownloadTask::addCmds(QList<DownloadCommand> cmdList, QVariant info, 
 {
     Q_UNUSED(info) // the device stays the one the job opened
     if (cmdList.isEmpty()) {
-        DownloadTaskInfo endInfo;
-        {
-            std::lock_guard<std::mutex> locker(stepLock);
-            taskInfo.status = Constants::StatusNoCommand;
-            taskInfo.progress = 100;
-            taskInfo.total = 100;
-            endInfo = taskInfo;
-        }
-        // Reported before the end is marked: once ended is set the job may be gone.
-        emit callbackDownloadTaskUpdate(id, endInfo);
-        wake(true);
+        end(true);
         return;
     }
-    std::lock_guard<std::mutex> locker(stepLock);
-    stepQueue.append(cmdList);
-    stepInfoQueue.append(stepInfo);
-    stepOtpQueryDisabled.append(isDisableOTPQuery.load());
-    wake(false);
+    std::lock_guard<std::mutex> locker(queueLock);
+    queue.append(Step { cmdList, stepInfo, isDisableOTPQuery.load() });
+    wakeCondition.notify_all();
 }
 
 void LinkedDownloadTask::endSend(QVariantMap endInfoMap)
@@ -151,7 +135,7 @@ void LinkedDownloadTask::endSend(QVariantMap endInfoMap)
     const QString key = QStringLiteral("isLoadBLFWCmd");
     if (endInfoMap.contains(key))
         skipResetConfig = endInfoMap.value(key).toString() == QLatin1String("1");
-    wake(true);
+    end(false);
 }
 
 void LinkedDownloadTask::slotOTPMemoryQueried(

@@ -6,6 +6,7 @@
 #include "downloadcmd.h"
 
 #include <QRunnable>
+#include <QVector>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -22,8 +23,9 @@ public:
 
     void run() override;
 
-    // GUI thread: queues a further step; waits while a step runs. An empty
-    // list ends the run with status 15.
+    // GUI thread: queues a further step and returns at once, also while a step
+    // runs. An empty list ends the run with status 15; steps still queued then
+    // are not run.
     void addCmds(QList<DownloadCommand> cmdList, QVariant info, QString stepInfo);
     // GUI thread: no further step will come. "isLoadBLFWCmd" = "1" keeps the
     // ROM at its current speed after the run.
@@ -34,10 +36,6 @@ public:
     // with the step it belongs to.
     std::atomic<bool> isEmitFinishSignal;
     std::atomic<bool> isDisableOTPQuery;
-
-    // Benchmark comparison only: poll with a plain 100 ms sleep instead of
-    // waiting for addCmds or endSend to wake the job.
-    void setFixedSleepPolling(bool on) { fixedSleepPolling = on; }
 
 signals:
     void signalLinkedStepFinished(QString uuid, int step, bool result, QVariantMap stepResultInfoMap);
@@ -50,23 +48,30 @@ public slots:
     void slotMemoryDataReadFinished(uint32_t address, QVector<uint8_t> dataVec);
 
 private:
-    // Returns after at most 100 ms, at once when a step or the end arrived meanwhile.
-    void waitForWork();
-    // Marks the news and wakes the job; ended is only set here, under wakeLock.
-    void wake(bool end);
+    friend class LinkedDownloadTaskTestAccess; // benchmark: fixed sleeps instead of wake-ups
 
-    QList<QList<DownloadCommand>> stepQueue; // guarded by stepLock
-    QList<QString> stepInfoQueue; // guarded by stepLock, one entry per step
-    QList<bool> stepOtpQueryDisabled; // guarded by stepLock, one entry per step
-    std::mutex stepLock; // held for a whole step; also guards taskInfo against addCmds
-    std::atomic<bool> ended { false }; // set only under wakeLock, read anywhere
+    struct Step
+    {
+        QList<DownloadCommand> cmds;
+        QString info;
+        bool otpCheckDisabled = false;
+    };
+
+    // Takes the next step; false when the run is to end. A run ended while a
+    // step ran stops there; before that, a step queued ahead of the end still
+    // runs. Waits for a step or the end without polling delay.
+    bool nextStep(Step* step, bool afterStep);
+    // Ends the run after the running step; noCommand marks an empty addCmds (status 15).
+    void end(bool noCommand);
+
+    std::mutex queueLock; // guards queue, ended, noCommandEnd; held only around queue operations
+    std::condition_variable wakeCondition; // with queueLock
+    QVector<Step> queue;
+    bool ended = false;
+    bool noCommandEnd = false;
     QString m_uuid;
-    int step = 0;
+    int step = 0; // job thread only
     bool fixedSleepPolling = false;
-
-    std::mutex wakeLock; // guards wakePending; taken last
-    std::condition_variable wakeCondition;
-    bool wakePending = false; // addCmds or endSend happened since the job last looked
 };
 
 } // namespace RomCmd

@@ -329,7 +329,7 @@ int RomCmd::streamWrite(uint32_t memoryId, uint32_t address, uint32_t length, co
             emit signalFile2MemoryWriteProgress(clampInt(length), clampInt(sent));
         else
             emit signalMemoryWriteProgress(clampInt(length), clampInt(sent));
-        if (m_terminateRequested.load()) {
+        if (m_terminate->load()) {
             qInfo().noquote() << prefix()
                     + QStringLiteral("%1 terminate! progress: %2 total: %3")
                           .arg(file ? QStringLiteral("Write memory by file") : QStringLiteral("Write memory"))
@@ -419,7 +419,7 @@ int RomCmd::loadImage(const QString& filePath)
             break;
         sent += uint64_t(n);
         emit signalImageLoadProgress(clampInt(total), clampInt(sent));
-        if (m_terminateRequested.load()) {
+        if (m_terminate->load()) {
             qInfo().noquote() << prefix()
                     + QStringLiteral("Load image terminate! progress: %1 total: %2").arg(sent).arg(total);
             emit callbackTerminate();
@@ -461,6 +461,50 @@ int RomCmd::sendReadCommand(uint32_t memoryId, uint32_t address, uint32_t length
 // the data phase; one that carries more bytes than remain is refused with
 // IoCommandFailed and not copied. Data that ends before `length` bytes is a
 // failure (IoCommandFailed), never a success.
+template <typename Sink>
+int RomCmd::readData(uint32_t length, const char* name, const char* stopName, Sink sink)
+{
+    uint8_t packet[MaxFrameBuffer];
+    uint32_t received = 0;
+    int result = IoOk;
+    while (received < length) {
+        uint16_t size = 0;
+        result = m_io->readPacket(packet, &size);
+        if (result != IoOk || size <= PacketHeaderSize)
+            break;
+        const uint32_t data = std::min<uint32_t>(size, sizeof(packet)) - PacketHeaderSize;
+        if (size > sizeof(packet) || data > length - received) {
+            qCritical().noquote() << prefix()
+                    + QStringLiteral("Cmd '%1' data packet too long! data: %2 remaining: %3")
+                          .arg(QLatin1String(name))
+                          .arg(data)
+                          .arg(length - received);
+            return IoCommandFailed;
+        }
+        if (!sink(packet + PacketHeaderSize, data, received))
+            return IoCommandFailed;
+        received += data;
+        if (m_terminate->load()) {
+            qInfo().noquote() << prefix()
+                    + QStringLiteral("%1 terminate! progress: %2 total: %3")
+                          .arg(QLatin1String(stopName))
+                          .arg(received)
+                          .arg(length);
+            emit callbackTerminate();
+            return IoCommandFailed;
+        }
+    }
+    if (result == IoOk && received < length) {
+        qCritical().noquote() << prefix()
+                + QStringLiteral("Cmd '%1' data ended early! progress: %2 total: %3")
+                      .arg(QLatin1String(name))
+                      .arg(received)
+                      .arg(length);
+        return IoCommandFailed;
+    }
+    return result;
+}
+
 int RomCmd::readMemory(uint32_t memoryId, uint32_t address, uint32_t length, bool isShowLog)
 {
     qInfo().noquote() << prefix()
@@ -477,61 +521,31 @@ int RomCmd::readMemory(uint32_t memoryId, uint32_t address, uint32_t length, boo
     if (result != IoOk)
         return finished("Read Memory", result);
 
-    uint8_t packet[MaxFrameBuffer];
+    // Delivered in blocks of 512 bytes, whatever the packet size.
     uint8_t block[ReadBlockSize];
     uint32_t inBlock = 0;
-    uint32_t received = 0;
-    bool terminated = false;
-    while (received < length) {
-        uint16_t size = 0;
-        result = m_io->readPacket(packet, &size);
-        if (result != IoOk || size <= PacketHeaderSize)
-            break;
-        const uint32_t data = std::min<uint32_t>(size, sizeof(packet)) - PacketHeaderSize;
-        if (size > sizeof(packet) || data > length - received) {
-            qCritical().noquote() << prefix()
-                    + QStringLiteral("Cmd 'Read Memory' data packet too long! data: %1 remaining: %2")
-                          .arg(data)
-                          .arg(length - received);
-            result = IoCommandFailed;
-            break;
-        }
-        const uint8_t* p = packet + PacketHeaderSize;
-        uint32_t left = data;
-        while (left > 0) {
-            const uint32_t n = std::min(left, ReadBlockSize - inBlock);
-            memcpy(block + inBlock, p, n);
-            inBlock += n;
-            p += n;
-            left -= n;
-            if (inBlock == ReadBlockSize) {
-                const uint32_t delivered = received + (data - left);
-                emit signalMemoryReadProgress(
-                    memoryId, address, block, int(ReadBlockSize), clampInt(length), clampInt(delivered), isShowLog);
-                inBlock = 0;
+    uint32_t delivered = 0;
+    result = readData(length, "Read Memory", "Read memory",
+        [&](const uint8_t* p, uint32_t data, uint32_t received) {
+            uint32_t left = data;
+            while (left > 0) {
+                const uint32_t n = std::min(left, ReadBlockSize - inBlock);
+                memcpy(block + inBlock, p, n);
+                inBlock += n;
+                p += n;
+                left -= n;
+                delivered = received + (data - left);
+                if (inBlock == ReadBlockSize) {
+                    emit signalMemoryReadProgress(
+                        memoryId, address, block, int(ReadBlockSize), clampInt(length), clampInt(delivered), isShowLog);
+                    inBlock = 0;
+                }
             }
-        }
-        received += data;
-        if (m_terminateRequested.load()) {
-            qInfo().noquote() << prefix()
-                    + QStringLiteral("Read memory terminate! progress: %1 total: %2").arg(received).arg(length);
-            emit callbackTerminate();
-            terminated = true;
-            break;
-        }
-    }
+            return true;
+        });
     if (inBlock > 0)
         emit signalMemoryReadProgress(
-            memoryId, address, block, int(inBlock), clampInt(length), clampInt(received), isShowLog);
-    if (terminated)
-        return finished("Read Memory", IoCommandFailed);
-    if (result == IoOk && received < length) {
-        qCritical().noquote() << prefix()
-                + QStringLiteral("Cmd 'Read Memory' data ended early! progress: %1 total: %2")
-                      .arg(received)
-                      .arg(length);
-        result = IoCommandFailed;
-    }
+            memoryId, address, block, int(inBlock), clampInt(length), clampInt(delivered), isShowLog);
     return finished("Read Memory", result);
 }
 
@@ -555,51 +569,15 @@ int RomCmd::readMemoryToFile(uint32_t memoryId, uint32_t address, uint32_t lengt
         qCritical().noquote() << prefix() + QStringLiteral("Cmd 'Read Memory to File' open file failed!");
         return finished("Read Memory to File", IoOpenFailed);
     }
-
-    uint8_t packet[MaxFrameBuffer];
-    uint32_t received = 0;
-    bool terminated = false;
-    while (received < length) {
-        uint16_t size = 0;
-        result = m_io->readPacket(packet, &size);
-        if (result != IoOk || size <= PacketHeaderSize)
-            break;
-        const uint32_t data = std::min<uint32_t>(size, sizeof(packet)) - PacketHeaderSize;
-        if (size > sizeof(packet) || data > length - received) {
-            qCritical().noquote() << prefix()
-                    + QStringLiteral("Cmd 'Read Memory to File' data packet too long! data: %1 "
-                                     "remaining: %2")
-                          .arg(data)
-                          .arg(length - received);
-            result = IoCommandFailed;
-            break;
-        }
-        if (file.write(reinterpret_cast<const char*>(packet + PacketHeaderSize), data) != qint64(data)) {
-            qCritical().noquote() << prefix() + QStringLiteral("Cmd 'Read Memory to File' write file failed!");
-            result = IoCommandFailed;
-            break;
-        }
-        received += data;
-        emit signalMemory2FileReadProgress(clampInt(length), clampInt(received));
-        if (m_terminateRequested.load()) {
-            qInfo().noquote() << prefix()
-                    + QStringLiteral("Read memory to file terminate! progress: %1 total: %2").arg(received).arg(length);
-            emit callbackTerminate();
-            terminated = true;
-            break;
-        }
-    }
-    if (terminated) {
-        file.cancelWriting();
-        return finished("Read Memory to File", IoCommandFailed);
-    }
-    if (result == IoOk && received < length) {
-        qCritical().noquote() << prefix()
-                + QStringLiteral("Cmd 'Read Memory to File' data ended early! progress: %1 total: %2")
-                      .arg(received)
-                      .arg(length);
-        result = IoCommandFailed;
-    }
+    result = readData(length, "Read Memory to File", "Read memory to file",
+        [&](const uint8_t* p, uint32_t data, uint32_t received) {
+            if (file.write(reinterpret_cast<const char*>(p), data) != qint64(data)) {
+                qCritical().noquote() << prefix() + QStringLiteral("Cmd 'Read Memory to File' write file failed!");
+                return false;
+            }
+            emit signalMemory2FileReadProgress(clampInt(length), clampInt(received + data));
+            return true;
+        });
     if (result == IoOk && !file.commit()) {
         qCritical().noquote() << prefix() + QStringLiteral("Cmd 'Read Memory to File' write file failed!");
         result = IoCommandFailed;
@@ -620,7 +598,7 @@ void RomCmd::setCmdTimeout(uint32_t ms)
 
 void RomCmd::terminate()
 {
-    m_terminateRequested.store(true);
+    m_terminate->store(true);
 }
 
 } // namespace RomCmd

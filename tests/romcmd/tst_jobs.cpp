@@ -230,7 +230,9 @@ private slots:
         QCOMPARE(w.finished.size(), 1);
     }
 
-    void stepsQueuedFromAnotherThread()
+    // addCmds returns while a step runs (the GUI thread must not stall for it),
+    // and the queued steps run in order afterwards.
+    void stepsQueuedWhileAStepRuns()
     {
         HidRig rig;
         rig.device->gateAt = 2;
@@ -244,17 +246,17 @@ private slots:
 
         QSemaphore queued;
         std::thread feeder([&] {
-            queued.release();
             for (int i = 1; i <= 3; ++i) {
                 job->isDisableOTPQuery = (i == 2);
-                job->isEmitFinishSignal = true;
                 job->addCmds({ ilmRead(0x10 * i) }, rig.info(), QStringLiteral("s%1").arg(i));
             }
+            queued.release();
         });
-        QVERIFY(queued.tryAcquire(1, 30000));
+        const bool returned = queued.tryAcquire(1, 10000);
         rig.device->proceed.release();
-        QTRY_COMPARE_WITH_TIMEOUT(w.steps.size(), 4, 30000);
         feeder.join();
+        QVERIFY2(returned, "addCmds waited for the running step");
+        QTRY_COMPARE_WITH_TIMEOUT(w.steps.size(), 4, 30000);
         job->endSend({});
         QVERIFY(finishPool());
 
@@ -264,7 +266,30 @@ private slots:
             QCOMPARE(w.steps.at(i).at(3).toMap().value("linkedStepInfo").toString(), QStringLiteral("s%1").arg(i));
         }
         QCOMPARE(w.last().status, 10);
-        QCOMPARE(w.finished.size(), 1);
+    }
+
+    void stepsQueuedAtTheEndAreNotRun()
+    {
+        HidRig rig;
+        rig.device->gateAt = 2;
+        Watch w;
+        auto* job = new LinkedDownloadTask(rig.info(), EDeviceTypeUsbHid, "run-e",
+            { command(4, { { "memoryId", "0" }, { "address", "0x0" }, { "imagePath", writeImage(4096) } }) }, "s0",
+            true, false);
+        w.relay.attach(job);
+        JobPool::start(job);
+        QVERIFY(rig.device->reached.tryAcquire(1, 30000));
+        std::thread gui([&] {
+            job->addCmds({ command(9, { { "type", "0" } }) }, rig.info(), "s1");
+            job->endSend({});
+        });
+        QTest::qWait(50);
+        rig.device->proceed.release();
+        gui.join();
+        QVERIFY(finishPool());
+        QCOMPARE(w.steps.size(), 1);
+        QVERIFY(!tags(rig.engine()).contains(RomSim::TagReset));
+        QCOMPARE(w.last().status, 10);
     }
 
     void terminateMidTransfer_data()
@@ -469,6 +494,39 @@ private slots:
             QVERIFY(!w.loading.at(0).at(0).toBool());
             QCOMPARE(w.last().cmdIndex, 2);
         }
+    }
+
+    // A stage run that opened a UART ROM at a custom speed leaves it at 115200
+    // on every way out, or every later run fails at its speed switch.
+    void stageRestoresBaudOnEveryExit_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("stage unknown") << "stage0";
+        QTest::newRow("OTP pre-check") << "otp";
+        QTest::newRow("commands ran") << "ran";
+    }
+
+    void stageRestoresBaudOnEveryExit()
+    {
+        QFETCH(QString, what);
+        UartRig rig;
+        rig.server->setCheckLineSpeed(true);
+        rig.engine.setLifecycle(0x02);
+        QList<DownloadCommand> open { ilmWrite(0, "0x1") };
+        if (what == "stage0")
+            rig.engine.setCommandStatus(RomSim::TagQueryRte, RomSim::StFailure);
+        if (what == "otp") {
+            rig.engine.setOtpWord(0, 0x1);
+            open = { otpRead(0, 4) };
+        }
+        Watch w;
+        auto* job = new StageDownloadTask(rig.info(460800), EDeviceTypeUart, &open, &open);
+        w.relay.attach(job);
+        QVERIFY(runToEnd(job));
+        QCOMPARE(w.finished.size(), 1);
+        QCOMPARE(w.result(), what == "ran");
+        QCOMPARE(tags(rig.engine).last(), RomSim::TagConfigRte);
+        QCOMPARE(rig.engine.uartSpeed(), 115200u);
     }
 };
 

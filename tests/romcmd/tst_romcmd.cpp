@@ -680,6 +680,7 @@ enum Script {
     OversizedLater,
     DataEndsEarly,
     ShortResponse,
+    EmptyWriteResponse,
     ShortReadStatus,
     ShortRteAnswer,
     UnknownRte
@@ -696,6 +697,7 @@ void TestRomCmd::scriptedBounds_data()
     QTest::newRow("later packet longer than the rest") << int(OversizedLater) << 17 << 508 << "data packet too long";
     QTest::newRow("data ends early") << int(DataEndsEarly) << 17 << 508 << "data ended early";
     QTest::newRow("response shorter than its header") << int(ShortResponse) << 17 << 0 << "response length: 4";
+    QTest::newRow("empty response to a write") << int(EmptyWriteResponse) << 17 << 0 << "response length: 0";
     QTest::newRow("read status shorter than its header") << int(ShortReadStatus) << 17 << 0 << "response length: 6";
     QTest::newRow("rte answer without status") << int(ShortRteAnswer) << 17 << 0 << "response length: 7";
     QTest::newRow("rte id without a record") << int(UnknownRte) << 3 << 0 << "QueryRTE failed. rteId: 7";
@@ -744,6 +746,12 @@ void TestRomCmd::scriptedBounds()
         dev->queueReplyToNextWrite({ ackReport(0xA1), frameReport(header(0xA0, 1, 0)) });
         result = rom->reset(0);
         break;
+    case EmptyWriteResponse: {
+        const uint8_t bytes[4] = { 1, 2, 3, 4 };
+        dev->queueReplyToNextWrite({ ackReport(0xA1), frameReport(QByteArray()) });
+        result = rom->writeMemory(0, 0, bytes, 4);
+        break;
+    }
     case ShortReadStatus:
         dev->queueReplyToNextWrite({ ackReport(0xA1), frameReport(response(0).left(6)) });
         result = rom->readMemoryToFile(0, 0, 16, m_dir.filePath("never-written.bin"));

@@ -118,6 +118,7 @@ void RomUiMode::init()
     qRegisterMetaType<QMap<QString, QString>>("QMap<QString,QString>");
     m_deviceList = &DeviceListInfo::instance();
     m_portLister = std::make_unique<SerialPortLister>();
+    m_terminate = std::make_shared<std::atomic<bool>>(false);
     connect(m_detector, &DetectDevicesWin::signalUpdateUsbDevice, this, &RomUiMode::signalUpdateUsbDevice);
 }
 
@@ -209,6 +210,23 @@ QTimer* RomUiMode::restartTimer(const QString& uuid) const
     return m_timerMap.value(uuid).data();
 }
 
+QStringList RomUiMode::findRecords(
+    EDeviceType type, const std::function<bool(const DeviceConnectInfo&)>& match, QTimer* timer) const
+{
+    QStringList runIds;
+    for (auto it = m_deviceInfoMap.cbegin(); it != m_deviceInfoMap.cend(); ++it) {
+        if (it->type == type && (!timer || m_timerMap.value(it.key()).data() == timer) && match(*it))
+            runIds.append(it.key());
+    }
+    return runIds;
+}
+
+QStringList RomUiMode::findRecords(EDeviceType type, const QString& id, QTimer* timer) const
+{
+    return findRecords(
+        type, [&](const DeviceConnectInfo& record) { return deviceId(record.info, record.type) == id; }, timer);
+}
+
 QString RomUiMode::timerSizeText() const
 {
     return QStringLiteral("deviceInfoMap size: ") + QString::number(m_deviceInfoMap.size())
@@ -238,6 +256,9 @@ void RomUiMode::slotDownloadStarted(bool isStarted)
 {
     m_downloadStarted = isStarted;
     if (!isStarted) {
+        // Jobs started from now on are not stopped.
+        m_terminate->store(true);
+        m_terminate = std::make_shared<std::atomic<bool>>(false);
         emit signalTerminate();
         return;
     }
@@ -251,13 +272,17 @@ void RomUiMode::slotDownloadStarted(bool isStarted)
 
 void RomUiMode::slotUpdateUsbDevice(UsbInfo info, bool isArrival)
 {
-    QString recordId;
-    for (auto it = m_deviceInfoMap.cbegin(); it != m_deviceInfoMap.cend(); ++it) {
-        if (it->type == EDeviceTypeUsbHid && deviceId(it->info, it->type) == info.devicePath) {
-            recordId = it.key();
-            break;
-        }
+    // The node path may change when the device comes back after its restart;
+    // the port-based instance id does not.
+    QStringList ids;
+    if (!info.instanceId.isEmpty()) {
+        ids = findRecords(EDeviceTypeUsbHid, [&](const DeviceConnectInfo& record) {
+            return recordFromVariant<UsbInfo>(record.info).instanceId == info.instanceId;
+        });
     }
+    if (ids.isEmpty())
+        ids = findRecords(EDeviceTypeUsbHid, info.devicePath);
+    const QString recordId = ids.value(0);
     if (!isArrival) {
         // A device under test that leaves is restarting into its firmware.
         if (recordId.isEmpty())
@@ -269,7 +294,8 @@ void RomUiMode::slotUpdateUsbDevice(UsbInfo info, bool isArrival)
     const DeviceConnectInfo record = m_deviceInfoMap.value(recordId);
     removeTimer(recordId);
     m_deviceInfoMap.remove(recordId);
-    slotDeviceConnectTest(record.info, record.type, record.loadTimes);
+    // Tested under the node it arrived with.
+    slotDeviceConnectTest(QVariant::fromValue(info), record.type, record.loadTimes);
 }
 
 void RomUiMode::slotUpdatePortDevice(QString port, bool isArrival)
@@ -288,7 +314,7 @@ void RomUiMode::slotDeviceDownloadTask(QVariant info, EDeviceType type, QList<Do
     connect(job, QOverload<bool>::of(&DownloadCmd::signalRunStarted), this, &RomUiMode::signalRunStarted);
     connect(job, &DownloadCmd::signalRunFinished, this, &RomUiMode::signalRunFinished);
     connect(job, &DownloadCmd::signalMemoryDataReadFinished, this, &RomUiMode::signalMemoryDataReadFinished);
-    JobPool::start(job, 0);
+    startJob(job, job);
 }
 
 void RomUiMode::slotDeviceLinkedDownloadTask(QVariant info, EDeviceType type, QString uuid, QList<DownloadCommand> list,
@@ -313,9 +339,8 @@ void RomUiMode::slotDeviceLinkedDownloadTask(QVariant info, EDeviceType type, QS
     connect(job, &LinkedDownloadTask::signalLinkedOTPMemoryQueried, this, &RomUiMode::signalLinkedOTPMemoryQueried);
     connect(job, &LinkedDownloadTask::signalLinkedStepFinished, this, &RomUiMode::signalLinkedStepFinished);
     connect(job, &LinkedDownloadTask::signalLinkedStepFinished, this, &RomUiMode::slotDeviceConnectLinkedStepFinished);
-    connect(this, &RomUiMode::signalTerminate, job, &DownloadCmd::slotTerminate);
     m_linkedTaskMap.insert(uuid, job);
-    JobPool::start(job, 0);
+    startJob(job, job);
 }
 
 void RomUiMode::slotStageDownloadTask(QVariant info, EDeviceType type)
@@ -330,8 +355,13 @@ void RomUiMode::slotStageDownloadTask(QVariant info, EDeviceType type)
     connect(job, QOverload<QString, LogLevel>::of(&DownloadCmd::signalAddLogs), this, &RomUiMode::signalAddLogs);
     connect(job, &StageDownloadTask::signalUpdateLoadingProgressStatus, this,
         &RomUiMode::signalUpdateLoadingProgressStatus);
-    connect(this, &RomUiMode::signalTerminate, job, &DownloadCmd::slotTerminate);
-    JobPool::start(job, 0);
+    startJob(job, job);
+}
+
+void RomUiMode::startJob(DownloadCmd* job, QRunnable* runnable)
+{
+    job->setTerminateToken(m_terminate);
+    JobPool::start(runnable, 0);
 }
 
 void RomUiMode::slotWriteConfigTask(int type, QList<QPair<QString, QString>> srcPathList, QString desPath)
@@ -361,10 +391,10 @@ void RomUiMode::slotLinkedCommandsEndSend(QString uuid, QMap<QString, QString> e
 void RomUiMode::slotDownloadTaskUpdateCallback(QString id, DownloadTaskInfo taskInfo)
 {
     DownloadTaskInfo shown = taskInfo;
-    for (const DeviceConnectInfo& record : qAsConst(m_deviceInfoMap)) {
-        if (record.type == taskInfo.deviceType && deviceId(record.info, record.type) == id
-            && record.status != Constants::StatusRunCommand)
-            shown.status = record.status;
+    for (const QString& runId : findRecords(static_cast<EDeviceType>(taskInfo.deviceType), id)) {
+        const int status = m_deviceInfoMap.value(runId).status;
+        if (status != Constants::StatusRunCommand)
+            shown.status = status;
     }
     m_deviceList->setStatus(static_cast<EDeviceType>(taskInfo.deviceType), id, taskInfo.status);
     emit callbackDownloadTaskUpdate(id, shown);
@@ -590,11 +620,7 @@ QString RomUiMode::readFirmwareId(const QString& path)
 void RomUiMode::clearDevice(const QVariant& info, EDeviceType type)
 {
     const QString id = deviceId(info, type);
-    const QStringList runIds = m_deviceInfoMap.keys();
-    for (const QString& runId : runIds) {
-        const DeviceConnectInfo& record = m_deviceInfoMap[runId];
-        if (record.type != type || deviceId(record.info, record.type) != id)
-            continue;
+    for (const QString& runId : findRecords(type, id)) {
         qInfo().noquote() << QStringLiteral("clearDevice deviceId: ") + id;
         removeTimer(runId);
         m_deviceInfoMap.remove(runId);
@@ -650,14 +676,7 @@ void RomUiMode::uartTimerFired(QTimer* timer)
     const QStringList ports = m_portLister->portNames();
     for (const QString& port : ports) {
         emit signalAddLogs(tr("Detect UART: ") + port, LogDebug);
-        QString match;
-        for (auto it = m_deviceInfoMap.cbegin(); it != m_deviceInfoMap.cend(); ++it) {
-            if (it->type == EDeviceTypeUart && deviceId(it->info, it->type) == port
-                && m_timerMap.value(it.key()).data() == timer) {
-                match = it.key();
-                break;
-            }
-        }
+        const QString match = findRecords(EDeviceTypeUart, port, timer).value(0);
         if (match.isEmpty())
             continue;
         const DeviceConnectInfo record = m_deviceInfoMap.value(match);
@@ -674,13 +693,7 @@ void RomUiMode::usbTimerFired(QTimer* timer)
 {
     // The record whose timer fired: with several USB devices waiting, taking just the
     // first one would leave the fired timer running and repeating this give-up.
-    QString runId;
-    for (auto it = m_deviceInfoMap.cbegin(); it != m_deviceInfoMap.cend(); ++it) {
-        if (it->type == EDeviceTypeUsbHid && (!timer || m_timerMap.value(it.key()).data() == timer)) {
-            runId = it.key();
-            break;
-        }
-    }
+    const QString runId = findRecords(EDeviceTypeUsbHid, [](const DeviceConnectInfo&) { return true; }, timer).value(0);
     if (!runId.isEmpty())
         removeTimer(runId, timer);
     else if (timer)

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "records.h"
+#include "romcmd.h"
 #include "serialportlister.h"
 
 #include <QList>
@@ -15,8 +16,10 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 
+class QRunnable;
 class QTimer;
 class DetectDevicesWin;
 class DeviceListInfo;
@@ -24,6 +27,7 @@ class HotplugSource;
 
 namespace RomCmd {
 
+class DownloadCmd;
 class LinkedDownloadTask;
 class customcmdtask;
 
@@ -93,9 +97,6 @@ public:
     customcmdtask* customTask() const { return m_customTask; }
     int uartRetryCount() const { return m_uartRetryCount; }
     bool isDownloadStarted() const { return m_downloadStarted; }
-    // What a tick of a restart timer does; the timer slots call these with their sender.
-    void uartTimerFired(QTimer* timer);
-    void usbTimerFired(QTimer* timer);
 
 signals:
     void signalUpdateUsbDevice(UsbInfo info, bool isArrival);
@@ -141,8 +142,20 @@ public slots:
     void slotUsbDeviceConnectTimeout();
 
 private:
+    friend class RomUiModeTestAccess; // tests fire the restart timers themselves
+
     void init();
     QString timerSizeText() const;
+    // What a tick of a restart timer does; the timer slots call these with their sender.
+    void uartTimerFired(QTimer* timer);
+    void usbTimerFired(QTimer* timer);
+    // Run ids of the records of this type that match, in key order; with a
+    // timer, only the record holding it.
+    QStringList findRecords(
+        EDeviceType type, const std::function<bool(const DeviceConnectInfo&)>& match, QTimer* timer = nullptr) const;
+    QStringList findRecords(EDeviceType type, const QString& deviceId, QTimer* timer = nullptr) const;
+    // Starts a job on the pool, holding the current stop flag.
+    void startJob(DownloadCmd* job, QRunnable* runnable);
 
     bool m_downloadStarted = false;
     QMap<QString, LinkedDownloadTask*> m_linkedTaskMap; // jobs that still accept steps, by run id
@@ -156,6 +169,9 @@ private:
     int m_uartIntervalMs = UartRestartIntervalMs;
     int m_usbIntervalMs = UsbRestartIntervalMs;
     int m_uartRetryCount = 0; // shared by every UART device
+    // Stop flag of the jobs started since the last stop; jobs hold it, never a
+    // connection to this object, so a job may die at any time.
+    TerminateToken m_terminate;
 };
 
 } // namespace RomCmd
