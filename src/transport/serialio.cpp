@@ -71,6 +71,11 @@ SerialIO::SerialIO(const QVariant& info, QObject* parent) : DeviceIO(parent)
     // never take bytes from it behind our back, should this thread run events.
     for (QSocketNotifier* n : port->findChildren<QSocketNotifier*>())
         n->setEnabled(false);
+    if (!SerialPlatform::prepareTransfers(port->handle())) {
+        m_status = IoOpenFailed;
+        qCritical() << "Serial port open failed! Name: " << m_info.portName << " error: cannot set up reads on" << path;
+        return;
+    }
     m_handle = port->handle();
     m_port = std::move(port);
 }
@@ -95,7 +100,9 @@ void SerialIO::setTimeout(uint32_t ms)
 
 qint64 SerialIO::writeAll(const uint8_t* data, qint64 length)
 {
-    const qint64 sent = SerialPlatform::writeAll(m_handle, data, length, kIntervalMs + int(qMin(m_timeout, kMaxWaitMs)));
+    // After a failure the device may have stopped reading: only then can a write stall.
+    const qint64 sent = SerialPlatform::writeAll(
+        m_handle, data, length, kIntervalMs + int(qMin(m_timeout, kMaxWaitMs)), m_dirty);
     if (sent < length) {
         // Whatever of the frame the system still holds must not go out ahead of the next frame.
         SerialPlatform::discardOutput(m_handle);
@@ -108,12 +115,10 @@ int SerialIO::fill(int ms)
 {
     // Only called once every buffered byte has been taken.
     m_inPos = m_inEnd = 0;
-    if (!SerialPlatform::waitReadable(m_handle, ms))
-        return 0;
-    const int64_t n = SerialPlatform::readAvailable(m_handle, m_in + m_inEnd, int64_t(sizeof m_in) - m_inEnd);
-    if (n < 0)
-        return -1;
-    m_inEnd += int(n);
+    const int64_t n = SerialPlatform::readWait(m_handle, m_in, int64_t(sizeof m_in), ms);
+    if (n <= 0)
+        return int(n);
+    m_inEnd = int(n);
     return 1;
 }
 
@@ -191,7 +196,6 @@ void SerialIO::discardLeftovers()
 {
     const qint64 dropped = (m_inEnd - m_inPos) + SerialPlatform::discardInput(m_handle);
     m_inPos = m_inEnd = 0;
-    m_dirty = false;
     if (dropped > 0)
         qWarning() << "Discarded" << dropped << "received bytes left over from an earlier failure on" << m_info.portName;
 }
@@ -261,11 +265,13 @@ int SerialIO::readAck()
         return fail(IoReadAckStatusFailed);
     }
     switch (b) {
-    case AckOk: return m_status = IoOk;
-    case AckNak: return m_status = IoNak;
-    case AckAbort: return m_status = IoAbort;
+    case AckOk: break;
+    case AckNak: m_dirty = false; return m_status = IoNak;
+    case AckAbort: m_dirty = false; return m_status = IoAbort;
     default: return fail(IoFailure);
     }
+    m_dirty = false; // a whole exchange again: the link is in step
+    return m_status = IoOk;
 }
 
 int SerialIO::readPacket(uint8_t* buffer, uint16_t* length)
@@ -306,6 +312,7 @@ int SerialIO::readPacket(uint8_t* buffer, uint16_t* length)
     const uint16_t crc = crc16Xmodem(buffer, n, crc16Xmodem(header, 4));
     if (crc == uint16_t(crcBytes[0] | (crcBytes[1] << 8))) {
         *length = n;
+        m_dirty = false;
         return m_status = sendResponse(AckOk);
     }
     const int r = sendResponse(AckNak);

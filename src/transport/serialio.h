@@ -56,7 +56,8 @@ private:
     uint8_t m_in[4096];
     int m_inPos = 0;
     int m_inEnd = 0;
-    // Set by a failed exchange: bytes still arriving belong to it, not to the next command.
+    // Set by a failed exchange, cleared by a whole one: bytes still arriving
+    // belong to it, not to the next command, and the device may have stopped reading.
     bool m_dirty = false;
 };
 

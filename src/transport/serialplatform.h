@@ -15,12 +15,16 @@ QString devicePath(const QString& portName);
 // A sentence the user can act on for a failed open.
 QString explainOpenError(QSerialPort::SerialPortError error, const QString& path);
 
-// Waits up to ms (-1: for ever) until bytes can be read; false on time-out or error.
-bool waitReadable(qintptr handle, int ms);
-// Reads what is there now, without waiting: the count, 0 when nothing, -1 on error or hang-up.
-int64_t readAvailable(qintptr handle, uint8_t* data, int64_t capacity);
-// Writes all bytes unless the port accepts nothing for stallMs; returns the count written.
-int64_t writeAll(qintptr handle, const uint8_t* data, int64_t length, int stallMs);
+// Sets the port up for the transfer path: reads that wait in the system, in
+// short slices, so one call both waits and reads. False when it cannot.
+bool prepareTransfers(qintptr handle);
+// Reads what arrives within ms (-1: for ever; waits are rounded up to the
+// slice of 100 ms): the count, 0 on time-out, -1 on error or hang-up.
+int64_t readWait(qintptr handle, uint8_t* data, int64_t capacity, int ms);
+// Writes all bytes and returns the count written. Bounded: gives up when the
+// port accepts nothing for stallMs; otherwise the write may wait for room (the
+// output queue is known to be drained: no flow control, last frame acknowledged).
+int64_t writeAll(qintptr handle, const uint8_t* data, int64_t length, int stallMs, bool bounded);
 // Drops what the system still holds to send (output) or has received (input);
 // returns the count of received bytes dropped, when the system tells it.
 void discardOutput(qintptr handle);
