@@ -4,8 +4,8 @@
 #include "deviceio.h"
 #include "records.h"
 
-#include <mutex>
 #include <memory>
+#include <mutex>
 
 class QSerialPort;
 

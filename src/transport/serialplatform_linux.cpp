@@ -43,10 +43,8 @@ QString explainOpenError(QSerialPort::SerialPortError error, const QString& path
             return QStringLiteral("permission denied: the user needs access to the port "
                                   "(e.g. membership of the dialout group, then log in again)");
         return QStringLiteral("the port is busy: another program holds it");
-    case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("no such port");
-    default:
-        return QStringLiteral("cannot open the port");
+    case QSerialPort::DeviceNotFoundError: return QStringLiteral("no such port");
+    default: return QStringLiteral("cannot open the port");
     }
 }
 
@@ -125,7 +123,10 @@ int64_t writeAll(qintptr handle, const uint8_t* data, int64_t length, int stallM
     return done;
 }
 
-void discardOutput(qintptr handle) { ::tcflush(int(handle), TCOFLUSH); }
+void discardOutput(qintptr handle)
+{
+    ::tcflush(int(handle), TCOFLUSH);
+}
 
 int64_t discardInput(qintptr handle)
 {
