@@ -154,20 +154,66 @@ int link_pty_open(int* master, int* slave, char* path, int pathSize)
     return 0;
 }
 
+static uint16_t crc_table[256];
+
+static void crc_init(void)
+{
+    for (int i = 0; i < 256; ++i) {
+        uint16_t c = (uint16_t)(i << 8);
+        for (int b = 0; b < 8; ++b)
+            c = (uint16_t)((c & 0x8000) ? (c << 1) ^ 0x1021 : c << 1);
+        crc_table[i] = c;
+    }
+}
+
 static uint16_t crc16_xmodem(const unsigned char* p, int n, uint16_t crc)
 {
-    for (int i = 0; i < n; ++i) {
-        crc ^= (uint16_t)(p[i] << 8);
-        for (int b = 0; b < 8; ++b)
-            crc = (uint16_t)((crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1);
-    }
+    static pthread_once_t once = PTHREAD_ONCE_INIT;
+    pthread_once(&once, crc_init);
+    for (int i = 0; i < n; ++i)
+        crc = (uint16_t)((crc << 8) ^ crc_table[((crc >> 8) ^ p[i]) & 0xFF]);
     return crc;
+}
+
+/* Frames a payload in place: f must hold 4 + n + 2 bytes with the payload at f + 4. */
+static int frame_up(unsigned char* f, int n)
+{
+    f[0] = 0x5A;
+    f[1] = 0xA5;
+    f[2] = (unsigned char)(n & 0xFF);
+    f[3] = (unsigned char)(n >> 8);
+    uint16_t crc = crc16_xmodem(f, n + 4, 0);
+    f[4 + n] = (unsigned char)(crc & 0xFF);
+    f[5 + n] = (unsigned char)(crc >> 8);
+    return n + 6;
+}
+
+/* Reads one frame from the tool and acknowledges it; returns the payload length or -1. */
+static int take_frame(int fd, unsigned char* frame, int size)
+{
+    static const unsigned char ack[2] = { 0x5A, 0xA1 };
+    if (read_exact(fd, frame, 4) || frame[0] != 0x5A || frame[1] != 0xA5)
+        return -1;
+    int n = frame[2] | (frame[3] << 8);
+    if (n + 6 > size || read_exact(fd, frame + 4, n + 2) || write_all(fd, ack, 2))
+        return -1;
+    return n;
+}
+
+/* Sends the ROM's success response and reads the tool's acknowledgement of it. */
+static int send_success(int fd)
+{
+    unsigned char resp[14] = { 0, 0, 0, 0, 0xA0, 0x01, 0x00, 0x06, 0, 0, 0, 0 };
+    unsigned char toolAck[2];
+    int n = frame_up(resp, 8);
+    return write_all(fd, resp, n) || read_exact(fd, toolAck, 2) ? -1 : 0;
 }
 
 struct link_sink
 {
     int fd;
     long long imageBytes;
+    int firstHeader;
     int result;
     pthread_t thread;
 };
@@ -176,37 +222,29 @@ static void* sink_main(void* arg)
 {
     struct link_sink* s = (struct link_sink*)arg;
     unsigned char frame[4096];
-    const unsigned char ack[2] = { 0x5A, 0xA1 };
     long long got = 0;
+    int header = s->firstHeader;
     s->result = -1;
     while (got < s->imageBytes) {
-        if (read_exact(s->fd, frame, 4) || frame[0] != 0x5A || frame[1] != 0xA5)
+        int n = take_frame(s->fd, frame, (int)sizeof frame);
+        if (n <= header)
             return NULL;
-        int n = frame[2] | (frame[3] << 8);
-        if (n < 4 || n + 6 > (int)sizeof frame || read_exact(s->fd, frame + 4, n + 2))
-            return NULL;
-        got += n - 4;
-        if (write_all(s->fd, ack, 2))
-            return NULL;
+        got += n - header;
+        header = 4;
     }
-    unsigned char resp[14] = { 0x5A, 0xA5, 8, 0, 0xA0, 0x01, 0x00, 0x06, 0, 0, 0, 0, 0, 0 };
-    uint16_t crc = crc16_xmodem(resp, 12, 0);
-    resp[12] = (unsigned char)(crc & 0xFF);
-    resp[13] = (unsigned char)(crc >> 8);
-    unsigned char toolAck[2];
-    if (write_all(s->fd, resp, 14) || read_exact(s->fd, toolAck, 2))
-        return NULL;
-    s->result = 0;
+    if (send_success(s->fd) == 0)
+        s->result = 0;
     return NULL;
 }
 
-link_sink* link_sink_start(int fd, long long imageBytes)
+link_sink* link_sink_start(int fd, long long imageBytes, int firstHeader)
 {
     struct link_sink* s = (struct link_sink*)calloc(1, sizeof *s);
     if (!s)
         return NULL;
     s->fd = fd;
     s->imageBytes = imageBytes;
+    s->firstHeader = firstHeader;
     if (pthread_create(&s->thread, NULL, sink_main, s) != 0) {
         free(s);
         return NULL;
@@ -215,6 +253,73 @@ link_sink* link_sink_start(int fd, long long imageBytes)
 }
 
 int link_sink_join(link_sink* s)
+{
+    if (!s)
+        return -1;
+    pthread_join(s->thread, NULL);
+    int r = s->result;
+    free(s);
+    return r;
+}
+
+struct link_source
+{
+    int fd;
+    long long bytes;
+    int chunk;
+    int result;
+    pthread_t thread;
+};
+
+static void* source_main(void* arg)
+{
+    struct link_source* s = (struct link_source*)arg;
+    unsigned char frame[4096];
+    unsigned char full[4096];
+    unsigned char toolAck[2];
+    s->result = -1;
+    if (s->chunk + 10 > (int)sizeof full || take_frame(s->fd, frame, (int)sizeof frame) < 0 || send_success(s->fd))
+        return NULL;
+    /* Every full data frame carries the same bytes: framed once, sent as often as needed. */
+    memset(full + 4, 0, 4);
+    for (int i = 0; i < s->chunk; ++i)
+        full[8 + i] = (unsigned char)(i * 7 + 1);
+    int fullSize = frame_up(full, 4 + s->chunk);
+    for (long long sent = 0; sent < s->bytes;) {
+        long long left = s->bytes - sent;
+        if (left >= s->chunk) {
+            if (write_all(s->fd, full, fullSize))
+                return NULL;
+            sent += s->chunk;
+        } else {
+            memcpy(frame, full, (size_t)(8 + left));
+            if (write_all(s->fd, frame, frame_up(frame, 4 + (int)left)))
+                return NULL;
+            sent = s->bytes;
+        }
+        if (read_exact(s->fd, toolAck, 2))
+            return NULL;
+    }
+    s->result = 0;
+    return NULL;
+}
+
+link_source* link_source_start(int fd, long long bytes, int chunk)
+{
+    struct link_source* s = (struct link_source*)calloc(1, sizeof *s);
+    if (!s)
+        return NULL;
+    s->fd = fd;
+    s->bytes = bytes;
+    s->chunk = chunk;
+    if (pthread_create(&s->thread, NULL, source_main, s) != 0) {
+        free(s);
+        return NULL;
+    }
+    return s;
+}
+
+int link_source_join(link_source* s)
 {
     if (!s)
         return -1;

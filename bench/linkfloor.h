@@ -24,13 +24,22 @@ double link_thread_cpu_us(void);
 /* Opens a raw pseudo-terminal pair; path receives the slave's name. */
 int link_pty_open(int* master, int* slave, char* path, int pathSize);
 
-/* A minimal ROM stand-in for image loads on the master fd of a pair: it
- * acknowledges every frame and answers with a success response once
- * imageBytes data bytes have arrived. Runs on its own thread. */
+/* Minimal ROM stand-ins on the master fd of a pair, each on its own thread.
+ * The sink acknowledges every frame and answers with a success response once
+ * imageBytes data bytes have arrived (the first frame carries firstHeader
+ * bytes of command header, the others 4): image loads and memory writes. */
 typedef struct link_sink link_sink;
-link_sink* link_sink_start(int fd, long long imageBytes);
+link_sink* link_sink_start(int fd, long long imageBytes, int firstHeader);
 /* Waits for the sink; returns 0 when the whole image arrived and was answered. */
 int link_sink_join(link_sink* sink);
+
+/* The source takes one command frame, answers success, then sends `bytes`
+ * data bytes in frames of a 4-byte header and up to `chunk` bytes, each
+ * after the tool's acknowledgement of the one before: memory reads. */
+typedef struct link_source link_source;
+link_source* link_source_start(int fd, long long bytes, int chunk);
+/* Waits for the source; returns 0 when every data frame was acknowledged. */
+int link_source_join(link_source* source);
 
 #ifdef __cplusplus
 }

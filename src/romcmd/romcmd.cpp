@@ -79,6 +79,8 @@ RomCmd::RomCmd(const QVariant& deviceInfo, int deviceType, QObject* parent)
     } else {
         qCritical().noquote() << prefix() + QStringLiteral("Rom command device type error! Type: %1").arg(deviceType);
     }
+    if (m_io)
+        m_io->setTerminateFlag(&m_terminateRequested);
 }
 
 RomCmd::~RomCmd() = default;

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QVariant>
+#include <atomic>
 #include <cstdint>
 
 namespace RomCmd {
@@ -35,10 +36,16 @@ public:
 
     uint32_t timeout() const { return m_timeout; }
     int status() const { return m_status; }
+    // The owner's terminate request, polled where a read may wait long (the
+    // UART frame hunt); it must outlive this object. Null: never terminated.
+    void setTerminateFlag(const std::atomic<bool>* flag) { m_terminate = flag; }
 
 protected:
+    bool terminateRequested() const { return m_terminate && m_terminate->load(std::memory_order_relaxed); }
+
     uint32_t m_timeout = 10000; // read time-out for frames and acks, ms
     int m_status = 0;           // IoStatus of the last operation; 5 after a failed open
+    const std::atomic<bool>* m_terminate = nullptr;
 };
 
 } // namespace RomCmd

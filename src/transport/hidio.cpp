@@ -11,6 +11,7 @@ namespace RomCmd {
 
 namespace {
 constexpr int kTextReport = 64;
+constexpr int kMaxDrained = 64; // a device that floods reports must not hold the caller
 
 // hidapi reads with -1 = block; a time-out of 0 means "wait until it arrives", as on UART.
 int hidTimeout(uint32_t ms) { return ms == 0 ? -1 : int(qMin<uint32_t>(ms, uint32_t(INT32_MAX))); }
@@ -117,10 +118,30 @@ int HidIO::sendResponse(uint8_t code)
     return m_status = IoOk;
 }
 
+void HidIO::drainInput()
+{
+    // A reply that came after its command gave up would otherwise answer this one.
+    uint8_t stale[kTextReport];
+    int dropped = 0;
+    QByteArray first;
+    for (; dropped < kMaxDrained; ++dropped) {
+        const int n = hid_read_timeout(m_dev, stale, sizeof stale, 0);
+        if (n <= 0)
+            break;
+        if (dropped == 0)
+            first = QByteArray(reinterpret_cast<const char*>(stale), n);
+    }
+    if (dropped > 0)
+        qWarning().noquote() << QStringLiteral("Dropped %1 stale input report(s) on %2 before a text command; first: %3")
+                                    .arg(dropped)
+                                    .arg(m_info.devicePath, QString::fromLatin1(first.toHex(' ')));
+}
+
 int HidIO::transferReport(const uint8_t* data, uint16_t length, uint8_t* reply, uint16_t capacity)
 {
     if (!m_dev)
         return -1;
+    drainInput();
     uint8_t out[kTextReport] = {};
     out[0] = 0x01;
     std::memcpy(out + 1, data, qMin<size_t>(length, kTextReport - 1));

@@ -25,6 +25,9 @@ public:
     const UsbInfo& info() const { return m_info; }
 
 private:
+    // Reads and drops input reports already waiting, logging what was dropped.
+    void drainInput();
+
     UsbInfo m_info;
     hid_device_* m_dev = nullptr;
 };

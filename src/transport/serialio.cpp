@@ -7,6 +7,7 @@
 #include <QDebug>
 #include <QDeadlineTimer>
 #include <QSerialPort>
+#include <QSocketNotifier>
 #include <cstring>
 
 namespace RomCmd {
@@ -15,6 +16,7 @@ namespace {
 constexpr int kIntervalMs = 1000; // longest silence between two bytes of one read
 constexpr int kPerByteMs = 10;    // budget per requested byte, on top of the time-out
 constexpr uint32_t kMaxWaitMs = 0x3FFFFFFF; // keeps every wait inside an int
+constexpr int kTerminatePollMs = 100; // how long the frame hunt waits before looking at terminate again
 } // namespace
 
 std::mutex& serialPortLock()
@@ -65,6 +67,16 @@ SerialIO::SerialIO(const QVariant& info, QObject* parent) : DeviceIO(parent)
     if (!port->setDataTerminalReady(false) || !port->setRequestToSend(false))
         qDebug() << "DTR/RTS not cleared on" << path << "(not supported by this port)";
     port->clearError();
+    // The transfer path reads and writes the handle itself; the port object must
+    // never take bytes from it behind our back, should this thread run events.
+    for (QSocketNotifier* n : port->findChildren<QSocketNotifier*>())
+        n->setEnabled(false);
+    if (!SerialPlatform::prepareTransfers(port->handle())) {
+        m_status = IoOpenFailed;
+        qCritical() << "Serial port open failed! Name: " << m_info.portName << " error: cannot set up reads on" << path;
+        return;
+    }
+    m_handle = port->handle();
     m_port = std::move(port);
 }
 
@@ -88,32 +100,41 @@ void SerialIO::setTimeout(uint32_t ms)
 
 qint64 SerialIO::writeAll(const uint8_t* data, qint64 length)
 {
-    const qint64 queued = m_port->write(reinterpret_cast<const char*>(data), length);
-    if (queued < 0)
-        return 0;
-    // Blocking mode: push the bytes out now, there is no event loop on the worker.
-    while (m_port->bytesToWrite() > 0) {
-        if (!m_port->waitForBytesWritten(kIntervalMs + int(qMin<uint32_t>(m_timeout, kMaxWaitMs))))
-            break;
+    // After a failure the device may have stopped reading: only then can a write stall.
+    const qint64 sent = SerialPlatform::writeAll(
+        m_handle, data, length, kIntervalMs + int(qMin(m_timeout, kMaxWaitMs)), m_dirty);
+    if (sent < length) {
+        // Whatever of the frame the system still holds must not go out ahead of the next frame.
+        SerialPlatform::discardOutput(m_handle);
+        m_dirty = true;
     }
-    return queued - m_port->bytesToWrite();
+    return sent;
 }
 
-qint64 SerialIO::readExact(uint8_t* data, qint64 length)
+int SerialIO::fill(int ms)
 {
+    // Only called once every buffered byte has been taken.
+    m_inPos = m_inEnd = 0;
+    const int64_t n = SerialPlatform::readWait(m_handle, m_in, int64_t(sizeof m_in), ms);
+    if (n <= 0)
+        return int(n);
+    m_inEnd = int(n);
+    return 1;
+}
+
+qint64 SerialIO::take(uint8_t* data, qint64 length)
+{
+    qint64 got = qMin<qint64>(length, m_inEnd - m_inPos);
+    std::memcpy(data, m_in + m_inPos, size_t(got));
+    m_inPos += int(got);
+    if (got == length)
+        return got;
     // Time-outs: at most 1000 ms between bytes and 10 ms per byte plus T in all;
     // T = 0 waits until the bytes arrive.
     const bool unlimited = m_timeout == 0;
-    QDeadlineTimer total(unlimited ? QDeadlineTimer(QDeadlineTimer::Forever)
-                                   : QDeadlineTimer(qint64(m_timeout) + kPerByteMs * length));
-    qint64 got = 0;
+    const QDeadlineTimer total(unlimited ? QDeadlineTimer(QDeadlineTimer::Forever)
+                                         : QDeadlineTimer(qint64(m_timeout) + kPerByteMs * length));
     while (got < length) {
-        const qint64 n = m_port->read(reinterpret_cast<char*>(data) + got, length - got);
-        if (n < 0)
-            return got;
-        got += n;
-        if (got >= length)
-            break;
         int wait = -1;
         if (!unlimited) {
             const qint64 rem = total.remainingTime();
@@ -122,10 +143,67 @@ qint64 SerialIO::readExact(uint8_t* data, qint64 length)
             // The interval limit runs only once bytes have started to arrive.
             wait = int(qMin<qint64>(got > 0 ? qMin<qint64>(rem, kIntervalMs) : rem, kMaxWaitMs));
         }
-        if (!m_port->waitForReadyRead(wait))
+        if (fill(wait) <= 0)
             break;
+        const qint64 n = qMin<qint64>(length - got, m_inEnd - m_inPos);
+        std::memcpy(data + got, m_in + m_inPos, size_t(n));
+        m_inPos += int(n);
+        got += n;
     }
     return got;
+}
+
+int SerialIO::hunt()
+{
+    // One bound for the whole hunt, so a device streaming other bytes cannot hold the worker.
+    const bool unlimited = m_timeout == 0;
+    const QDeadlineTimer deadline(unlimited ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(m_timeout));
+    qint64 skipped = 0;
+    int result = IoTimeout;
+    for (;;) {
+        if (m_inPos < m_inEnd) {
+            const auto* start = static_cast<const uint8_t*>(std::memchr(m_in + m_inPos, 0x5A, size_t(m_inEnd - m_inPos)));
+            const int at = start ? int(start - m_in) : m_inEnd;
+            skipped += at - m_inPos;
+            m_inPos = at;
+            if (start) {
+                ++m_inPos;
+                result = IoOk;
+                break;
+            }
+        }
+        if (terminateRequested()) {
+            qInfo() << "Read terminated while waiting for a frame on" << m_info.portName;
+            result = IoCommandFailed;
+            break;
+        }
+        int wait = kTerminatePollMs;
+        if (!unlimited) {
+            const qint64 rem = deadline.remainingTime();
+            if (rem <= 0)
+                break;
+            wait = int(qMin<qint64>(rem, kTerminatePollMs));
+        }
+        if (fill(wait) < 0)
+            break;
+    }
+    if (skipped > 0)
+        qDebug() << "Skipped" << skipped << "bytes before a frame start on" << m_info.portName;
+    return result;
+}
+
+void SerialIO::discardLeftovers()
+{
+    const qint64 dropped = (m_inEnd - m_inPos) + SerialPlatform::discardInput(m_handle);
+    m_inPos = m_inEnd = 0;
+    if (dropped > 0)
+        qWarning() << "Discarded" << dropped << "received bytes left over from an earlier failure on" << m_info.portName;
+}
+
+int SerialIO::fail(int status)
+{
+    m_dirty = true;
+    return m_status = status;
 }
 
 int SerialIO::writePacket(const uint8_t* data, uint16_t length)
@@ -138,6 +216,8 @@ int SerialIO::writePacket(const uint8_t* data, uint16_t length)
         qCritical() << "Write payload error! length: " << length << " exceeds " << MaxFrameBuffer;
         return m_status = IoWritePayloadFailed;
     }
+    if (m_dirty)
+        discardLeftovers();
     // One write per frame: a single wake-up of the device side instead of three.
     uint8_t frame[MaxFrameBuffer + 6];
     frame[0] = 0x5A;
@@ -153,15 +233,15 @@ int SerialIO::writePacket(const uint8_t* data, uint16_t length)
     const qint64 sent = writeAll(frame, total);
     if (sent < 4) {
         qCritical() << "Write header error!";
-        return m_status = IoWriteHeaderFailed;
+        return fail(IoWriteHeaderFailed);
     }
     if (sent < 4 + qint64(length)) {
         qCritical() << "Write payload error!";
-        return m_status = IoWritePayloadFailed;
+        return fail(IoWritePayloadFailed);
     }
     if (sent < total) {
         qCritical() << "Write crc16 error!";
-        return m_status = IoWriteCrcFailed;
+        return fail(IoWriteCrcFailed);
     }
     m_status = IoOk;
     return readAck();
@@ -174,22 +254,24 @@ int SerialIO::readAck()
         return IoOpenFailed;
     }
     uint8_t b = 0;
-    if (readExact(&b, 1) != 1) {
+    if (take(&b, 1) != 1) {
         qCritical() << "Read ack error!";
-        return m_status = IoReadAckStartFailed;
+        return fail(IoReadAckStartFailed);
     }
     if (b != 0x5A)
-        return m_status = IoFailure;
-    if (readExact(&b, 1) != 1) {
+        return fail(IoFailure);
+    if (take(&b, 1) != 1) {
         qCritical() << "Read ack error!";
-        return m_status = IoReadAckStatusFailed;
+        return fail(IoReadAckStatusFailed);
     }
     switch (b) {
-    case AckOk: return m_status = IoOk;
-    case AckNak: return m_status = IoNak;
-    case AckAbort: return m_status = IoAbort;
-    default: return m_status = IoFailure;
+    case AckOk: break;
+    case AckNak: m_dirty = false; return m_status = IoNak;
+    case AckAbort: m_dirty = false; return m_status = IoAbort;
+    default: return fail(IoFailure);
     }
+    m_dirty = false; // a whole exchange again: the link is in step
+    return m_status = IoOk;
 }
 
 int SerialIO::readPacket(uint8_t* buffer, uint16_t* length)
@@ -198,43 +280,39 @@ int SerialIO::readPacket(uint8_t* buffer, uint16_t* length)
         qCritical() << "Serial port is closed";
         return IoOpenFailed;
     }
-    uint8_t b = 0;
-    for (;;) {
-        if (readExact(&b, 1) != 1) {
-            qCritical() << "Read timeout!";
-            return m_status = IoTimeout;
-        }
-        if (b == 0x5A)
-            break;
-    }
-    if (readExact(&b, 1) != 1 || b != 0xA5) {
+    const int start = hunt();
+    if (start == IoTimeout)
+        qCritical() << "Read timeout!";
+    if (start != IoOk)
+        return fail(start);
+    uint8_t header[4] = {0x5A, 0, 0, 0};
+    if (take(header + 1, 1) != 1 || header[1] != 0xA5) {
         qCritical() << "Read payload error!";
-        return m_status = IoReadPayloadFailed;
+        return fail(IoReadPayloadFailed);
     }
-    uint8_t lenBytes[2];
-    if (readExact(lenBytes, 2) != 2) {
+    if (take(header + 2, 2) != 2) {
         qCritical() << "Read payload length error!";
-        return m_status = IoReadLengthFailed;
+        return fail(IoReadLengthFailed);
     }
-    const uint16_t n = uint16_t(lenBytes[0] | (lenBytes[1] << 8));
+    const uint16_t n = uint16_t(header[2] | (header[3] << 8));
     if (n > MaxFrameBuffer) {
         // Never copy past the caller's buffer: refuse the frame.
         qCritical() << "Read payload length error! length: " << n << " exceeds " << MaxFrameBuffer;
-        return m_status = IoReadLengthFailed;
+        return fail(IoReadLengthFailed);
     }
-    if (readExact(buffer, n) != n) {
+    if (take(buffer, n) != n) {
         qCritical() << "Read payload buffer error!";
-        return m_status = IoReadPayloadBufferFailed;
+        return fail(IoReadPayloadBufferFailed);
     }
     uint8_t crcBytes[2];
-    if (readExact(crcBytes, 2) != 2) {
+    if (take(crcBytes, 2) != 2) {
         qCritical() << "Read crc error!";
-        return m_status = IoReadCrcFailed;
+        return fail(IoReadCrcFailed);
     }
-    const uint8_t header[4] = {0x5A, 0xA5, lenBytes[0], lenBytes[1]};
     const uint16_t crc = crc16Xmodem(buffer, n, crc16Xmodem(header, 4));
     if (crc == uint16_t(crcBytes[0] | (crcBytes[1] << 8))) {
         *length = n;
+        m_dirty = false;
         return m_status = sendResponse(AckOk);
     }
     const int r = sendResponse(AckNak);
@@ -249,7 +327,7 @@ int SerialIO::sendResponse(uint8_t code)
     if (m_port && writeAll(ack, 2) == 2)
         return m_status = IoOk;
     qCritical() << "Send response failed! resp: " << code;
-    return m_status = IoSendResponseFailed;
+    return fail(IoSendResponseFailed);
 }
 
 } // namespace RomCmd

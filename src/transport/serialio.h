@@ -4,8 +4,8 @@
 #include "deviceio.h"
 #include "records.h"
 
-#include <mutex>
 #include <memory>
+#include <mutex>
 
 class QSerialPort;
 
@@ -33,13 +33,32 @@ public:
     static QString devicePathFor(const QString& portName);
 
 private:
-    // Queues and flushes; returns the count of bytes that left the port.
+    // Writes the bytes to the port and returns the count written; on a failed or
+    // partial write the system's output queue is cleared so no rest of this frame
+    // precedes the next one.
     qint64 writeAll(const uint8_t* data, qint64 length);
-    // Reads exactly length bytes within the time-out rules; returns the count read.
-    qint64 readExact(uint8_t* data, qint64 length);
+    // Refills the emptied input buffer with what the port has, waiting up to ms (-1: for ever)
+    // for it: 1 when read (possibly nothing), 0 on time-out, -1 on error.
+    int fill(int ms);
+    // Takes exactly length bytes from the input within the time-out rules; returns the count taken.
+    qint64 take(uint8_t* data, qint64 length);
+    // Skips bytes up to and including the next 0x5A within the time-out; returns
+    // IoOk, IoTimeout, or IoCommandFailed when terminated.
+    int hunt();
+    // Drops input left over from an earlier failure, before a new frame goes out.
+    void discardLeftovers();
+    int fail(int status);
 
     SerialPortInfo m_info;
     std::unique_ptr<QSerialPort> m_port;
+    qintptr m_handle = -1;
+    // Received bytes not yet parsed: m_in[m_inPos .. m_inEnd).
+    uint8_t m_in[4096];
+    int m_inPos = 0;
+    int m_inEnd = 0;
+    // Set by a failed exchange, cleared by a whole one: bytes still arriving
+    // belong to it, not to the next command, and the device may have stopped reading.
+    bool m_dirty = false;
 };
 
 } // namespace RomCmd

@@ -276,6 +276,20 @@ private slots:
         }
     }
 
+    // A reply that came after its command gave up is dropped, not taken as the next answer.
+    void staleReplyDropped()
+    {
+        open();
+        dev->queueInput(QByteArray("\x01" "late\0", 6));
+        dev->queueInput(QByteArray("\x01" "later\0", 7));
+        dev->queueReplyToNextWrite({ QByteArray("\x01" "fresh\0", 7) });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Dropped 2 stale input report\\(s\\)"));
+        uint8_t reply[64];
+        QCOMPARE(io->transferReport(reinterpret_cast<const uint8_t*>("VER"), 3, reply, 64), 7);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(reply)), QByteArray("fresh"));
+        QCOMPARE(dev->pendingInput(), 0);
+    }
+
     void textLongerThanReport()
     {
         open();

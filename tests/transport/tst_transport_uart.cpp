@@ -8,7 +8,9 @@
 #include "romsim.h"
 #include "serialio.h"
 
+#include <QLoggingCategory>
 #include <QtTest>
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -237,6 +239,106 @@ private slots:
         QCOMPARE(port.readPacket(buffer, &length), int(IoOpenFailed));
         QCOMPARE(port.readAck(), int(IoOpenFailed));
         QCOMPARE(port.status(), int(IoOpenFailed)); // stays for the object's life
+    }
+
+    // Bytes of a failed exchange that arrive late must not answer the next frame.
+    void leftoverInputDiscarded()
+    {
+        open();
+        io->setTimeout(200);
+        // The tool gives up at 5A 00; the 5A A1 behind it is no ack for what comes next.
+        QVERIFY(link->writeAll(hex("5a005aa1")));
+        QTest::ignoreMessage(QtCriticalMsg, "Read payload error!");
+        uint8_t buffer[MaxFrameBuffer];
+        uint16_t length = 0;
+        QCOMPARE(io->readPacket(buffer, &length), int(IoReadPayloadFailed));
+        const uint8_t packet[8] = { 1, 1, 0, 0, 0, 0, 0, 0 };
+        std::thread device([&] {
+            if (link->readExact(14, 2000).size() == 14)
+                link->writeAll(hex("5aa2"));
+        });
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Discarded 2 received bytes left over"));
+        const int r = io->writePacket(packet, 8);
+        device.join();
+        QCOMPARE(r, int(IoNak));
+    }
+
+    // The rest of a frame that could not be written must not go out ahead of the next frame.
+    void failedWriteLeavesNothingQueued()
+    {
+        open();
+        io->setTimeout(20);
+        QLoggingCategory::setFilterRules(QStringLiteral("default.critical=false"));
+        const QByteArray big = pattern(1024);
+        int r = IoOk;
+        for (int i = 0; i < 1000; ++i) { // the device reads nothing until the link is full
+            r = io->writePacket(reinterpret_cast<const uint8_t*>(big.constData()), 1024);
+            if (r == IoWriteHeaderFailed || r == IoWritePayloadFailed || r == IoWriteCrcFailed)
+                break;
+        }
+        QLoggingCategory::setFilterRules(QString());
+        QVERIFY2(r == IoWriteHeaderFailed || r == IoWritePayloadFailed || r == IoWriteCrcFailed,
+            qPrintable(QString::number(r)));
+        while (!link->read(1 << 16, 200).isEmpty()) { } // the device catches up
+        const QByteArray payload = pattern(24);
+        QByteArray wire;
+        std::thread device([&] {
+            wire = link->readExact(30, 2000);
+            link->writeAll(hex("5aa1"));
+        });
+        r = io->writePacket(reinterpret_cast<const uint8_t*>(payload.constData()), 24);
+        device.join();
+        QCOMPARE(wire, uartFrame(payload));
+        QCOMPARE(r, int(IoOk));
+    }
+
+    // The hunt for a frame start ends at the time-out, or at terminate, even
+    // while the device streams other bytes.
+    void frameHuntBounded_data()
+    {
+        QTest::addColumn<int>("timeout");
+        QTest::addColumn<bool>("stream");
+        QTest::addColumn<bool>("terminate");
+        QTest::addColumn<int>("status");
+        QTest::newRow("streaming past the time-out") << 300 << true << false << int(IoTimeout);
+        QTest::newRow("terminate while streaming") << 0 << true << true << int(IoCommandFailed);
+        QTest::newRow("terminate while silent") << 0 << false << true << int(IoCommandFailed);
+    }
+    void frameHuntBounded()
+    {
+        QFETCH(int, timeout);
+        QFETCH(bool, stream);
+        QFETCH(bool, terminate);
+        QFETCH(int, status);
+        open();
+        io->setTimeout(uint32_t(timeout));
+        std::atomic<bool> stop { false };
+        std::atomic<bool> flag { false };
+        std::atomic<bool> gaveUp { false }; // the device side ran out of patience first
+        io->setTerminateFlag(&flag);
+        std::thread device([&] {
+            const QByteArray noise(64, char(0x11));
+            for (int i = 0; !stop; ++i) {
+                if (stream)
+                    link->writeAll(noise, 100);
+                if (i == 50 && terminate)
+                    flag = true;
+                if (i == 10000) { // 10 s and more: far beyond any bound under test
+                    gaveUp = true;
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
+        if (status == IoTimeout)
+            QTest::ignoreMessage(QtCriticalMsg, "Read timeout!");
+        uint8_t buffer[MaxFrameBuffer];
+        uint16_t length = 0;
+        const int r = io->readPacket(buffer, &length);
+        stop = true;
+        device.join();
+        QVERIFY(!gaveUp);
+        QCOMPARE(r, status);
     }
 
     // A reply that arrives in pieces after the read has started is still one frame.
