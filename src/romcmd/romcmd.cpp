@@ -80,10 +80,18 @@ RomCmd::RomCmd(const QVariant& deviceInfo, int deviceType, QObject* parent)
         qCritical().noquote() << prefix() + QStringLiteral("Rom command device type error! Type: %1").arg(deviceType);
     }
     if (m_io)
-        m_io->setTerminateFlag(&m_terminateRequested);
+        m_io->setTerminateFlag(m_terminate.get());
 }
 
 RomCmd::~RomCmd() = default;
+
+void RomCmd::setTerminateToken(TerminateToken token)
+{
+    m_terminate = std::move(token);
+    // The transport checks the same flag while it waits for a frame.
+    if (m_io)
+        m_io->setTerminateFlag(m_terminate.get());
+}
 
 std::unique_ptr<RomCmd> RomCmd::create(const QVariant& deviceInfo, int deviceType)
 {
