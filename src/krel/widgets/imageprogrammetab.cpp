@@ -199,9 +199,14 @@ void ImageProgrammeTab::buildUi()
     m_addFileTable->verticalHeader()->hide();
     m_addFileTable->setShowGrid(false);
     m_addFileTable->setSelectionMode(QAbstractItemView::NoSelection);
+    m_addFileTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_addFileTable->setFrameShape(QFrame::NoFrame);
     auto* header = m_addFileTable->horizontalHeader();
+    header->setMinimumSectionSize(8);
     header->setSectionResizeMode(QHeaderView::ResizeToContents);
     header->setSectionResizeMode(3, QHeaderView::Stretch);
+    header->setSectionResizeMode(4, QHeaderView::Fixed);
+    header->resizeSection(4, 36);
     m_addFileBtn = new QPushButton(m_addFileGroup);
     m_addFileBtn->setObjectName(QStringLiteral("addFileBtn"));
     auto* addRow = new QHBoxLayout;
@@ -229,8 +234,8 @@ void ImageProgrammeTab::buildUi()
     right->addWidget(m_optionGroup, 3);
     right->addWidget(m_addFileGroup, 2);
     auto* columns = new QHBoxLayout;
-    columns->addLayout(left, 5);
-    columns->addLayout(right, 6);
+    columns->addLayout(left, 1);
+    columns->addLayout(right, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_imageEditBtn);
     buttons->addWidget(m_statusLabel, 1);
@@ -613,7 +618,11 @@ void ImageProgrammeTab::rebuildFlashOptions()
                     if (!(param.placeholder.size() && hasPlaceholderValue && placeholderValue == current))
                         edit->setText(QString::number(current));
                 } else {
-                    edit->setText(param.defaultValue);
+                    quint64 defaultValue = 0;
+                    const bool isPlaceholder = param.placeholder.size() && hasPlaceholderValue
+                        && FlashWords::parseNumber(param.defaultValue, defaultValue) && defaultValue == placeholderValue;
+                    if (!isPlaceholder)
+                        edit->setText(param.defaultValue);
                 }
                 connect(edit, &QLineEdit::textEdited, this, &ImageProgrammeTab::slotFlashWordCalculated);
                 editor = edit;
@@ -662,6 +671,7 @@ void ImageProgrammeTab::slotFlashWordCalculated()
     m_words = FlashWords::compute(m_words, count, fields, optionConfigIsFlash());
     m_flashWordText = FlashWords::toText(m_words);
     m_flashWordEdit->setText(m_flashWordText);
+    m_flashWordEdit->setCursorPosition(0);
     emit signalAddLogs(QStringLiteral("Current Memory Configuration Option: [") + m_flashWordText + QStringLiteral("]"),
         LogDebug);
     storeProject();
@@ -678,6 +688,7 @@ void ImageProgrammeTab::applyFlashWords(const QStringList& words)
     m_words = parsed;
     m_flashWordText = FlashWords::toText(m_words);
     m_flashWordEdit->setText(m_flashWordText);
+    m_flashWordEdit->setCursorPosition(0);
     storeProject();
 }
 
@@ -837,6 +848,7 @@ void ImageProgrammeTab::slotNewCommandBtnClicked()
     r.address = new QLineEdit;
     r.address->setValidator(addressValidator(r.address));
     r.address->setPlaceholderText(tr("Hexadecimal Format, example: 0xFFFF"));
+    r.address->setMaximumWidth(r.address->fontMetrics().horizontalAdvance(QStringLiteral("0x00000000")) + 24);
     const MemoryItemInfo memory = currentMemory();
     if (memory.kind == EMemoryKindFlash)
         r.address->setText(memory.address);
