@@ -219,6 +219,8 @@ void TstKrelConfigBuilder::otpFailures_data()
     QTest::newRow("number value") << QByteArray(R"({"info":[{"address":"0x0","value":16}]})")
                                   << "Parse OTP info error! Index: 0";
     QTest::newRow("not enciphered") << QByteArray("raw:plain text of 20 b") << "Parse OTP info failed! Error: ";
+    QTest::newRow("larger than 1 MiB") << QByteArray("raw:") + QByteArray((1 << 20) + 1, 'x')
+                                       << "OTP file is too large: 1048577 bytes, at most 1048576.";
 }
 
 void TstKrelConfigBuilder::otpFailures()
