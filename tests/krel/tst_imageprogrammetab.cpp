@@ -181,6 +181,15 @@ void TstImageProgrammeTab::imageWordsAndModeSwitch()
     t.get<QRadioButton>("withBootRadio")->click();
     QCOMPARE(shown, QStringList({ "", imageWords }));
     QVERIFY(t.image()->isEnabled());
+
+    // An image with only a boot header keeps none of the last image's words.
+    QByteArray headerOnly(0x1000, '\0');
+    headerOnly.replace(0, 4, le(0x000010BF));
+    QVERIFY(writeFile(path("img/header.bin"), headerOnly));
+    t.tab.slotImagePathUpdated(path("img/header.bin"));
+    QCOMPARE(t.words(), QString());
+    QCOMPARE(t.address(), QString("0x80001000"));
+    QVERIFY(!t.tab.findChild<QMessageBox*>("bootImageWarning"));
 }
 
 void TstImageProgrammeTab::optionsGiveWords()

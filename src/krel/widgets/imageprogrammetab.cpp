@@ -748,15 +748,19 @@ void ImageProgrammeTab::slotFileSelectWgtTextChanged()
             emit signalAddLogs(tr("File not found! Path: ") + path, LogError);
         } else if (info.size() == 0) {
             emit signalAddLogs(tr("The image file is empty! Path: ") + path, LogError);
-        } else if (currentMemory().kind == EMemoryKindFlash && isWithBootImage() && !checkBootImage(true)) {
-            auto* box = new QMessageBox(QMessageBox::Warning, tr("Warning"),
-                tr("Can not find flash config or boot header in this image! Please select the correct image after "
-                   "editing with the VLX Micro Programmer tool."),
-                QMessageBox::NoButton, this);
-            box->setObjectName(QStringLiteral("bootImageWarning"));
-            box->addButton(tr("Yes"), QMessageBox::YesRole);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->open(); // the helper may hand over an image at any time: never a nested loop
+        } else if (currentMemory().kind == EMemoryKindFlash && isWithBootImage()) {
+            // The words belong to the image: a new image never keeps the last one's.
+            clearFlashWords();
+            if (!checkBootImage(true)) {
+                auto* box = new QMessageBox(QMessageBox::Warning, tr("Warning"),
+                    tr("Can not find flash config or boot header in this image! Please select the correct image "
+                       "after editing with the VLX Micro Programmer tool."),
+                    QMessageBox::NoButton, this);
+                box->setObjectName(QStringLiteral("bootImageWarning"));
+                box->addButton(tr("Yes"), QMessageBox::YesRole);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->open(); // the helper may hand over an image at any time: never a nested loop
+            }
         }
     }
     storeProject();
@@ -910,9 +914,13 @@ void ImageProgrammeTab::slotImageEditClicked(bool isMainMenuClicked)
         // without waiting for it here.
         QProcess* old = m_helper;
         old->disconnect(this);
-        connect(old, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), old, &QObject::deleteLater);
-        old->terminate();
-        QTimer::singleShot(3000, old, [old] { old->kill(); });
+        if (old->state() == QProcess::NotRunning) {
+            old->deleteLater();
+        } else {
+            connect(old, qOverload<int, QProcess::ExitStatus>(&QProcess::finished), old, &QObject::deleteLater);
+            old->terminate();
+            QTimer::singleShot(3000, old, [old] { old->kill(); });
+        }
     }
     m_helperReader = ImageHelper::LineReader();
     auto* process = new QProcess(this);
