@@ -98,26 +98,26 @@
     <message>
         <location line="-218"/>
         <location line="+15"/>
-        <location line="+543"/>
+        <location line="+547"/>
         <source>Hexadecimal Format, example: 0xFFFF</source>
         <translation>Hexadecimal Format, example: 0xFFFF</translation>
     </message>
     <message>
-        <location line="-557"/>
+        <location line="-561"/>
         <source>Image File Path: </source>
         <translation>Image File Path: </translation>
     </message>
     <message>
         <location line="+1"/>
         <location line="+3"/>
-        <location line="+497"/>
+        <location line="+501"/>
         <location line="+6"/>
         <location line="+9"/>
         <source>Select</source>
         <translation>Select</translation>
     </message>
     <message>
-        <location line="-514"/>
+        <location line="-518"/>
         <source>Flash Word: </source>
         <translation>Flash Word: </translation>
     </message>
@@ -153,24 +153,24 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+543"/>
+        <location line="+547"/>
         <source>Program Address:</source>
         <translation>Program Address:</translation>
     </message>
     <message>
-        <location line="-542"/>
-        <location line="+550"/>
+        <location line="-546"/>
+        <location line="+554"/>
         <source>File Path:</source>
         <translation>File Path:</translation>
     </message>
     <message>
-        <location line="-549"/>
-        <location line="+553"/>
+        <location line="-553"/>
+        <location line="+557"/>
         <source>Remove this file</source>
         <translation>Remove this file</translation>
     </message>
     <message>
-        <location line="-549"/>
+        <location line="-553"/>
         <source>Image Edit</source>
         <translation>Image Edit</translation>
     </message>
@@ -212,12 +212,12 @@
     </message>
     <message>
         <location line="-301"/>
-        <location line="+305"/>
+        <location line="+308"/>
         <source>Warning</source>
         <translation>Warning</translation>
     </message>
     <message>
-        <location line="-304"/>
+        <location line="-307"/>
         <source>Do you really want to remove the custom SoC: </source>
         <translation>Do you really want to remove the custom SoC: </translation>
     </message>
@@ -237,7 +237,7 @@
         <translation>The image file is empty! Path: </translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+6"/>
         <source>Can not find flash config or boot header in this image! Please select the correct image after editing with the VLX Micro Programmer tool.</source>
         <translation>Can not find flash config or boot header in this image! Please select the correct image after editing with the VLX Micro Programmer tool.</translation>
     </message>
@@ -247,7 +247,7 @@
         <translation>Yes</translation>
     </message>
     <message>
-        <location line="+37"/>
+        <location line="+38"/>
         <source>Bin (*.bin)</source>
         <translation>Bin (*.bin)</translation>
     </message>
@@ -267,7 +267,7 @@
         <translation>Cannot find </translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+36"/>
         <source>Cannot start </source>
         <translation>Cannot start </translation>
     </message>

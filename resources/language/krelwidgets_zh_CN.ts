@@ -98,26 +98,26 @@
     <message>
         <location line="-218"/>
         <location line="+15"/>
-        <location line="+543"/>
+        <location line="+547"/>
         <source>Hexadecimal Format, example: 0xFFFF</source>
         <translation>十六进制格式，例如：0xFFFF</translation>
     </message>
     <message>
-        <location line="-557"/>
+        <location line="-561"/>
         <source>Image File Path: </source>
         <translation>镜像文件路径：</translation>
     </message>
     <message>
         <location line="+1"/>
         <location line="+3"/>
-        <location line="+497"/>
+        <location line="+501"/>
         <location line="+6"/>
         <location line="+9"/>
         <source>Select</source>
         <translation>选择</translation>
     </message>
     <message>
-        <location line="-514"/>
+        <location line="-518"/>
         <source>Flash Word: </source>
         <translation>Flash 配置字：</translation>
     </message>
@@ -153,24 +153,24 @@
     </message>
     <message>
         <location line="+2"/>
-        <location line="+543"/>
+        <location line="+547"/>
         <source>Program Address:</source>
         <translation>烧录地址：</translation>
     </message>
     <message>
-        <location line="-542"/>
-        <location line="+550"/>
+        <location line="-546"/>
+        <location line="+554"/>
         <source>File Path:</source>
         <translation>文件路径：</translation>
     </message>
     <message>
-        <location line="-549"/>
-        <location line="+553"/>
+        <location line="-553"/>
+        <location line="+557"/>
         <source>Remove this file</source>
         <translation>移除此文件</translation>
     </message>
     <message>
-        <location line="-549"/>
+        <location line="-553"/>
         <source>Image Edit</source>
         <translation>镜像编辑</translation>
     </message>
@@ -212,12 +212,12 @@
     </message>
     <message>
         <location line="-301"/>
-        <location line="+305"/>
+        <location line="+308"/>
         <source>Warning</source>
         <translation>警告</translation>
     </message>
     <message>
-        <location line="-304"/>
+        <location line="-307"/>
         <source>Do you really want to remove the custom SoC: </source>
         <translation>确定要删除自定义 SoC：</translation>
     </message>
@@ -237,7 +237,7 @@
         <translation>镜像文件为空！路径：</translation>
     </message>
     <message>
-        <location line="+3"/>
+        <location line="+6"/>
         <source>Can not find flash config or boot header in this image! Please select the correct image after editing with the VLX Micro Programmer tool.</source>
         <translation>在此镜像中找不到 Flash 配置或启动头！请使用 VLX Micro Programmer 工具编辑后选择正确的镜像。</translation>
     </message>
@@ -247,7 +247,7 @@
         <translation>是</translation>
     </message>
     <message>
-        <location line="+37"/>
+        <location line="+38"/>
         <source>Bin (*.bin)</source>
         <translation>二进制文件 (*.bin)</translation>
     </message>
@@ -267,7 +267,7 @@
         <translation>找不到 </translation>
     </message>
     <message>
-        <location line="+32"/>
+        <location line="+36"/>
         <source>Cannot start </source>
         <translation>无法启动 </translation>
     </message>

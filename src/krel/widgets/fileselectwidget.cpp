@@ -17,7 +17,6 @@ FileSelectWidget::FileSelectWidget(QWidget* parent)
     layout->addWidget(m_edit, 1);
     layout->addWidget(m_button);
     m_button->setText(QStringLiteral("..."));
-    m_edit->setClearButtonEnabled(true);
     setFocusProxy(m_edit);
     connect(m_edit, &QLineEdit::editingFinished, this, &FileSelectWidget::commit);
     connect(m_button, &QToolButton::clicked, this, &FileSelectWidget::signalBrowseClicked);
