@@ -1,5 +1,8 @@
 #include "firmwareinfo.h"
 
+#include "apppaths.h"
+
+#include <QDebug>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,9 +14,15 @@ QString FirmwareInfo::logText() const
     return QStringLiteral("newVersion:") + version + QStringLiteral(",firmwarePath:") + path;
 }
 
+QString firmwareFolder()
+{
+    return AppPaths::appDir() + QLatin1Char('/') + QLatin1String(FirmwareFolder);
+}
+
 FirmwareInfo readFirmwareInfo(const QString& folder)
 {
     FirmwareInfo info;
+    qDebug().noquote() << "Firmware information file:" << folder + QLatin1String(FirmwareInfoFile);
     QFile file(folder + QLatin1String(FirmwareInfoFile));
     if (!file.exists() || !file.open(QIODevice::ReadOnly | QIODevice::Text))
         return info;

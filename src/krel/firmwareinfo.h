@@ -18,9 +18,13 @@ struct FirmwareInfo
 inline constexpr const char FirmwareFolder[] = "mcuimage/";
 inline constexpr const char FirmwareInfoFile[] = "new.json";
 
+// "mcuimage/" below the application directory, ending with '/'. Never the
+// current directory: a program started from a menu runs in $HOME or "/".
+QString firmwareFolder();
+
 // Reads folder + "new.json". A missing, unreadable or unparsable file, or one
 // that is not a JSON object, gives both fields empty; a member that is absent
 // or not a string leaves its field empty. folder ends with '/'.
-FirmwareInfo readFirmwareInfo(const QString& folder = QLatin1String(FirmwareFolder));
+FirmwareInfo readFirmwareInfo(const QString& folder = firmwareFolder());
 
 } // namespace Krel

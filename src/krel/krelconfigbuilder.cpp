@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 #include "krelcipher.h"
@@ -20,6 +21,12 @@ QJsonObject infoEntry(const QString& fileName, const QString& address)
 }
 
 } // namespace
+
+bool KrelConfigBuilder::isAddressText(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("^0x[0-9a-fA-F]{1,8}$"));
+    return re.match(text).hasMatch();
+}
 
 QString KrelConfigBuilder::triggerSource(int modeIndex)
 {
@@ -83,8 +90,13 @@ KrelConfigResult KrelConfigBuilder::generate(const KrelConfigInput& in, const QS
     if (in.withBootImage) {
         if (!QFileInfo(in.imagePath).isFile())
             return fail(QStringLiteral("Image File not found! Path: ") + in.imagePath);
+        // The box would program nothing, or at an address it cannot read.
+        if (QFileInfo(in.imagePath).size() == 0)
+            return fail(QStringLiteral("Image File is empty! Path: ") + in.imagePath);
         if (in.programAddress.isEmpty())
             return fail(QStringLiteral("Image File Base Address is empty! "));
+        if (!isAddressText(in.programAddress))
+            return fail(QStringLiteral("Image File Base Address is invalid! Address: ") + in.programAddress);
         const QString name = destinationName(in.imagePath, number++);
         info.append(infoEntry(name, in.programAddress));
         r.copyList.append({ in.imagePath, name });
@@ -96,6 +108,12 @@ KrelConfigResult KrelConfigBuilder::generate(const KrelConfigInput& in, const QS
             return fail(QStringLiteral("Custom File Program Address is empty!, the index:%1").arg(row));
         if (!QFileInfo(path).isFile())
             return fail(QStringLiteral("Custom File not found! Path: ") + path);
+        if (!isAddressText(address))
+            return fail(QStringLiteral("Custom File Program Address is invalid!, the index:%1, address: %2")
+                            .arg(row)
+                            .arg(address));
+        if (QFileInfo(path).size() == 0)
+            return fail(QStringLiteral("Custom File is empty! Path: ") + path);
         const QString name = destinationName(path, number++);
         info.append(infoEntry(name, address));
         r.copyList.append({ path, name });

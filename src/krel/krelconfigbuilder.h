@@ -57,4 +57,6 @@ public:
     static QString destinationName(const QString& sourcePath, int number);
 
     static QString triggerSource(int modeIndex); // empty for an unknown index
+    // "0x" and one to eight hexadecimal digits: a 32-bit program address or sector index.
+    static bool isAddressText(const QString& text);
 };

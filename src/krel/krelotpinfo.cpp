@@ -53,6 +53,15 @@ bool load(const QString& path, QMap<quint32, quint32>& words, KrelLogLines& logs
         logs.append({ QStringLiteral("Open file failed: ") + path, LogDebug });
         return false;
     }
+    // Read on the GUI thread: a wrong pick (an image, say) must not stall the window.
+    if (file.size() > MaxFileBytes) {
+        logs.append({ QStringLiteral("OTP file is too large: %1 bytes, at most %2. Path: %3")
+                          .arg(file.size())
+                          .arg(MaxFileBytes)
+                          .arg(path),
+            LogError });
+        return false;
+    }
     return parse(KrelCipher::decipher(file.readAll()), words, logs);
 }
 

@@ -10,6 +10,9 @@
 
 namespace KrelOtpInfo {
 
+// Far above a whole fuse map in this format; larger files are refused unread.
+inline constexpr qint64 MaxFileBytes = 1 << 20;
+
 // Reads, deciphers and parses an OTP word file into words (address -> value;
 // a repeated address keeps the later value). False on any failure, with the
 // reason in logs; words is left empty then.

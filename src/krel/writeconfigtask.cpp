@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "drivespace.h"
+
 #include "removabledrives.h"
 
 namespace RomCmd {
@@ -33,7 +35,7 @@ QString writeconfigtask::findKrelDrive(int& status)
     if (candidates.isEmpty()) {
         emit signalAddLogs(
             QStringLiteral("Krel USB flash drive device not detected, please reset and reconnect to retry!"), LogError);
-        status = StatusDone;
+        status = StatusNoDrive;
         return QString();
     }
     if (candidates.size() > 1) {
@@ -41,7 +43,7 @@ QString writeconfigtask::findKrelDrive(int& status)
                                           "not supported to be processed at the same time, please try to "
                                           "reconnect after keeping only one Krel!"),
             LogError);
-        status = StatusDone;
+        status = StatusSeveralDrives;
         return QString();
     }
     return candidates.first().root;
@@ -54,7 +56,7 @@ void writeconfigtask::run()
     if (m_type != 0) {
         // Leaving status 1 would keep the caller's busy overlay up for ever.
         emit signalAddLogs(QStringLiteral("Unknown write config type: %1").arg(m_type), LogError);
-        emit signalTaskStatus(StatusDone);
+        emit signalTaskStatus(StatusUnknownType);
         return;
     }
     emit signalAddLogs(QStringLiteral("write config run..."), LogDebug);
@@ -72,7 +74,47 @@ void writeconfigtask::run()
     emit signalAddLogs(QStringLiteral("now copy..."), LogDebug);
     if (!QFileInfo(destination).isDir()) {
         emit signalAddLogs(QStringLiteral("Current path: ") + destination + QStringLiteral(". non-existent"), LogError);
-        emit signalTaskStatus(StatusDone);
+        emit signalTaskStatus(StatusNoDestination);
+        return;
+    }
+    const QDir dir(destination);
+    const QLatin1String configName("config.info");
+
+    // The configuration names the images: it is copied after them, and only
+    // when every one of them arrived.
+    QList<QPair<QString, QString>> images, configs;
+    for (const auto& pair : qAsConst(m_srcPathList))
+        (pair.second == configName ? configs : images).append(pair);
+
+    // A copy that would be the file itself (exporting into the folder that
+    // holds a source): deleting the target would delete the source.
+    auto sameFile = [&dir](const QPair<QString, QString>& pair) {
+        const QFileInfo source(pair.first);
+        return source.exists() && source.canonicalFilePath() == QFileInfo(dir.filePath(pair.second)).canonicalFilePath();
+    };
+
+    // Refuse before touching anything when the files cannot fit. Each copy
+    // holds its whole new file beside the old one until the rename.
+    qint64 needed = 0;
+    qint64 grown = 0;
+    for (const auto& pair : qAsConst(m_srcPathList)) {
+        const QFileInfo source(pair.first);
+        if (!source.isFile() || sameFile(pair))
+            continue;
+        const QFileInfo target(dir.filePath(pair.second));
+        needed = qMax(needed, grown + source.size());
+        grown += source.size() - (target.isFile() ? target.size() : 0);
+    }
+    const qint64 available = DriveSpace::available(destination);
+    if (available >= 0 && needed > available) {
+        emit signalAddLogs(QStringLiteral("Not enough free space on %1: %2 bytes needed, %3 bytes free, %4 bytes "
+                                          "missing. Nothing was copied.")
+                               .arg(destination)
+                               .arg(needed)
+                               .arg(available)
+                               .arg(needed - available),
+            LogError);
+        emit signalTaskStatus(StatusNoSpace);
         return;
     }
 
@@ -85,36 +127,57 @@ void writeconfigtask::run()
             LogDebug);
 
     int result = StatusDone;
-    const QDir dir(destination);
-    for (const auto& pair : qAsConst(m_srcPathList)) {
+    bool replacedImage = false; // an image an older configuration may name was overwritten
+    auto copyOne = [&](const QPair<QString, QString>& pair) {
         const QString& source = pair.first;
         const QString target = dir.filePath(pair.second);
-        // Exporting into the folder that holds a source: deleting the target
-        // would delete the source, and the file is already in place.
-        const QFileInfo sourceInfo(source);
-        if (sourceInfo.exists() && sourceInfo.canonicalFilePath() == QFileInfo(target).canonicalFilePath()) {
+        if (sameFile(pair)) {
             emit signalAddLogs(QStringLiteral("copy:") + source + QStringLiteral(",to:") + target, LogInfo);
-            continue;
+            return;
         }
-        // The copy replaces an existing target in one step (removing it first
-        // would leave the box without the file if the copy is cut off); a target
-        // whose source is gone is stale and goes.
-        if (QFileInfo::exists(source)) {
-            QString error;
-            if (DurableCopy::copyFile(source, target, &error)) {
-                emit signalAddLogs(QStringLiteral("copy:") + source + QStringLiteral(",to:") + target, LogInfo);
-            } else {
-                qWarning() << "copy" << source << "to" << target << "failed:" << error;
-                emit signalAddLogs(QStringLiteral("This file failed to copy: ") + source, LogError);
-                result = StatusCopyFailed;
-            }
-        } else {
-            QFile::remove(target);
+        // A missing source keeps its old target: nothing is lost for nothing.
+        if (!QFileInfo::exists(source)) {
             emit signalAddLogs(QStringLiteral("This file does not exist: ") + source, LogError);
             result = StatusSourceMissing;
+            return;
         }
+        // The copy replaces an existing target in one step: removing it first
+        // would leave the box without the file if the copy is cut off.
+        if (QFileInfo::exists(target))
+            replacedImage = replacedImage || pair.second != configName;
+        QString error;
+        if (DurableCopy::copyFile(source, target, &error)) {
+            emit signalAddLogs(QStringLiteral("copy:") + source + QStringLiteral(",to:") + target, LogInfo);
+        } else {
+            qWarning() << "copy" << source << "to" << target << "failed:" << error;
+            emit signalAddLogs(QStringLiteral("This file failed to copy: ") + source, LogError);
+            result = StatusCopyFailed;
+        }
+    };
+    for (const auto& pair : qAsConst(images))
+        copyOne(pair);
+
+    if (result != StatusDone) {
+        // The box must never hold a configuration that names an image it does not have.
+        const QString target = dir.filePath(configName);
+        QString reason = QStringLiteral("an image failed (status %1)").arg(result);
+        if (replacedImage && QFileInfo::exists(target)) {
+            if (QFile::remove(target))
+                reason += QStringLiteral("; the older config.info was removed because its images were replaced");
+            else
+                reason += QStringLiteral("; the older config.info could not be removed: ") + target;
+        }
+        if (!configs.isEmpty())
+            emit signalAddLogs(QStringLiteral("The configuration was not written: ") + reason, LogError);
+    } else {
+        for (const auto& pair : qAsConst(configs))
+            copyOne(pair);
     }
-    emit signalAddLogs(QStringLiteral("write config success!"), LogInfo);
+
+    if (result == StatusDone)
+        emit signalAddLogs(QStringLiteral("write config success!"), LogInfo);
+    else
+        emit signalAddLogs(QStringLiteral("write config failed! status: %1").arg(result), LogError);
     emit signalTaskStatus(result);
 }
 

@@ -20,10 +20,15 @@ public:
     // Values of signalTaskStatus.
     enum Status {
         StatusBusy = 1, // started
-        StatusDone = 0, // every file copied, or stopped with its reason logged
+        StatusDone = 0, // every file copied
         StatusCopyFailed = -1, // the last failed file could not be copied
         StatusSourceMissing = -2, // the last failed file did not exist
-        StatusListingFailed = -3 // the removable drives could not be listed
+        StatusListingFailed = -3, // the removable drives could not be listed
+        StatusNoDrive = -4, // no Krel drive found
+        StatusSeveralDrives = -5, // more than one Krel drive
+        StatusNoDestination = -6, // the destination folder does not exist
+        StatusUnknownType = -7, // a job type other than 0
+        StatusNoSpace = -8 // the files do not fit on the destination; nothing copied
     };
 
     // type: 0 is the only job type; srcPathList: (source path, destination file

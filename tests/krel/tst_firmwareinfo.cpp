@@ -1,4 +1,5 @@
 // The firmware information file "new.json".
+#include "apppaths.h"
 #include "firmwareinfo.h"
 
 #include <QtTest>
@@ -12,7 +13,7 @@ private slots:
     void read_data();
     void read();
     void missingFile();
-    void defaultFolderIsRelative();
+    void defaultFolderIsBelowAppDir();
 };
 
 void TestFirmwareInfo::read_data()
@@ -63,19 +64,25 @@ void TestFirmwareInfo::missingFile()
     QVERIFY(info.path.isEmpty());
 }
 
-void TestFirmwareInfo::defaultFolderIsRelative()
+// The default folder lies below the application directory, whatever the
+// current directory is (a program started from a menu runs in $HOME or "/").
+void TestFirmwareInfo::defaultFolderIsBelowAppDir()
 {
-    QTemporaryDir dir;
+    QTemporaryDir app, elsewhere;
+    for (const QString& root : { app.path(), elsewhere.path() }) {
+        QVERIFY(QDir().mkpath(root + "/mcuimage"));
+        QFile f(root + "/mcuimage/new.json");
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(root == app.path() ? R"({"firmware_name":"fw.uf2","version":"1.2"})"
+                                   : R"({"firmware_name":"cwd.uf2","version":"9.9"})");
+    }
     const QString old = QDir::currentPath();
-    QVERIFY(QDir().mkpath(dir.path() + "/mcuimage"));
-    QFile f(dir.path() + "/mcuimage/new.json");
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(R"({"firmware_name":"fw.uf2","version":"1.2"})");
-    f.close();
-    QVERIFY(QDir::setCurrent(dir.path()));
+    AppPaths::setAppDirOverride(app.path());
+    QVERIFY(QDir::setCurrent(elsewhere.path()));
     const FirmwareInfo info = readFirmwareInfo();
     QDir::setCurrent(old);
-    QCOMPARE(info.path, QString("mcuimage/fw.uf2"));
+    AppPaths::setAppDirOverride(QString());
+    QCOMPARE(info.path, app.path() + "/mcuimage/fw.uf2");
     QCOMPARE(info.version, QString("1.2"));
 }
 

@@ -220,6 +220,8 @@ void TstKrelConfigBuilder::otpFailures_data()
     QTest::newRow("number value") << QByteArray(R"({"info":[{"address":"0x0","value":16}]})")
                                   << "Parse OTP info error! Index: 0";
     QTest::newRow("not enciphered") << QByteArray("raw:plain text of 20 b") << "Parse OTP info failed! Error: ";
+    QTest::newRow("larger than 1 MiB") << QByteArray("raw:") + QByteArray((1 << 20) + 1, 'x')
+                                       << "OTP file is too large: 1048577 bytes, at most 1048576.";
 }
 
 void TstKrelConfigBuilder::otpFailures()
@@ -265,6 +267,13 @@ void TstKrelConfigBuilder::validationMessages_data()
                                     << "Custom File Program Address is empty!, the index:1";
     QTest::newRow("custom file") << "customFile"
                                  << "Custom File not found! Path: %1/gone.bin";
+    QTest::newRow("empty image") << "emptyImage"
+                                 << "Image File is empty! Path: %1/empty.bin";
+    QTest::newRow("bare 0x address") << "bareAddress"
+                                     << "Image File Base Address is invalid! Address: 0x";
+    QTest::newRow("custom address wider than 32 bits")
+        << "wideCustom"
+        << "Custom File Program Address is invalid!, the index:0, address: 0x800000000";
 }
 
 void TstKrelConfigBuilder::validationMessages()
@@ -303,6 +312,13 @@ void TstKrelConfigBuilder::validationMessages()
         in.additionalFiles[1].first.clear();
     else if (field == "customFile")
         in.additionalFiles[1].second = m_dir->filePath(QStringLiteral("gone.bin"));
+    else if (field == "emptyImage") {
+        in.imagePath = m_dir->filePath(QStringLiteral("empty.bin"));
+        QVERIFY(writeFile(in.imagePath, QByteArray()));
+    } else if (field == "bareAddress")
+        in.programAddress = QStringLiteral("0x");
+    else if (field == "wideCustom")
+        in.additionalFiles[0].first = QStringLiteral("0x800000000");
 
     const KrelConfigResult r = KrelConfigBuilder::generate(in, m_out);
     QVERIFY(!r.ok);

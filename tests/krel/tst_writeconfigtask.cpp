@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <atomic>
 
+#include "drivespace.h"
 #include "removabledrives.h"
 #include "writeconfigtask.h"
 
@@ -67,7 +68,9 @@ private slots:
     void twoCandidates();
     void listingFailureIsNotNoDrive();
     void existingTargetReplaced();
-    void missingSourceGivesMinus2();
+    void failedImageLeavesNoConfig_data();
+    void failedImageLeavesNoConfig();
+    void notEnoughSpaceCopiesNothing();
     void lastFailureDecidesStatus_data();
     void lastFailureDecidesStatus();
     void exportFolderGiven();
@@ -169,7 +172,7 @@ void TstWriteConfigTask::noCandidate()
         root = addDrive(QStringLiteral("d"), size, marker);
     const QString cfg = source(QStringLiteral("config.info"), "CFG");
     const Outcome o = runJob(0, { { cfg, "config.info" } }, QString());
-    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusNoDrive }));
     QCOMPARE(o.logs.last(),
         qMakePair(QStringLiteral("Krel USB flash drive device not detected, please reset and reconnect to retry!"),
             LogError));
@@ -184,7 +187,7 @@ void TstWriteConfigTask::twoCandidates()
     const QString b = addDrive(QStringLiteral("b"), 128 * MiB, true);
     const QString cfg = source(QStringLiteral("config.info"), "CFG");
     const Outcome o = runJob(0, { { cfg, "config.info" } }, QString());
-    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusSeveralDrives }));
     QCOMPARE(o.logs.last().first,
         QStringLiteral("Multiple Krel USB flash drive devices are detected, multiple devices are not supported "
                        "to be processed at the same time, please try to reconnect after keeping only one Krel!"));
@@ -221,21 +224,62 @@ void TstWriteConfigTask::existingTargetReplaced()
     QCOMPARE(QDir(box).entryList(QDir::Files | QDir::Hidden), QStringList({ ".VID_34B7_PID_1000", "app_0.bin" }));
 }
 
-void TstWriteConfigTask::missingSourceGivesMinus2()
+// A failed image leaves no configuration that names it: the new one is not
+// written, an older one goes when its images were replaced, the old target of
+// a missing source stays, and the job says it failed.
+void TstWriteConfigTask::failedImageLeavesNoConfig_data()
+{
+    QTest::addColumn<bool>("missing"); // else the copy fails
+    QTest::addColumn<bool>("oldConfigNamesReplaced");
+    QTest::addColumn<int>("status");
+    QTest::newRow("missing source") << true << false << int(writeconfigtask::StatusSourceMissing);
+    QTest::newRow("copy fails, older config removed") << false << true << int(writeconfigtask::StatusCopyFailed);
+}
+
+void TstWriteConfigTask::failedImageLeavesNoConfig()
+{
+    QFETCH(bool, missing);
+    QFETCH(bool, oldConfigNamesReplaced);
+    QFETCH(int, status);
+    const QString box = addDrive(QStringLiteral("box"), 128 * MiB, true);
+    QVERIFY(writeFile(QDir(box).filePath("gone_1.bin"), "old image"));
+    QVERIFY(writeFile(QDir(box).filePath("config.info"), "OLD"));
+    if (oldConfigNamesReplaced)
+        QVERIFY(writeFile(QDir(box).filePath("a_0.bin"), "old a"));
+    const QString a = source("a.bin", "A");
+    QString bad = m_dir->filePath("src/gone.bin");
+    if (!missing)
+        QVERIFY(QDir().mkpath(bad)); // a folder exists but cannot be copied as a file
+    const QString cfg = source("config.info", "CFG");
+    const Outcome o = runJob(0, { { a, "a_0.bin" }, { bad, "gone_1.bin" }, { cfg, "config.info" } }, QString());
+    QCOMPARE(o.statuses, QList<int>({ 1, status }));
+    QVERIFY(o.has(missing ? "This file does not exist: " + bad : "This file failed to copy: " + bad, LogError));
+    QVERIFY(o.texts().filter("The configuration was not written: ").size() == 1);
+    QVERIFY(!o.texts().contains("write config success!"));
+    QCOMPARE(o.logs.last(), qMakePair(QStringLiteral("write config failed! status: %1").arg(status), LogError));
+    QCOMPARE(readFile(QDir(box).filePath("a_0.bin")), QByteArray("A"));
+    // Never the new configuration; the older one only while its images are untouched.
+    QCOMPARE(QFile::exists(QDir(box).filePath("config.info")), !oldConfigNamesReplaced && missing);
+    if (QFile::exists(QDir(box).filePath("config.info")))
+        QCOMPARE(readFile(QDir(box).filePath("config.info")), QByteArray("OLD"));
+    QCOMPARE(QFile::exists(QDir(box).filePath("gone_1.bin")), missing);
+}
+
+void TstWriteConfigTask::notEnoughSpaceCopiesNothing()
 {
     const QString box = addDrive(QStringLiteral("box"), 128 * MiB, true);
-    // A stale copy of the missing file must not stay on the drive.
-    QVERIFY(writeFile(QDir(box).filePath("gone_1.bin"), "stale"));
-    const QString a = source("a.bin", "A");
-    const QString gone = m_dir->filePath("src/gone.bin");
-    const QString cfg = source("config.info", "CFG");
-    const Outcome o = runJob(0, { { a, "a_0.bin" }, { gone, "gone_1.bin" }, { cfg, "config.info" } }, QString());
-    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusSourceMissing }));
-    QVERIFY(o.has("This file does not exist: " + gone, LogError));
-    QCOMPARE(o.logs.last(), qMakePair(QStringLiteral("write config success!"), LogInfo));
-    QCOMPARE(readFile(QDir(box).filePath("a_0.bin")), QByteArray("A"));
-    QCOMPARE(readFile(QDir(box).filePath("config.info")), QByteArray("CFG"));
-    QVERIFY(!QFile::exists(QDir(box).filePath("gone_1.bin")));
+    QVERIFY(writeFile(QDir(box).filePath("app_0.bin"), QByteArray(100, 'o')));
+    // 1000 new bytes replace 100 old ones: 900 needed, 850 free.
+    DriveSpace::setProbe([](const QString&) { return qint64(850); });
+    const Outcome o
+        = runJob(0, { { source("app.bin", QByteArray(1000, 'n')), "app_0.bin" } }, QString());
+    DriveSpace::setProbe({});
+    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusNoSpace }));
+    QCOMPARE(o.logs.last(),
+        qMakePair("Not enough free space on " + box + ": 900 bytes needed, 850 bytes free, 50 bytes missing. "
+                  "Nothing was copied.",
+            LogError));
+    QCOMPARE(readFile(QDir(box).filePath("app_0.bin")), QByteArray(100, 'o'));
 }
 
 void TstWriteConfigTask::lastFailureDecidesStatus_data()
@@ -279,7 +323,7 @@ void TstWriteConfigTask::exportFolderMissing()
 {
     const QString out = m_dir->filePath("nowhere");
     const Outcome o = runJob(0, { { source("config.info", "CFG"), "config.info" } }, out);
-    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusNoDestination }));
     QCOMPARE(o.logs.last(), qMakePair("Current path: " + out + ". non-existent", LogError));
 }
 
@@ -296,7 +340,7 @@ void TstWriteConfigTask::unknownTypeEnds()
 {
     addDrive(QStringLiteral("box"), 128 * MiB, true);
     const Outcome o = runJob(1, { { source("config.info", "CFG"), "config.info" } }, QString());
-    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
+    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusUnknownType }));
     QCOMPARE(m_listCalls.load(), 0);
     QVERIFY(!o.texts().contains("write config run..."));
 }
