@@ -20,7 +20,13 @@ namespace {
 
 struct Fixture
 {
+    ~Fixture()
+    {
+        if (helper.joinable())
+            helper.join();
+    }
     std::unique_ptr<Rig::Rom> rom;
+    std::thread helper; // joined before the simulator goes
     QTemporaryDir dir;
     QString path(const QString& name) const { return dir.filePath(name); }
     RomSim::Engine& sim() { return rom->sim(); }
@@ -64,7 +70,6 @@ const QByteArray Firmware = Rig::pattern(1000, 9);
 
 QList<Row> rows()
 {
-    using E = RomSim::Engine;
     return {
         { "list", EDeviceTypeUsbHid, { "list" }, 0, {}, "TSL1100", nullptr,
             [](Fixture&, const QString& out) { QVERIFY(out.contains("uart  ttyUSB7")); QVERIFY(out.contains("--usb 34b7:0001:sim-rom-hid")); } },
@@ -165,10 +170,10 @@ QList<Row> rows()
                 writeFile(f.path("big.bin"), Rig::pattern(1 << 20, 5));
                 f.sim().setRequireFlashConfig(false);
                 RomSim::Engine* sim = &f.sim();
-                std::thread([sim] {
+                f.helper = std::thread([sim] {
                     if (sim->waitForPackets(300, 60000))
                         kill(getpid(), SIGINT);
-                }).detach();
+                });
             },
             [](Fixture& f, const QString&) {
                 QCOMPARE(f.sim().uartSpeed(), 115200u);
