@@ -67,7 +67,8 @@ Options:
   -m, --memory ID          memory id (0x10000, 0, ...); OTP commands default to 0x20000
       --stage 1|2          run: the Open (1) or Close (2) list whatever the life cycle says
       --bl-fw DIR          run: bootloader firmware folder (default: bl_fw beside the program)
-  -t, --timeout MS         read time-out of every ROM answer (default 10000; erases get longer)
+  -t, --timeout MS         read time-out of every ROM answer (default 10000; erases get longer;
+                           run keeps the runner's own)
       --json               print results as JSON lines on standard output
   -q, --quiet              no progress and no warnings, only errors
   -v, --verbose            also the ROM layer's log lines
@@ -775,8 +776,9 @@ int Cli::cmdRead()
         return usage(QStringLiteral("bad length: %1").arg(m_args[1]));
     const QString file = m_args[2];
     const QFileInfo fi(file);
-    if (!fi.absoluteDir().exists() || fi.isDir())
-        return usage(QStringLiteral("cannot write file: %1").arg(file));
+    if (fi.isDir() || !QFileInfo(fi.absolutePath()).isDir() || !QFileInfo(fi.absolutePath()).isWritable()
+        || (fi.exists() && !fi.isWritable()))
+        return fail(ExitUsage, QStringLiteral("cannot write file: %1").arg(file));
     if (const int r = openSession(); r != ExitOk)
         return r;
     m_clock.start();

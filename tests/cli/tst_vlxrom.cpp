@@ -160,6 +160,15 @@ QList<Row> rows()
                 f.sim().setCommandStatus(RomSim::TagWriteMemory, RomSim::StProgramFailed);
             },
             nullptr },
+        { "no answer", EDeviceTypeUart, { "{dev}", "--timeout", "300", "reset" }, 4,
+            "transport status 9 (Read ack start status failed)", {},
+            [](Fixture& f) {
+                RomSim::Fault silence;
+                silence.tag = RomSim::TagReset;
+                silence.kind = RomSim::FaultKind::Silence;
+                f.sim().addFault(silence);
+            },
+            nullptr },
         { "absent port", EDeviceTypeUart, { "--port", "{dir}/ttyNone", "--json", "reset" }, 3, "no such port",
             "\"exit\":3", nullptr, nullptr },
         { "absent USB device", EDeviceTypeUsbHid, { "--usb", "1fc9:0021:elsewhere", "reset" }, 3,
