@@ -16,8 +16,8 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 #include <ctime>
+#include <functional>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -213,8 +213,8 @@ int main(int argc, char** argv)
             printf("| tool thread cpu %6.3f s, ratio %.3f", t.cpu, t.cpu / direct.cpu);
         printf("\n");
     };
-    printf("  %-28s %7.3f s  %6.2f MiB/s                  | tool thread cpu %6.3f s\n",
-        "RomCmd::writeMemoryByFile", direct.wall, mib / direct.wall, direct.cpu);
+    printf("  %-28s %7.3f s  %6.2f MiB/s                  | tool thread cpu %6.3f s\n", "RomCmd::writeMemoryByFile",
+        direct.wall, mib / direct.wall, direct.cpu);
     row("vlx-rom write, in process", inProcess);
     child.cpu = -1; // another process: see its own figures below
     row("vlx-rom write, program", child);
@@ -223,7 +223,8 @@ int main(int argc, char** argv)
         (TargetRatio - 1) * 100);
     // The program's start-up (catalogue, parser) costs the same for any size: the per-MiB cost is the difference.
     const double perMiB = (bigRun.cpu - smallRun.cpu) / (mib - 1);
-    printf("  program cpu (user+system): 1 MiB %.3f s, %d MiB %.3f s -> %.4f s per MiB; writeMemoryByFile %.4f s per MiB\n",
+    printf("  program cpu (user+system): 1 MiB %.3f s, %d MiB %.3f s -> %.4f s per MiB; writeMemoryByFile %.4f s per "
+           "MiB\n",
         smallRun.cpu, sizeMiB, bigRun.cpu, perMiB, direct.cpu / mib);
     printf("Peak resident memory of the vlx-rom program:\n");
     printf("  1 MiB file   %7ld KiB\n", smallRun.peakKiB);

@@ -1,6 +1,8 @@
 #include "vlxrom.h"
 
+#include "apppaths.h"
 #include "cliplatform.h"
+#include "constants.h"
 #include "detectdeviceswin.h"
 #include "iostatus.h"
 #include "progressmeter.h"
@@ -11,8 +13,6 @@
 #include "serialio.h"
 #include "socdatabase.h"
 #include "stagedownloadtask.h"
-#include "apppaths.h"
-#include "constants.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -27,8 +27,8 @@
 #include <QSerialPortInfo>
 #include <QThread>
 
-#include <hidapi/hidapi.h>
 #include <climits>
+#include <hidapi/hidapi.h>
 #include <optional>
 
 namespace RomCmd {
@@ -507,7 +507,8 @@ int Cli::openFailure(const std::unique_ptr<RomSession>& session)
                         .arg(path)
                         .arg(m_baud));
         }
-        return fail(ExitNoDevice, QStringLiteral("cannot open %1: the port is busy (another program holds it)").arg(path));
+        return fail(
+            ExitNoDevice, QStringLiteral("cannot open %1: the port is busy (another program holds it)").arg(path));
     }
     const UsbInfo usbInfo = recordFromVariant<UsbInfo>(m_info);
     if (usbInfo.devicePath.startsWith(QLatin1Char('/'))) {
@@ -537,8 +538,9 @@ int Cli::openFailure(const std::unique_ptr<RomSession>& session)
 int Cli::query(uint32_t rteId, uint32_t arg, QVariant* record)
 {
     QVariant got;
-    const auto c = QObject::connect(m_session->rom(), &RomCmd::signalRTEQueried, m_session.get(),
-        [&got](int, const QVariant& v) { got = v; }, Qt::DirectConnection);
+    const auto c = QObject::connect(
+        m_session->rom(), &RomCmd::signalRTEQueried, m_session.get(), [&got](int, const QVariant& v) { got = v; },
+        Qt::DirectConnection);
     int status = m_session->rom()->queryRte(rteId, arg);
     QObject::disconnect(c);
     if (status == IoOk && !got.isValid())
@@ -588,11 +590,12 @@ int Cli::romFailure(int status, const QString& what)
             return fail(ExitRefused, message, extra);
         }
         if (!known && status == IoBootModeFailed)
-            return fail(ExitRefused,
-                QStringLiteral("%1 refused by the ROM (%2)").arg(what, ioStatusText(status)), extra);
-        return fail(ExitProtocol, QStringLiteral("%1 failed: %2 (transport status %3)")
-                                      .arg(what, QStringLiteral("the transfer did not complete"))
-                                      .arg(status),
+            return fail(
+                ExitRefused, QStringLiteral("%1 refused by the ROM (%2)").arg(what, ioStatusText(status)), extra);
+        return fail(ExitProtocol,
+            QStringLiteral("%1 failed: %2 (transport status %3)")
+                .arg(what, QStringLiteral("the transfer did not complete"))
+                .arg(status),
             extra);
     }
     closeSession();
@@ -634,8 +637,7 @@ int Cli::cmdList()
         const QString soc = p.vendorId ? socOfIds(p.vendorId, p.productId) : QString();
         ++count;
         if (m_json) {
-            QJsonObject o { { "kind", "uart" }, { "port", p.name }, { "description", p.description },
-                { "soc", soc } };
+            QJsonObject o { { "kind", "uart" }, { "port", p.name }, { "description", p.description }, { "soc", soc } };
             if (p.vendorId)
                 o.insert(QStringLiteral("vid"), QStringLiteral("%1").arg(p.vendorId, 4, 16, QLatin1Char('0')));
             if (p.productId)
@@ -651,8 +653,8 @@ int Cli::cmdList()
     if (m_env.hotplugSource) {
         DetectDevicesWin detector(m_env.hotplugSource());
         QList<UsbInfo> found;
-        QObject::connect(&detector, &DetectDevicesWin::signalUpdateUsbDevice, &detector,
-            [&found](const UsbInfo& u, bool arrival) {
+        QObject::connect(
+            &detector, &DetectDevicesWin::signalUpdateUsbDevice, &detector, [&found](const UsbInfo& u, bool arrival) {
                 if (arrival)
                     found.append(u);
             });
@@ -715,7 +717,8 @@ int Cli::cmdInfo()
     if (query(3, 0, &v) == IoOk) {
         const BootStatusInfo b = v.value<BootStatusInfo>();
         result.insert(QStringLiteral("boot"),
-            QJsonObject { { "mode", b.bootMode }, { "device", qint64(b.bootDevice) }, { "status", qint64(b.bootStatus) } });
+            QJsonObject {
+                { "mode", b.bootMode }, { "device", qint64(b.bootDevice) }, { "status", qint64(b.bootStatus) } });
     }
     // Memories: the one asked for, else those of the SoC with the device's ids, else every one the catalogue knows.
     QList<uint32_t> ids;
@@ -808,8 +811,8 @@ int Cli::cmdWrite()
     const int status = m_session->rom()->writeMemoryByFile(memory, uint32_t(address), file);
     if (status != IoOk)
         return romFailure(status, QStringLiteral("write of %1 at %2").arg(file, hex8(uint32_t(address))));
-    return transferDone(
-        QStringLiteral("wrote"), size, { { "memory", hex8(memory) }, { "address", hex8(uint32_t(address)) }, { "file", file } });
+    return transferDone(QStringLiteral("wrote"), size,
+        { { "memory", hex8(memory) }, { "address", hex8(uint32_t(address)) }, { "file", file } });
 }
 
 int Cli::cmdErase(bool all)
@@ -833,8 +836,9 @@ int Cli::cmdErase(bool all)
     const int status = all ? m_session->rom()->eraseAll(memory, timeout)
                            : m_session->rom()->eraseMemory(memory, uint32_t(address), uint32_t(length), timeout);
     if (status != IoOk)
-        return romFailure(status, all ? QStringLiteral("erase of memory %1").arg(hex8(memory))
-                                      : QStringLiteral("erase at %1").arg(hex8(uint32_t(address))));
+        return romFailure(status,
+            all ? QStringLiteral("erase of memory %1").arg(hex8(memory))
+                : QStringLiteral("erase at %1").arg(hex8(uint32_t(address))));
     closeSession();
     QJsonObject result { { "memory", hex8(memory) } };
     if (!all) {
@@ -905,7 +909,8 @@ int Cli::cmdOtpRead()
         return usage(QStringLiteral("OTP range too long"));
     }
     QByteArray data;
-    const auto c = QObject::connect(m_session->rom(), &RomCmd::signalMemoryReadProgress, m_session.get(),
+    const auto c = QObject::connect(
+        m_session->rom(), &RomCmd::signalMemoryReadProgress, m_session.get(),
         [&data](uint32_t, uint32_t, uint8_t* value, int length, int, int, bool) {
             data.append(reinterpret_cast<const char*>(value), length);
         },
@@ -1119,7 +1124,8 @@ int Cli::cmdRun()
     if (m_parser.isSet(QStringLiteral("stage"))) {
         stage = m_parser.value(QStringLiteral("stage")).toInt();
         if (stage != 1 && stage != 2)
-            return usage(QStringLiteral("bad stage: %1 (1 Open, 2 Close)").arg(m_parser.value(QStringLiteral("stage"))));
+            return usage(
+                QStringLiteral("bad stage: %1 (1 Open, 2 Close)").arg(m_parser.value(QStringLiteral("stage"))));
     }
     QString missing;
     ProjectConfig::instance().setData(project); // the SoC for the OTP checks and the firmware

@@ -3,8 +3,8 @@
 #include "romrig.h"
 #include "vlxrom.h"
 
-#include "projectconfig.h"
 #include "progressmeter.h"
+#include "projectconfig.h"
 #include "scriptedhotplugsource.h"
 
 #include <QBuffer>
@@ -72,18 +72,22 @@ QList<Row> rows()
 {
     return {
         { "list", EDeviceTypeUsbHid, { "list" }, 0, {}, "TSL1100", nullptr,
-            [](Fixture&, const QString& out) { QVERIFY(out.contains("uart  ttyUSB7")); QVERIFY(out.contains("--usb 34b7:0001:sim-rom-hid")); } },
+            [](Fixture&, const QString& out) {
+                QVERIFY(out.contains("uart  ttyUSB7"));
+                QVERIFY(out.contains("--usb 34b7:0001:sim-rom-hid"));
+            } },
         { "list json", EDeviceTypeUsbHid, { "--json", "list" }, 0, {}, "\"kind\":\"usb-hid\"", nullptr, nullptr },
-        { "info uart", EDeviceTypeUart, { "{dev}", "info" }, 0, {}, "ROM Version: V1.0.0",
-            nullptr, [](Fixture&, const QString& out) { QVERIFY(out.contains("Memory identifier: 0x00010000")); } },
-        { "info hid json", EDeviceTypeUsbHid, { "--usb", "1fc9:0021", "--json", "info" }, 0, {}, "\"romVersion\":\"V1.0.0\"",
-            nullptr, [](Fixture&, const QString& out) {
+        { "info uart", EDeviceTypeUart, { "{dev}", "info" }, 0, {}, "ROM Version: V1.0.0", nullptr,
+            [](Fixture&, const QString& out) { QVERIFY(out.contains("Memory identifier: 0x00010000")); } },
+        { "info hid json", EDeviceTypeUsbHid, { "--usb", "1fc9:0021", "--json", "info" }, 0, {},
+            "\"romVersion\":\"V1.0.0\"", nullptr,
+            [](Fixture&, const QString& out) {
                 const QJsonObject o = QJsonDocument::fromJson(out.toUtf8()).object();
                 QCOMPARE(o.value("lifecycle").toString(), QString("02"));
                 QVERIFY(o.value("memories").toArray().size() >= 3);
             } },
-        { "write", EDeviceTypeUart, { "{dev}", "--memory", "0", "write", "{dir}/image.bin", "0x1000" }, 0, "write: 100%", {},
-            [](Fixture& f) { writeFile(f.path("image.bin"), Image); },
+        { "write", EDeviceTypeUart, { "{dev}", "--memory", "0", "write", "{dir}/image.bin", "0x1000" }, 0,
+            "write: 100%", {}, [](Fixture& f) { writeFile(f.path("image.bin"), Image); },
             [](Fixture& f, const QString&) {
                 QCOMPARE(f.sim().readBytes(RomSim::MemIlm, 0x1000, Image.size()), Image);
                 QCOMPARE(f.sim().receivedPackets().first().left(16),
@@ -148,13 +152,13 @@ QList<Row> rows()
                 QCOMPARE(f.sim().loadedImage(), Firmware);
                 QCOMPARE(f.sim().readBytes(RomSim::MemIlm, 0x100, 4), le({ 0x11223344 }));
             } },
-        { "bad address", EDeviceTypeUart, { "{dev}", "-m", "0", "read", "0xZZ", "4", "{dir}/x" }, 2, "bad address: 0xZZ", {},
-            nullptr, nullptr },
+        { "bad address", EDeviceTypeUart, { "{dev}", "-m", "0", "read", "0xZZ", "4", "{dir}/x" }, 2,
+            "bad address: 0xZZ", {}, nullptr, nullptr },
         { "address outside the memory", EDeviceTypeUart, { "{dev}", "-m", "0", "read", "0x40000", "16", "{dir}/x" }, 5,
             "status 1001001 (invalid memory range)", {}, nullptr,
             [](Fixture& f, const QString&) { QVERIFY(!QFile::exists(f.path("x"))); } },
-        { "ROM refuses the write", EDeviceTypeUsbHid, { "{dev}", "--json", "-m", "0", "write", "{dir}/image.bin", "0" }, 5,
-            "status 1001002 (programming memory failed)", "\"romStatus\":1001002",
+        { "ROM refuses the write", EDeviceTypeUsbHid, { "{dev}", "--json", "-m", "0", "write", "{dir}/image.bin", "0" },
+            5, "status 1001002 (programming memory failed)", "\"romStatus\":1001002",
             [](Fixture& f) {
                 writeFile(f.path("image.bin"), Image);
                 f.sim().setCommandStatus(RomSim::TagWriteMemory, RomSim::StProgramFailed);
@@ -174,7 +178,8 @@ QList<Row> rows()
         { "absent USB device", EDeviceTypeUsbHid, { "--usb", "1fc9:0021:elsewhere", "reset" }, 3,
             "no such USB-HID device", {}, nullptr, nullptr },
         { "Ctrl-C during a 1 MiB write", EDeviceTypeUart,
-            { "{dev}", "--baud", "460800", "-m", "0x10000", "write", "{dir}/big.bin", "0x80000000" }, 130, "interrupted", {},
+            { "{dev}", "--baud", "460800", "-m", "0x10000", "write", "{dir}/big.bin", "0x80000000" }, 130,
+            "interrupted", {},
             [](Fixture& f) {
                 writeFile(f.path("big.bin"), Rig::pattern(1 << 20, 5));
                 f.sim().setRequireFlashConfig(false);
