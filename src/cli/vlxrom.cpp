@@ -199,7 +199,7 @@ private:
     // ---- device ----
     int parseDevice();
     int openSession();
-    int openFailure(const std::unique_ptr<RomSession>& session);
+    int openFailure();
     void closeSession();
     int romFailure(int status, const QString& what);
     bool lastRomStatus(CmdStatusInfo* info);
@@ -465,7 +465,7 @@ int Cli::openSession()
     m_session = std::move(session);
     watch(m_session.get(), true);
     if (!m_session->beforeRunCmds()) {
-        const int r = openFailure(m_session);
+        const int r = openFailure();
         m_session.reset();
         return r;
     }
@@ -482,9 +482,8 @@ void Cli::closeSession()
     m_session.reset();
 }
 
-int Cli::openFailure(const std::unique_ptr<RomSession>& session)
+int Cli::openFailure()
 {
-    Q_UNUSED(session)
     if (m_type == EDeviceTypeUart) {
         const QString path = SerialIO::devicePathFor(m_deviceId);
         switch (CliPlatform::pathProblem(path)) {

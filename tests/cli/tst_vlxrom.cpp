@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -206,6 +207,7 @@ private slots:
     void commands_data();
     void commands();
     void progressLines();
+    void program();
 };
 
 void TestVlxRom::commands_data()
@@ -292,6 +294,28 @@ void TestVlxRom::progressLines()
     QVERIFY(bar.contains("25%"));
     QVERIFY(bar.contains("1.0 MiB/4.0 MiB"));
     QCOMPARE(RomCmd::ProgressMeter::durationText(3725), QString("1:02:05"));
+}
+
+void TestVlxRom::program()
+{
+    Rig::Rom rom(EDeviceTypeUart, false);
+    QTemporaryDir dir;
+    writeFile(dir.filePath("image.bin"), Image);
+    QProcess p;
+    p.start(VLXROM_PROGRAM,
+        { "--port", rom.link->toolPath(), "--json", "-m", "0", "write", dir.filePath("image.bin"), "0x40" });
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    const QJsonObject result = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    QCOMPARE(result.value("bytes").toInt(), Image.size());
+    QVERIFY(p.readAllStandardError().contains("write: 100%"));
+    QCOMPARE(rom.sim().readBytes(RomSim::MemIlm, 0x40, Image.size()), Image);
+
+    p.start(VLXROM_PROGRAM, { "--port", dir.filePath("none"), "reset" });
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 3);
+    QVERIFY(p.readAllStandardOutput().isEmpty());
+    QVERIFY(p.readAllStandardError().contains("no such port"));
 }
 
 QTEST_GUILESS_MAIN(TestVlxRom)
