@@ -21,6 +21,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -110,13 +111,28 @@ ProgramRun runProgram(const QStringList& args)
     pid_t pid = 0;
     if (posix_spawn(&pid, VLXROM_PROGRAM, nullptr, nullptr, argv.data(), environ) != 0)
         return r;
+    // The child's own peak, read while it runs: its rusage peak would also count the
+    // parent's memory, which the spawned child shares until it executes the program.
+    const QString statusPath = QStringLiteral("/proc/%1/status").arg(pid);
     int status = 0;
     struct rusage u = {};
-    if (wait4(pid, &status, 0, &u) != pid)
-        return r;
+    for (;;) {
+        QFile f(statusPath);
+        if (f.open(QIODevice::ReadOnly)) {
+            const QByteArray text = f.readAll();
+            const int at = text.indexOf("VmHWM:");
+            if (at >= 0)
+                r.peakKiB = std::max(r.peakKiB, text.mid(at + 6, 20).trimmed().split(' ').first().toLong());
+        }
+        const pid_t done = wait4(pid, &status, WNOHANG, &u);
+        if (done == pid)
+            break;
+        if (done < 0)
+            return r;
+        usleep(20000);
+    }
     r.wall = t.nsecsElapsed() / 1e9;
     r.cpu = u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec + u.ru_stime.tv_usec / 1e6;
-    r.peakKiB = u.ru_maxrss;
     r.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
     return r;
 }
