@@ -153,6 +153,23 @@ QList<Row> rows()
                 QCOMPARE(f.sim().loadedImage(), Firmware);
                 QCOMPARE(f.sim().readBytes(RomSim::MemIlm, 0x100, 4), le({ 0x11223344 }));
             } },
+        { "run refused by the OTP lock, ROM back at 115200", EDeviceTypeUart,
+            { "{dev}", "--baud", "460800", "run", "{dir}/p.vlxmfg", "--bl-fw", "{dir}/none" }, 5,
+            "OTP words are hard locked", {},
+            [](Fixture& f) {
+                ProjectData p;
+                p.socType = "TSL1100";
+                DownloadCommand read;
+                read.nameId = 5;
+                read.params = { { "memoryId", "0x20000" }, { "address", "0x0" }, { "length", "4" } };
+                p.openCommands = { read };
+                writeFile(f.path("p.vlxmfg"), ProjectConfig::wrap(ProjectConfig::toXml(p)));
+                f.sim().setOtpWord(0, 0x1);
+            },
+            [](Fixture& f, const QString&) {
+                QCOMPARE(f.sim().uartSpeed(), 115200u);
+                QCOMPARE(f.sim().loadedImage(), QByteArray()); // no firmware found: the ROM is used as it is
+            } },
         { "bad address", EDeviceTypeUart, { "{dev}", "-m", "0", "read", "0xZZ", "4", "{dir}/x" }, 2,
             "bad address: 0xZZ", {}, nullptr, nullptr },
         { "address outside the memory", EDeviceTypeUart, { "{dev}", "-m", "0", "read", "0x40000", "16", "{dir}/x" }, 5,
