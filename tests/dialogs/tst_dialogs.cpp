@@ -158,6 +158,8 @@ private slots:
     void sidebarFollowsScrolling()
     {
         GlobalSettingDlg dlg;
+        // Tall enough that the pages nearly fit: the last page must still reach the top.
+        dlg.resize(700, 900);
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QScrollBar* bar = dlg.scrollArea()->verticalScrollBar();
