@@ -1,16 +1,18 @@
 #include "logdock.h"
 
 #include "logdocktitlewidget.h"
+#include "logfilewriter.h"
 #include "logline.h"
 #include "plaintextbrowser.h"
 #include "stylesheet.h"
 
+#include <QDateTime>
 #include <QEvent>
 #include <QTime>
 
 namespace DevelopViews {
 
-LogDock::LogDock(QWidget* parent) : QDockWidget(parent)
+LogDock::LogDock(QWidget* parent) : QDockWidget(parent), m_fileWriter(std::make_unique<LogFileWriter>())
 {
     setObjectName(QStringLiteral("LogDock"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
@@ -34,13 +36,27 @@ LogDock::LogDock(QWidget* parent) : QDockWidget(parent)
     StyleSheet::apply(QStringLiteral(":/qss/docks.qss"), this);
 }
 
+LogDock::~LogDock() = default;
+
+void LogDock::waitForLogFile()
+{
+    m_fileWriter->waitUntilWritten();
+}
+
 void LogDock::slotAddLogs(QString log, LogLevel level)
 {
     if (log.isEmpty())
         return;
     m_colour = LogLine::colour(level, m_colour);
-    LogLine::writeToLogFile(level, log);
-    m_browser->appendLine(LogLine::text(QTime::currentTime(), log), m_colour);
+    if (level >= LogDebug && level <= LogError)
+        m_fileWriter->enqueue(level, log);
+    // Formatting the local time costs more than the rest of a line: once a second.
+    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    if (second != m_prefixSecond) {
+        m_prefixSecond = second;
+        m_prefix = LogLine::text(QTime::currentTime(), QString());
+    }
+    m_browser->appendLine(m_prefix + log, m_colour);
 }
 
 void LogDock::slotClearAllText()

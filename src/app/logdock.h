@@ -6,10 +6,12 @@
 
 #include <QColor>
 #include <QDockWidget>
+#include <memory>
 
 namespace DevelopViews {
 
 class LogDockTitleWidget;
+class LogFileWriter;
 class PlainTextBrowser;
 
 class LogDock : public QDockWidget
@@ -17,6 +19,10 @@ class LogDock : public QDockWidget
     Q_OBJECT
 public:
     explicit LogDock(QWidget* parent = nullptr);
+    ~LogDock() override;
+
+    // Returns once every line shown so far is also in the log file.
+    void waitForLogFile();
 
     PlainTextBrowser* browser() const { return m_browser; }
     LogDockTitleWidget* titleWidget() const { return m_titleWidget; }
@@ -32,6 +38,9 @@ private:
     PlainTextBrowser* m_browser = nullptr;
     LogDockTitleWidget* m_titleWidget = nullptr;
     QColor m_colour = QColor(200, 200, 200);
+    std::unique_ptr<LogFileWriter> m_fileWriter;
+    qint64 m_prefixSecond = -1; // the second m_prefix was made for
+    QString m_prefix; // "[hh:mm:ss] " of that second
 };
 
 } // namespace DevelopViews

@@ -110,6 +110,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     setDockNestingEnabled(true);
     setMouseTracking(true);
     resize(1280, 720);
+    // The docks were sized before the window had its size: give them their share of it again.
+    resizeDocks({m_deviceDock, m_logDock}, {int(height() * 0.8), int(height() * 0.2)}, Qt::Vertical);
     setWindowTitle(QString::fromLatin1(Title));
 
     if (!m_romUiMode->detector()->isRegistered())

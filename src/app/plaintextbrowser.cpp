@@ -21,7 +21,7 @@ PlainTextBrowser::PlainTextBrowser(QWidget* parent) : QPlainTextEdit(parent)
     m_flushTimer.setInterval(0);
     connect(&m_flushTimer, &QTimer::timeout, this, [this] {
         flushBatch(BatchLines);
-        if (!m_pending.isEmpty())
+        if (!m_pending.empty())
             m_flushTimer.start();
     });
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this,
@@ -36,10 +36,10 @@ PlainTextBrowser::PlainTextBrowser(QWidget* parent) : QPlainTextEdit(parent)
 
 void PlainTextBrowser::appendLine(const QString& line, const QColor& colour)
 {
-    m_pending.append({line, colour});
+    m_pending.push_back({line, colour});
     // Lines beyond the view's bound would be dropped at once: drop them unseen.
-    if (m_pending.size() > MaxLines)
-        m_pending.remove(0, m_pending.size() - MaxLines);
+    if (m_pending.size() > size_t(MaxLines))
+        m_pending.pop_front();
     if (!m_flushTimer.isActive())
         m_flushTimer.start();
 }
@@ -47,12 +47,12 @@ void PlainTextBrowser::appendLine(const QString& line, const QColor& colour)
 void PlainTextBrowser::flushPending()
 {
     m_flushTimer.stop();
-    flushBatch(m_pending.size());
+    flushBatch(int(m_pending.size()));
 }
 
 void PlainTextBrowser::flushBatch(int maxLines)
 {
-    const int n = qMin(maxLines, m_pending.size());
+    const int n = qMin(maxLines, int(m_pending.size()));
     if (n <= 0)
         return;
     QTextCursor cursor(document());
@@ -61,7 +61,7 @@ void PlainTextBrowser::flushBatch(int maxLines)
     QTextCharFormat format;
     bool first = document()->isEmpty();
     for (int i = 0; i < n; ++i) {
-        const Pending& p = m_pending.at(i);
+        const Pending& p = m_pending[size_t(i)];
         format.setForeground(p.colour);
         if (!first)
             cursor.insertBlock(QTextBlockFormat(), format);
@@ -69,7 +69,7 @@ void PlainTextBrowser::flushBatch(int maxLines)
         cursor.insertText(p.text, format);
     }
     cursor.endEditBlock();
-    m_pending.remove(0, n);
+    m_pending.erase(m_pending.begin(), m_pending.begin() + n);
 }
 
 void PlainTextBrowser::followEnd()
@@ -129,7 +129,7 @@ void PlainTextBrowser::contextMenuEvent(QContextMenuEvent* event)
     QMenu* menu = createStandardContextMenu(event->pos());
     menu->addSeparator();
     QAction* clearAction = menu->addAction(tr("Clear"), this, &PlainTextBrowser::slotClear);
-    clearAction->setEnabled(!document()->isEmpty() || !m_pending.isEmpty());
+    clearAction->setEnabled(!document()->isEmpty() || !m_pending.empty());
     menu->addAction(tr("Save As..."), this, &PlainTextBrowser::slotSaveAs);
     menu->exec(event->globalPos());
     delete menu;

@@ -7,7 +7,7 @@
 #include <QColor>
 #include <QPlainTextEdit>
 #include <QTimer>
-#include <QVector>
+#include <deque>
 
 namespace DevelopViews {
 
@@ -18,7 +18,7 @@ public:
     // Lines kept in the view.
     static constexpr int MaxLines = 20000;
     // Lines added per turn of the event loop.
-    static constexpr int BatchLines = 2000;
+    static constexpr int BatchLines = 500;
 
     explicit PlainTextBrowser(QWidget* parent = nullptr);
 
@@ -26,7 +26,7 @@ public:
     void appendLine(const QString& line, const QColor& colour);
     // Adds every queued line now.
     void flushPending();
-    int pendingCount() const { return m_pending.size(); }
+    int pendingCount() const { return int(m_pending.size()); }
     bool isFollowing() const { return m_follow; }
 
     // Writes the whole view as plain text; false with *error set on failure.
@@ -49,7 +49,7 @@ private:
     void flushBatch(int maxLines);
     void followEnd();
 
-    QVector<Pending> m_pending;
+    std::deque<Pending> m_pending;
     QTimer m_flushTimer;
     bool m_follow = true;
 };
