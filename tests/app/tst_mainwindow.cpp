@@ -1,6 +1,7 @@
 // The window as a user meets it: language, menus, run results in the log,
 // the overlay, the log view, the central widget's enable rule and relays, the
 // user manual and the closing question about OTP words.
+#include "../config/messagecatcher.h"
 #include "apppaths.h"
 #include "centralwidget.h"
 #include "devicedock.h"
@@ -233,6 +234,28 @@ private slots:
         QCOMPARE(lastColour(&dock), QColor(240, 240, 50));
         dock.titleWidget()->findChild<QAbstractButton*>(QStringLiteral("DeleteBtn"))->click();
         QVERIFY(dock.browser()->document()->isEmpty());
+    }
+
+    void logFileSeverity_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("type"); // -1: nothing written
+        QTest::newRow("debug") << 0 << int(QtDebugMsg);
+        QTest::newRow("info") << 1 << int(QtInfoMsg);
+        QTest::newRow("warning") << 2 << int(QtWarningMsg);
+        QTest::newRow("error is critical") << 3 << int(QtCriticalMsg);
+        QTest::newRow("level 4 writes nothing") << 4 << -1;
+    }
+    void logFileSeverity()
+    {
+        QFETCH(int, level);
+        QFETCH(int, type);
+        LogDock dock;
+        MessageCatcher catcher;
+        dock.slotAddLogs(QStringLiteral("say \"hi\""), LogLevel(level));
+        dock.waitForLogFile();
+        for (QtMsgType t : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg})
+            QCOMPARE(catcher.of(t).contains(QStringLiteral("say \"hi\"")), int(t) == type);
     }
 
     void logViewStaysBoundedAndFollows()
