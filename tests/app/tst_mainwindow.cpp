@@ -1,0 +1,389 @@
+// The window as a user meets it: language, menus, run results in the log,
+// the overlay, the log view, the central widget's enable rule and relays, the
+// user manual and the closing question about OTP words.
+#include "../config/messagecatcher.h"
+#include "apppaths.h"
+#include "centralwidget.h"
+#include "devicedock.h"
+#include "globalsetting.h"
+#include "imageprogrammetab.h"
+#include "loadingwidget.h"
+#include "logdock.h"
+#include "logdocktitlewidget.h"
+#include "mainwindow.h"
+#include "plaintextbrowser.h"
+#include "progresswidget.h"
+#include "projectconfig.h"
+#include "romuimode.h"
+#include "tiptabwidget.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSettings>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBlock>
+#include <QTimer>
+#include <QTranslator>
+#include <QUrl>
+
+using namespace DevelopViews;
+
+// Receives what the window hands to the desktop's default handler.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls << url; }
+};
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    QScopedPointer<QTemporaryDir> m_dir;
+
+    static void setLanguage(int value)
+    {
+        GlobalSetting::instance().setLanguage(value);
+    }
+    static QString lastLine(LogDock* dock)
+    {
+        dock->browser()->flushPending();
+        return dock->browser()->document()->lastBlock().text();
+    }
+    static QColor lastColour(LogDock* dock)
+    {
+        dock->browser()->flushPending();
+        return dock->browser()->document()->lastBlock().begin().fragment().charFormat().foreground().color();
+    }
+    static QStringList lines(LogDock* dock)
+    {
+        dock->browser()->flushPending();
+        return dock->browser()->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    // Answers the next modal message box with the button whose text is given;
+    // its title and text go to *seen.
+    static void answerNextBox(const QString& button, QStringList* seen)
+    {
+        QTimer::singleShot(0, [button, seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) {
+                answerNextBox(button, seen);
+                return;
+            }
+            *seen << box->windowTitle() << box->text();
+            for (QAbstractButton* b : box->buttons()) {
+                if (b->text() == button) {
+                    b->click();
+                    return;
+                }
+            }
+            box->reject();
+        });
+    }
+
+private slots:
+    void init()
+    {
+        m_dir.reset(new QTemporaryDir);
+        QVERIFY(m_dir->isValid());
+        AppPaths::setAppDirOverride(m_dir->path());
+        GlobalSetting::instance().resetForTests();
+        GlobalSetting::instance().load();
+        ProjectConfig::instance().resetForTests();
+    }
+    void cleanup()
+    {
+        ProjectConfig::instance().resetForTests();
+        GlobalSetting::instance().resetForTests();
+        AppPaths::setAppDirOverride(QString());
+    }
+
+    void chineseAtStartThenEnglish()
+    {
+        setLanguage(0);
+        MainWindow w;
+        QVERIFY(w.chineseAction()->isChecked());
+        QVERIFY(!w.englishAction()->isChecked());
+        QVERIFY(!w.translator()->isEmpty());
+        QCOMPARE(w.menuBar()->actions().at(0)->text(), QStringLiteral("视图"));
+        QCOMPARE(w.logDock()->windowTitle(), QStringLiteral("日志窗口"));
+
+        w.englishAction()->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+        QVERIFY(w.englishAction()->isChecked());
+        QVERIFY(!w.chineseAction()->isChecked());
+        QCOMPARE(GlobalSetting::instance().language(), 1);
+        QSettings file(GlobalSetting::filePath(), QSettings::IniFormat);
+        QCOMPARE(file.value(QStringLiteral("Base/Language")).toInt(), 1);
+        QCOMPARE(w.languageMenu()->title(), QStringLiteral("Language"));
+        QCOMPARE(w.menuBar()->actions().at(0)->text(), QStringLiteral("Views"));
+        QCOMPARE(w.logDock()->windowTitle(), QStringLiteral("Log Window"));
+        QCOMPARE(w.centralView()->tabWidget()->tabText(0), QStringLiteral("Burn Configuration"));
+
+        w.chineseAction()->trigger();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
+        QCOMPARE(GlobalSetting::instance().language(), 0);
+        QCOMPARE(w.languageMenu()->title(), QStringLiteral("语言"));
+        QCOMPARE(w.centralView()->tabWidget()->tabText(0), QStringLiteral("烧录配置"));
+    }
+
+    void englishAtStart()
+    {
+        setLanguage(1);
+        MainWindow w;
+        QVERIFY(w.englishAction()->isChecked());
+        QVERIFY(!w.chineseAction()->isChecked());
+        QCOMPARE(w.languageMenu()->title(), QStringLiteral("Lanugage"));
+        QCOMPARE(w.centralView()->tabWidget()->tabText(0), QStringLiteral("Program Config"));
+        QCOMPARE(w.windowTitle(), QStringLiteral("Veltrix Krel"));
+    }
+
+    void runFinishedLogsAndNotifies_data()
+    {
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QVariantMap>("map");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("nothing to run") << true << QVariantMap{{QStringLiteral("noCommandExecuted"), true}}
+                                        << "There is no command to be executed!" << QColor(240, 240, 50);
+        QTest::newRow("failure") << false << QVariantMap() << "Commands run finish! Result: failed!"
+                                 << QColor(Qt::red);
+    }
+    void runFinishedLogsAndNotifies()
+    {
+        QFETCH(bool, result);
+        QFETCH(QVariantMap, map);
+        QFETCH(QString, line);
+        QFETCH(QColor, colour);
+        setLanguage(1);
+        MainWindow w;
+        w.logDock()->slotClearAllText();
+        QSignalSpy notify(&w, &MainWindow::signalCmdRunFinishedNotify);
+        w.slotCmdRunStarted(true);
+        QVERIFY(w.loadingWidget()->isVisibleTo(&w));
+        emit w.romUiMode()->signalRunFinished(result, map);
+        QVERIFY(!w.loadingWidget()->isVisibleTo(&w));
+        const QStringList shown = lines(w.logDock());
+        QCOMPARE(shown.size(), 2);
+        QVERIFY(shown.at(0).endsWith(QStringLiteral("] Commands run start!")));
+        QVERIFY(shown.at(1).endsWith(QStringLiteral("] ") + line));
+        QCOMPARE(lastColour(w.logDock()), colour);
+        QCOMPARE(notify.count(), 1);
+        QCOMPARE(notify.at(0).at(0).toBool(), result);
+    }
+
+    void overlayFollowsStatusAndSize()
+    {
+        setLanguage(1);
+        MainWindow w;
+        w.show();
+        LoadingWidget* overlay = w.loadingWidget();
+        QVERIFY(!overlay->isVisible());
+
+        emit w.romUiMode()->signalWriteConfigStatus(1);
+        QVERIFY(overlay->isVisible());
+        QCOMPARE(overlay->progressWidget()->bar()->maximum(), 0);
+        QCOMPARE(overlay->stepLabel()->text(), QStringLiteral("Please wait while loading..."));
+        emit w.romUiMode()->signalCustomStatus(0);
+        QVERIFY(!overlay->isVisible());
+
+        emit w.romUiMode()->signalRunStarted(true);
+        QVERIFY(overlay->isVisible());
+        DownloadTaskInfo info;
+        info.cmdIndex = 1;
+        info.cmdCount = 2;
+        info.progress = 4;
+        info.total = 4;
+        emit w.romUiMode()->callbackDownloadTaskUpdate(QStringLiteral("run"), info);
+        QCOMPARE(overlay->progressWidget()->bar()->value(), 50);
+        QCOMPARE(overlay->progressWidget()->label()->text(), QStringLiteral("50.00%"));
+        QCOMPARE(overlay->stepLabel()->text(), QStringLiteral("Run 1st command, the number of commands is 2"));
+        emit w.romUiMode()->signalSetLoadingWidgetHided();
+        QVERIFY(!overlay->isVisible());
+
+        w.resize(1000, 640);
+        QCOMPARE(overlay->size(), w.size());
+        emit w.romUiMode()->signalWriteConfigStatus(-2);
+        QVERIFY(!overlay->isVisible());
+    }
+
+    void logLines()
+    {
+        LogDock dock;
+        dock.slotAddLogs(QStringLiteral("warn"), LogWarning);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] warn$")).match(lastLine(&dock)).hasMatch());
+        QCOMPARE(lastColour(&dock), QColor(240, 240, 50));
+        dock.slotAddLogs(QString(), LogError);
+        QCOMPARE(lines(&dock).size(), 1);
+        dock.slotAddLogs(QStringLiteral("odd level"), LogLevel(7));
+        QCOMPARE(lastColour(&dock), QColor(240, 240, 50));
+        dock.titleWidget()->findChild<QAbstractButton*>(QStringLiteral("DeleteBtn"))->click();
+        QVERIFY(dock.browser()->document()->isEmpty());
+    }
+
+    void logFileSeverity_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("type"); // -1: nothing written
+        QTest::newRow("debug") << 0 << int(QtDebugMsg);
+        QTest::newRow("info") << 1 << int(QtInfoMsg);
+        QTest::newRow("warning") << 2 << int(QtWarningMsg);
+        QTest::newRow("error is critical") << 3 << int(QtCriticalMsg);
+        QTest::newRow("level 4 writes nothing") << 4 << -1;
+    }
+    void logFileSeverity()
+    {
+        QFETCH(int, level);
+        QFETCH(int, type);
+        LogDock dock;
+        MessageCatcher catcher;
+        dock.slotAddLogs(QStringLiteral("say \"hi\""), LogLevel(level));
+        dock.waitForLogFile();
+        for (QtMsgType t : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg})
+            QCOMPARE(catcher.of(t).contains(QStringLiteral("say \"hi\"")), int(t) == type);
+    }
+
+    void logViewStaysBoundedAndFollows()
+    {
+        LogDock dock;
+        dock.resize(600, 200);
+        dock.show();
+        PlainTextBrowser* view = dock.browser();
+        for (int i = 0; i < PlainTextBrowser::MaxLines + 500; ++i)
+            dock.slotAddLogs(QStringLiteral("line %1").arg(i));
+        view->flushPending();
+        QCOMPARE(view->document()->blockCount(), PlainTextBrowser::MaxLines);
+        QVERIFY(view->document()->lastBlock().text().endsWith(QStringLiteral("line %1").arg(PlainTextBrowser::MaxLines + 499)));
+        QScrollBar* bar = view->verticalScrollBar();
+        QCOMPARE(bar->value(), bar->maximum());
+
+        bar->setValue(bar->maximum() / 2);
+        QVERIFY(!view->isFollowing());
+        const int held = bar->value();
+        dock.slotAddLogs(QStringLiteral("more"));
+        view->flushPending();
+        QVERIFY(bar->value() <= held);
+        QVERIFY(bar->value() < bar->maximum());
+
+        bar->setValue(bar->maximum());
+        QVERIFY(view->isFollowing());
+        dock.slotAddLogs(QStringLiteral("more again"));
+        view->flushPending();
+        QCOMPARE(bar->value(), bar->maximum());
+    }
+
+    void logLinesArriveWithoutAsking()
+    {
+        LogDock dock;
+        for (int i = 0; i < PlainTextBrowser::BatchLines * 2 + 1; ++i)
+            dock.slotAddLogs(QStringLiteral("x"));
+        QTRY_COMPARE(dock.browser()->pendingCount(), 0);
+        QCOMPARE(dock.browser()->document()->blockCount(), PlainTextBrowser::BatchLines * 2 + 1);
+    }
+
+    void centralWidgetEnableRuleAndRelay()
+    {
+        setLanguage(1);
+        MainWindow w;
+        CentralWidget* central = w.centralView();
+        QVERIFY(central->isEnabled());
+        emit w.deviceDock()->signalDeviceSetConnectStatus(false);
+        QVERIFY(!central->isEnabled());
+        QVERIFY(!central->programmeTab()->isEnabled());
+        emit w.deviceDock()->signalDeviceSetConnectStatus(true);
+        QVERIFY(central->programmeTab()->isEnabled());
+
+        QSignalSpy relay(central, &CentralWidget::signalWriteConfigTask);
+        const QList<QPair<QString, QString>> files{{QStringLiteral("/a.bin"), QStringLiteral("a.bin")}};
+        auto* tab = central->programmeTab();
+        QVERIFY(tab);
+        emit tab->signalWriteConfigRun(1, files, QStringLiteral("/drive"));
+        QCOMPARE(relay.count(), 1);
+        QCOMPARE(relay.at(0).at(0).toInt(), 1);
+        QCOMPARE(relay.at(0).at(2).toString(), QStringLiteral("/drive"));
+
+        w.logDock()->slotClearAllText();
+        emit tab->signalAddLogs(QStringLiteral("from the tab"), LogInfo);
+        QVERIFY(lastLine(w.logDock()).endsWith(QStringLiteral("] from the tab")));
+    }
+
+    void userManual()
+    {
+        setLanguage(1);
+        MainWindow w;
+        UrlCatcher catcher;
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
+        const QString path = MainWindow::userManualPath();
+        QCOMPARE(path, m_dir->path() + QStringLiteral("/doc/user_manual.html"));
+
+        w.slotMenuBarUserGuideClicked();
+        QVERIFY(catcher.urls.isEmpty());
+        QCOMPARE(lastLine(w.logDock()).section(QStringLiteral("] "), 1), QStringLiteral("Can not find document ") + path);
+        QCOMPARE(lastColour(w.logDock()), QColor(Qt::red));
+        auto* box = w.findChild<QMessageBox*>();
+        QVERIFY(box && box->text().contains(path));
+        box->close();
+
+        QVERIFY(QDir().mkpath(m_dir->path() + QStringLiteral("/doc")));
+        QFile manual(path);
+        QVERIFY(manual.open(QIODevice::WriteOnly));
+        manual.close();
+        w.slotMenuBarUserGuideClicked();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+        QCOMPARE(catcher.urls.size(), 1);
+        QCOMPARE(catcher.urls.at(0).toLocalFile(), path);
+    }
+
+    void closingAsksAboutQueuedOtpWords()
+    {
+        setLanguage(1);
+        MainWindow w;
+        w.show();
+        QSignalSpy closeDevice(w.deviceDock(), &DeviceDock::signalCloseEvent);
+        ProjectConfig::instance().setShowOtpWriteViewTips(true);
+
+        QStringList seen;
+        answerNextBox(QStringLiteral("Enter OTP write view"), &seen);
+        QVERIFY(!w.close());
+        QVERIFY(w.isVisible());
+        QCOMPARE(closeDevice.count(), 1);
+        QCOMPARE(seen.value(0), QStringLiteral("OTP Warning"));
+        QCOMPARE(seen.value(1),
+            QStringLiteral("There are OTP words in OTP write view, please ensure that words are wrote or synchronized "
+                           "to batch command list!"));
+
+        seen.clear();
+        answerNextBox(QStringLiteral("Quit"), &seen);
+        QVERIFY(w.close());
+        QCOMPARE(seen.size(), 2);
+    }
+
+    void closingWithoutOtpWordsDoesNotAsk()
+    {
+        setLanguage(1);
+        MainWindow w;
+        w.show();
+        QStringList seen;
+        QVERIFY(w.close());
+        QVERIFY(seen.isEmpty());
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
