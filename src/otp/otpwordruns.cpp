@@ -3,6 +3,7 @@
 #include "ids.h"
 #include "otphex.h"
 
+#include <QMetaType>
 #include <QStringList>
 
 namespace OtpRuns {
@@ -129,6 +130,13 @@ bool findOverlap(const OtpWordRuns& queued, quint32 start, quint32 count, quint3
         }
     }
     return false;
+}
+
+void registerMetaTypes()
+{
+    ::registerMetaTypes();
+    qRegisterMetaType<QVector<quint32>>("QVector<uint32_t>");
+    qRegisterMetaType<QMap<QString, QString>>("QMap<QString,QString>");
 }
 
 QString valuesText(const QVector<quint32>& values)

@@ -44,6 +44,9 @@ bool lockMessageRun(const OtpWordRuns& runs, const QString& text, QVector<quint3
 // intersects; false when there is none.
 bool findOverlap(const OtpWordRuns& queued, quint32 start, quint32 count, quint32& otherStart);
 
+// The types the OTP views' signals carry, by the names they are declared with.
+void registerMetaTypes();
+
 // Values as the words dialog's list: "0x%08x" joined by ",".
 QString valuesText(const QVector<quint32>& values);
 

@@ -1,0 +1,4 @@
+# OTP widgets: the words dialog, the OTP tab, and a read of the ROM simulator's
+# OTP through the orchestrator's linked runs.
+set(_otpw ${CMAKE_CURRENT_LIST_DIR})
+krel_add_test(tst_otpwordsdlg SOURCES ${_otpw}/tst_otpwordsdlg.cpp ${_otpw}/otptestenv.h LIBS krel_otpwidgets)
