@@ -15,11 +15,6 @@ namespace OtpFiles {
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("OTPTab", text);
-}
-
 // Warnings for passed lines, the flood of a huge file cut down to a count.
 struct SkipLog
 {
@@ -33,7 +28,9 @@ struct SkipLog
     void finish()
     {
         if (skipped > MaxSkipWarnings)
-            logs.append({ tr("%1 more lines were passed.").arg(skipped - MaxSkipWarnings), LogWarning });
+            logs.append({ QCoreApplication::translate("DevelopViews::OTPTab", "%1 more lines were passed.")
+                              .arg(skipped - MaxSkipWarnings),
+                LogWarning });
     }
 };
 
@@ -47,15 +44,17 @@ ImportResult importCsv(const QByteArray& bytes, quint32 wordCount, const QString
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     if (text.isEmpty()) {
-        r.logs.append({ tr("File content is empty! Path: ") + path, LogError });
+        r.logs.append(
+            { QCoreApplication::translate("DevelopViews::OTPTab", "File content is empty! Path: ") + path, LogError });
         return r;
     }
     const QStringList lines = text.split(QLatin1Char('\n'));
     const QStringList header = lines.first().split(QLatin1Char(','));
     if (header.size() != 2 || header.at(0).trimmed() != QLatin1String("word")
         || header.at(1).trimmed() != QLatin1String("value")) {
-        r.logs.append({ tr("File format is error! The first line must be word,value, and each line only has 'word' "
-                           "and 'value' two values."),
+        r.logs.append({ QCoreApplication::translate("DevelopViews::OTPTab",
+                            "File format is error! The first line must be word,value, and each line only has 'word' "
+                            "and 'value' two values."),
             LogError });
         return r;
     }
@@ -69,32 +68,45 @@ ImportResult importCsv(const QByteArray& bytes, quint32 wordCount, const QString
         const QStringList parts = line.split(QLatin1Char(','));
         const QString lineNo = QString::number(n);
         if (parts.size() != 2) {
-            skip.warn(tr("Import configuration format error! Line: ") + lineNo);
+            skip.warn(QCoreApplication::translate("DevelopViews::OTPTab", "Import configuration format error! Line: ")
+                + lineNo);
             continue;
         }
         quint32 index = 0;
         if (!OtpHex::parseDec32(parts.at(0).trimmed(), index)) {
-            skip.warn(tr("Import configuration index parses error and will be passed. Line: ") + lineNo);
+            skip.warn(QCoreApplication::translate(
+                          "DevelopViews::OTPTab", "Import configuration index parses error and will be passed. Line: ")
+                + lineNo);
             continue;
         }
         if (index >= wordCount) {
-            r.logs.append({ tr("Import configuration index exceed range. Line: ") + lineNo, LogError });
-            r.logs.append({ path + tr(" import failed!"), LogError });
+            r.logs.append(
+                { QCoreApplication::translate("DevelopViews::OTPTab", "Import configuration index exceed range. Line: ")
+                        + lineNo,
+                    LogError });
+            r.logs.append({ path + QCoreApplication::translate("DevelopViews::OTPTab", " import failed!"), LogError });
             return r;
         }
         const QString valueText = parts.at(1).trimmed();
         if (valueText.isEmpty()) {
-            skip.warn(tr("Import configuration value is empty and will be passed. Line: ") + lineNo);
+            skip.warn(QCoreApplication::translate(
+                          "DevelopViews::OTPTab", "Import configuration value is empty and will be passed. Line: ")
+                + lineNo);
             continue;
         }
         quint32 value = 0;
         if (!OtpHex::parseHex32(valueText, value)) {
-            r.logs.append({ tr("Import configuration value parses error! Line: ") + lineNo, LogError });
-            r.logs.append({ path + tr(" import failed!"), LogError });
+            r.logs.append(
+                { QCoreApplication::translate("DevelopViews::OTPTab", "Import configuration value parses error! Line: ")
+                        + lineNo,
+                    LogError });
+            r.logs.append({ path + QCoreApplication::translate("DevelopViews::OTPTab", " import failed!"), LogError });
             return r;
         }
         if (value == 0) {
-            skip.warn(tr("Import configuration value is 0 and will be passed. Line: ") + lineNo);
+            skip.warn(QCoreApplication::translate(
+                          "DevelopViews::OTPTab", "Import configuration value is 0 and will be passed. Line: ")
+                + lineNo);
             continue;
         }
         runs.insert(index, { value });
@@ -111,12 +123,15 @@ ImportResult importInfo(const QByteArray& fileBytes, quint32 wordCount, const QS
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(KrelCipher::decipher(fileBytes), &error);
     if (error.error != QJsonParseError::NoError) {
-        r.logs.append({ tr("Parse OTP info failed! Error: ") + error.errorString(), LogError });
+        r.logs.append({ QCoreApplication::translate("DevelopViews::OTPTab", "Parse OTP info failed! Error: ")
+                + error.errorString(),
+            LogError });
         return r;
     }
     // An "info" that is not an array holds no words: the same as none.
     if (!doc.isObject() || !doc.object().value(QLatin1String("info")).isArray()) {
-        r.logs.append({ tr("Can not find OTP info in ") + path, LogError });
+        r.logs.append(
+            { QCoreApplication::translate("DevelopViews::OTPTab", "Can not find OTP info in ") + path, LogError });
         return r;
     }
     const QJsonArray info = doc.object().value(QLatin1String("info")).toArray();
@@ -128,11 +143,15 @@ ImportResult importInfo(const QByteArray& fileBytes, quint32 wordCount, const QS
         quint32 address = 0, value = 0;
         // An address past the OTP would become write commands outside it.
         if (!OtpHex::parseHex32(entry.value(QLatin1String("address")).toString(), address) || address >= wordCount) {
-            r.logs.append({ tr("Parse OTP info error! Index: ") + QString::number(i), LogError });
+            r.logs.append({ QCoreApplication::translate("DevelopViews::OTPTab", "Parse OTP info error! Index: ")
+                    + QString::number(i),
+                LogError });
             return r;
         }
         if (!OtpHex::parseHex32(entry.value(QLatin1String("value")).toString(), value)) {
-            r.logs.append({ tr("Parse OTP info value error! Index: ") + QString::number(i), LogError });
+            r.logs.append({ QCoreApplication::translate("DevelopViews::OTPTab", "Parse OTP info value error! Index: ")
+                    + QString::number(i),
+                LogError });
             return r;
         }
         runs.insert(address, { value });
@@ -188,7 +207,8 @@ bool readFile(const QString& path, QByteArray& bytes, OtpLogLines& logs)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        logs.append({ tr("Open file failed! Path: ") + path, LogError });
+        logs.append(
+            { QCoreApplication::translate("DevelopViews::OTPTab", "Open file failed! Path: ") + path, LogError });
         return false;
     }
     bytes = file.readAll();

@@ -6,15 +6,6 @@
 #include <QCoreApplication>
 #include <QDebug>
 
-namespace {
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("OTPTab", text);
-}
-
-} // namespace
-
 DownloadCommand OtpReadPlan::queryCommand(const QString& otpMemoryId)
 {
     DownloadCommand cmd;
@@ -55,11 +46,13 @@ bool OtpReadPlan::setRegion(
     m_memorySize = memorySize;
     m_words.clear();
     if (qint64(end) - qint64(start) + 1 != qint64(memorySize)) {
-        logs.append({ tr("MemorySize is not match with the address!"), LogError });
+        logs.append({ QCoreApplication::translate("DevelopViews::OTPTab", "MemorySize is not match with the address!"),
+            LogError });
         return false;
     }
     if (qint64(memorySize) != qint64(fuseWordCount)) {
-        logs.append({ tr("MemorySize is not match with the soc info!"), LogError });
+        logs.append({ QCoreApplication::translate("DevelopViews::OTPTab", "MemorySize is not match with the soc info!"),
+            LogError });
         return false;
     }
     m_words.fill(OtpReadWord(), int(memorySize));
@@ -69,24 +62,31 @@ bool OtpReadPlan::setRegion(
 bool OtpReadPlan::takeChunk(quint32 address, const QVector<uint8_t>& data, OtpLogLines& logs)
 {
     if (data.size() != ChunkBytes) {
-        logs.append({ tr("The length of obtained data is not match with the word length!"), LogError });
+        logs.append({ QCoreApplication::translate(
+                          "DevelopViews::OTPTab", "The length of obtained data is not match with the word length!"),
+            LogError });
         return false;
     }
     // A device that answers for another address must not write outside the table.
     if (address < m_start || qint64(address) - m_start + GroupWords > m_words.size()) {
-        logs.append({ tr("The address of obtained data is out of the OTP range! Address: ") + OtpHex::hex8(address),
+        logs.append({ QCoreApplication::translate(
+                          "DevelopViews::OTPTab", "The address of obtained data is out of the OTP range! Address: ")
+                + OtpHex::hex8(address),
             LogError });
         return false;
     }
     for (int i = 0; i < ChunkBytes; i += 4) {
         OtpReadWord& w = m_words[int(address - m_start) + i / 4];
-        w.value = quint32(data[i]) | quint32(data[i + 1]) << 8 | quint32(data[i + 2]) << 16 | quint32(data[i + 3]) << 24;
+        w.value
+            = quint32(data[i]) | quint32(data[i + 1]) << 8 | quint32(data[i + 2]) << 16 | quint32(data[i + 3]) << 24;
         w.valid = true;
     }
     if (address == m_start) {
         const quint32 first = m_words.first().value;
         m_firstWordBits = QStringLiteral("%1").arg(first, 32, 2, QLatin1Char('0'));
-        logs.append({ tr("OTP first word[0-31]: ") + OtpText::bitsFromLsb(first), LogDebug });
+        logs.append({ QCoreApplication::translate("DevelopViews::OTPTab", "OTP first word[0-31]: ")
+                + OtpText::bitsFromLsb(first),
+            LogDebug });
     }
     return true;
 }

@@ -31,8 +31,8 @@ public:
 
     // The region the device reported. True when reading can begin at start();
     // otherwise the log says why and nothing is to be read.
-    bool setRegion(quint32 start, quint32 end, quint32 unitSize, quint32 memorySize, int fuseWordCount,
-        OtpLogLines& logs);
+    bool setRegion(
+        quint32 start, quint32 end, quint32 unitSize, quint32 memorySize, int fuseWordCount, OtpLogLines& logs);
 
     // One chunk read at word address. True when the words were taken; false
     // (with the error line) when the chunk has the wrong length or lies outside

@@ -24,10 +24,10 @@ QList<DownloadCommand> writeCommands(const OtpWordRuns& runs, const QString& mem
 // What putting a run into the write view did. A run of the single value 0 is a
 // deletion request.
 enum class AddResult {
-    Deleted,   // the run at that start was removed
-    Replaced,  // the run's values were replaced
+    Deleted, // the run at that start was removed
+    Replaced, // the run's values were replaced
     Unchanged, // deletion of a start that has no run
-    Inserted   // a new run
+    Inserted // a new run
 };
 AddResult addRun(OtpWordRuns& runs, quint32 start, const QVector<quint32>& values);
 

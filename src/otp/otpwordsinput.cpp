@@ -10,11 +10,6 @@ namespace OtpWordsInput {
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("DevelopViews::OTPWordsDlg", text);
-}
-
 bool refuse(Refusal& refusal, const QString& title, const QString& text)
 {
     refusal = { title, text };
@@ -35,9 +30,13 @@ bool packFields(const QList<FieldSetting>& fields, QMap<quint32, quint32>& words
     for (const FieldSetting& f : fields) {
         const quint64 threshold = f.width >= 64 ? ~0ull : (1ull << f.width) - 1;
         if (f.value > threshold && (f.type == EFuseFieldInput || f.type == EFuseFieldSelect)) {
-            const QString text = f.type == EFuseFieldInput ? tr("Input value greater than the threshold! key: ")
-                                                           : tr("Select value greater than the threshold! key: ");
-            return refuse(refusal, tr("Error"), text + f.name + tr(" bit width: ") + QString::number(f.width));
+            const QString text = f.type == EFuseFieldInput ? QCoreApplication::translate(
+                                     "DevelopViews::OTPWordsDlg", "Input value greater than the threshold! key: ")
+                                                           : QCoreApplication::translate("DevelopViews::OTPWordsDlg",
+                                                               "Select value greater than the threshold! key: ");
+            return refuse(refusal, QCoreApplication::translate("DevelopViews::OTPWordsDlg", "Error"),
+                text + f.name + QCoreApplication::translate("DevelopViews::OTPWordsDlg", " bit width: ")
+                    + QString::number(f.width));
         }
         quint32& word = out[f.word];
         for (const QString& o : f.offsets.split(QLatin1Char(','))) {
@@ -54,22 +53,27 @@ bool packFields(const QList<FieldSetting>& fields, QMap<quint32, quint32>& words
     return true;
 }
 
-bool parseCustom(const QString& startText, const QString& countText, const QString& listText,
-    const OtpWordRuns& queued, quint32 wordLimit, quint32& start, QVector<quint32>& values, Refusal& refusal)
+bool parseCustom(const QString& startText, const QString& countText, const QString& listText, const OtpWordRuns& queued,
+    quint32 wordLimit, quint32& start, QVector<quint32>& values, Refusal& refusal)
 {
-    const QString warning = tr("Warning");
+    const QString warning = QCoreApplication::translate("DevelopViews::OTPWordsDlg", "Warning");
     if (startText.isEmpty())
-        return refuse(refusal, warning, tr("Start address is empty!"));
+        return refuse(
+            refusal, warning, QCoreApplication::translate("DevelopViews::OTPWordsDlg", "Start address is empty!"));
     if (countText.isEmpty())
-        return refuse(refusal, warning, tr("Word count is empty!"));
+        return refuse(
+            refusal, warning, QCoreApplication::translate("DevelopViews::OTPWordsDlg", "Word count is empty!"));
     quint32 first = 0;
     if (!OtpHex::parseDec32(startText, first) && !OtpHex::parseHex32(startText, first))
-        return refuse(refusal, warning, tr("Start address format error! Please input decimal or hexadecimal number"));
+        return refuse(refusal, warning,
+            QCoreApplication::translate(
+                "DevelopViews::OTPWordsDlg", "Start address format error! Please input decimal or hexadecimal number"));
     quint32 count = 0;
     const bool countOk = OtpHex::parseDec32(countText.trimmed(), count);
     const QStringList items = listText.split(QLatin1Char(','));
     if (listText.trimmed().isEmpty() || !countOk || quint32(items.size()) != count)
-        return refuse(refusal, warning, tr("Word count is not match with the input words!"));
+        return refuse(refusal, warning,
+            QCoreApplication::translate("DevelopViews::OTPWordsDlg", "Word count is not match with the input words!"));
     // "A-f" as the list has always been checked: the letters G to Z pass here and
     // are refused by the conversion below.
     static const QRegularExpression pattern(QStringLiteral("^0x[0-9a-fA-f]{8}$"));
@@ -79,18 +83,26 @@ bool parseCustom(const QString& startText, const QString& countText, const QStri
         // Blanks and line breaks around an item are only layout.
         const QString item = raw.trimmed();
         if (!pattern.match(item).hasMatch())
-            return refuse(refusal, warning, tr("Word number format is error! Word: ") + item);
+            return refuse(refusal, warning,
+                QCoreApplication::translate("DevelopViews::OTPWordsDlg", "Word number format is error! Word: ") + item);
         quint32 v = 0;
         if (!OtpHex::parseHex32(item, v))
-            return refuse(refusal, warning, tr("Word number cannot convert to hexadecimal number! Word: ") + item);
+            return refuse(refusal, warning,
+                QCoreApplication::translate(
+                    "DevelopViews::OTPWordsDlg", "Word number cannot convert to hexadecimal number! Word: ")
+                    + item);
         out.append(v);
     }
     if (wordLimit > 0 && quint64(first) + count > wordLimit)
         return refuse(refusal, warning,
-            tr("The words exceed the OTP! The SoC has %1 OTP words.").arg(wordLimit));
+            QCoreApplication::translate(
+                "DevelopViews::OTPWordsDlg", "The words exceed the OTP! The SoC has %1 OTP words.")
+                .arg(wordLimit));
     quint32 other = 0;
     if (OtpRuns::findOverlap(queued, first, count, other))
-        return refuse(refusal, tr("Error"), tr("The range is duplicated with start address: ") + QString::number(other));
+        return refuse(refusal, QCoreApplication::translate("DevelopViews::OTPWordsDlg", "Error"),
+            QCoreApplication::translate("DevelopViews::OTPWordsDlg", "The range is duplicated with start address: ")
+                + QString::number(other));
     start = first;
     values = out;
     return true;

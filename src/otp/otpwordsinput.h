@@ -38,7 +38,7 @@ struct Refusal
 bool packFields(const QList<FieldSetting>& fields, QMap<quint32, quint32>& words, Refusal& refusal);
 
 // The Custom page. wordLimit is the number of OTP words of the SoC (0: unknown).
-bool parseCustom(const QString& startText, const QString& countText, const QString& listText,
-    const OtpWordRuns& queued, quint32 wordLimit, quint32& start, QVector<quint32>& values, Refusal& refusal);
+bool parseCustom(const QString& startText, const QString& countText, const QString& listText, const OtpWordRuns& queued,
+    quint32 wordLimit, quint32& start, QVector<quint32>& values, Refusal& refusal);
 
 } // namespace OtpWordsInput

@@ -34,7 +34,8 @@ private slots:
         QTest::addColumn<QString>("logs");
         const QString header = "3:File format is error! The first line must be word,value, and each line only has "
                                "'word' and 'value' two values.";
-        QTest::newRow("later line wins") << QByteArray("word,value\n3,0x1\n3,0x2\n") << true << "3=2" << "";
+        QTest::newRow("later line wins") << QByteArray("word,value\n3,0x1\n3,0x2\n") << true << "3=2"
+                                         << "";
         QTest::newRow("zero passed") << QByteArray("word,value\n5,0\n6,ff\n") << true << "6=255"
                                      << "2:Import configuration value is 0 and will be passed. Line: 1";
         QTest::newRow("index past the OTP")
@@ -42,7 +43,8 @@ private slots:
             << "3:Import configuration index exceed range. Line: 2|3:" + Path + " import failed!";
         QTest::newRow("capital header") << QByteArray("Word,Value\n3,0x1\n") << false << "" << header;
         QTest::newRow("blanks in header, CRLF, BOM")
-            << QByteArray("\xEF\xBB\xBF word , value \r\n3, 0x1\r\n\r\n") << true << "3=1" << "";
+            << QByteArray("\xEF\xBB\xBF word , value \r\n3, 0x1\r\n\r\n") << true << "3=1"
+            << "";
         QTest::newRow("three columns") << QByteArray("word,value,x\n") << false << "" << header;
         QTest::newRow("skips") << QByteArray("word,value\n\n1\n1,2,3\nx,0x1\n4,\n4, \n7,0x7") << true << "7=7"
                                << "2:Import configuration format error! Line: 2|"
@@ -55,7 +57,8 @@ private slots:
         QTest::newRow("bad value") << QByteArray("word,value\n1,0x1\n2,0x1FFFFFFFF\n") << false << ""
                                    << "3:Import configuration value parses error! Line: 2|3:" + Path
                 + " import failed!";
-        QTest::newRow("empty") << QByteArray() << false << "" << "3:File content is empty! Path: " + Path;
+        QTest::newRow("empty") << QByteArray() << false << ""
+                               << "3:File content is empty! Path: " + Path;
         QTest::newRow("binary") << QByteArray("\x00\xff\xfe,\x80\n\x01", 7) << false << "" << header;
     }
     void csvImport()
@@ -85,7 +88,8 @@ private slots:
         QVERIFY(r.ok);
         QVERIFY(r.runs.isEmpty());
         QCOMPARE(r.logs.size(), OtpFiles::MaxSkipWarnings + 1);
-        QCOMPARE(r.logs.last().text, QStringLiteral("%1 more lines were passed.").arg(1000000 - OtpFiles::MaxSkipWarnings));
+        QCOMPARE(
+            r.logs.last().text, QStringLiteral("%1 more lines were passed.").arg(1000000 - OtpFiles::MaxSkipWarnings));
     }
 
     void csvExportAndTemplate()
@@ -127,7 +131,8 @@ private slots:
             << QByteArray(R"({"info":[{"address":"0x1","value":"0x5"},{"address":"0x2"},)"
                           R"({"address":"3","value":"0x00000007"},7]})")
             << true << QList<quint32> { 1, 3 } << "";
-        QTest::newRow("bad address") << QByteArray(R"({"info":[{"address":"0x1","value":"1"},{"address":"q","value":"1"}]})")
+        QTest::newRow("bad address") << QByteArray(
+            R"({"info":[{"address":"0x1","value":"1"},{"address":"q","value":"1"}]})")
                                      << false << QList<quint32> {} << "3:Parse OTP info error! Index: 1";
         QTest::newRow("address past the OTP") << QByteArray(R"({"info":[{"address":"0x80","value":"1"}]})") << false
                                               << QList<quint32> {} << "3:Parse OTP info error! Index: 0";
@@ -135,16 +140,16 @@ private slots:
                                       << QList<quint32> {} << "3:Parse OTP info value error! Index: 0";
         QTest::newRow("no info") << QByteArray(R"({"otp":[]})") << false << QList<quint32> {}
                                  << "3:Can not find OTP info in a.info";
-        QTest::newRow("info not an array") << QByteArray(R"({"info":{"address":"0x1"}})") << false
-                                           << QList<quint32> {} << "3:Can not find OTP info in a.info";
+        QTest::newRow("info not an array") << QByteArray(R"({"info":{"address":"0x1"}})") << false << QList<quint32> {}
+                                           << "3:Can not find OTP info in a.info";
         QTest::newRow("array document") << QByteArray(R"([{"info":[]}])") << false << QList<quint32> {}
                                         << "3:Can not find OTP info in a.info";
         QTest::newRow("not JSON") << QByteArray("{\"info\":[") << false << QList<quint32> {}
                                   << "3:Parse OTP info failed! Error: unterminated array";
         QTest::newRow("not enciphered") << QByteArray("!{\"info\":[]}") << false << QList<quint32> {}
                                         << "3:Parse OTP info failed! Error: illegal value";
-        QTest::newRow("garbage blocks") << QByteArray("!0123456789abcdef0123456789abcdef") << false
-                                        << QList<quint32> {} << "3:Parse OTP info failed! Error: ";
+        QTest::newRow("garbage blocks") << QByteArray("!0123456789abcdef0123456789abcdef") << false << QList<quint32> {}
+                                        << "3:Parse OTP info failed! Error: ";
     }
     void infoImport()
     {

@@ -67,8 +67,8 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::newRow("whole OTP") << 0u << 127u << 128u << 128 << 32 << QString();
         QTest::newRow("end short") << 0u << 126u << 128u << 128 << 0 << "MemorySize is not match with the address!";
-        QTest::newRow("end before start") << 5u << 0u << 128u << 128 << 0
-                                          << "MemorySize is not match with the address!";
+        QTest::newRow("end before start")
+            << 5u << 0u << 128u << 128 << 0 << "MemorySize is not match with the address!";
         QTest::newRow("other SoC") << 0u << 127u << 128u << 64 << 0 << "MemorySize is not match with the soc info!";
     }
     void region()
@@ -128,7 +128,8 @@ private slots:
         QTest::addColumn<int>("bytes");
         QTest::addColumn<QString>("error");
         QTest::newRow("12 bytes") << 0u << 12 << "The length of obtained data is not match with the word length!";
-        QTest::newRow("past the end") << 126u << 16 << "The address of obtained data is out of the OTP range! Address: 0x0000007e";
+        QTest::newRow("past the end") << 126u << 16
+                                      << "The address of obtained data is out of the OTP range! Address: 0x0000007e";
     }
     void badChunkStopsTheRead()
     {
@@ -151,8 +152,9 @@ private slots:
         QCOMPARE(q.params, (QMap<QString, QString> { { "memory", "0x20000" } }));
         const DownloadCommand r = OtpReadPlan::readCommand("0x20000", 124);
         QCOMPARE(r.nameId, 5);
-        QCOMPARE(r.params, (QMap<QString, QString> { { "memoryId", "0x20000" }, { "address", "0x0000007c" },
-                               { "length", "16" }, { "showReadMemoryLog", "false" } }));
+        QCOMPARE(r.params,
+            (QMap<QString, QString> { { "memoryId", "0x20000" }, { "address", "0x0000007c" }, { "length", "16" },
+                { "showReadMemoryLog", "false" } }));
     }
 
     void writeOrderPutsTheLockWordLast()
@@ -165,8 +167,9 @@ private slots:
             QCOMPARE(c.params.value("memoryId"), QStringLiteral("0x20000"));
             seen << c.params.value("address") + "=" + c.params.value("word");
         }
-        QCOMPARE(seen, QStringList({ "0x00000004=0x0000000c", "0x00000010=0x0000000a", "0x00000011=0x0000000b",
-                           "0x00000000=0x00000001" }));
+        QCOMPARE(seen,
+            QStringList({ "0x00000004=0x0000000c", "0x00000010=0x0000000a", "0x00000011=0x0000000b",
+                "0x00000000=0x00000001" }));
         QVERIFY(cmds[0].id != cmds[1].id);
     }
 
@@ -206,16 +209,26 @@ private slots:
         QTest::addColumn<quint32>("word");
         QTest::addColumn<QVector<quint32>>("values");
         // Queued: word 0 = 0x1, word 40 = {0x10, 0x20}.
-        QTest::newRow("run") << "add" << "64;0x1,ff" << true << 64u << QVector<quint32> { 1, 0xff };
-        QTest::newRow("run bad item") << "add" << "64;0x1,zz" << false << 0u << QVector<quint32> {};
-        QTest::newRow("enable sets") << "enable" << "1,40,33,x" << true << 40u << QVector<quint32> { 0x12, 0x20 };
-        QTest::newRow("enable new") << "enable" << "1,41,4,x" << true << 41u << QVector<quint32> { 0x10 };
-        QTest::newRow("disable clears") << "enable" << "0,40,4,x" << true << 40u << QVector<quint32> { 0x0, 0x20 };
-        QTest::newRow("disable absent") << "enable" << "0,41,4,x" << false << 0u << QVector<quint32> {};
-        QTest::newRow("enable 3 parts") << "enable" << "1,41,4" << false << 0u << QVector<quint32> {};
-        QTest::newRow("lock 5 words at 8") << "lock" << "1,8,5" << true << 0u << QVector<quint32> { 0xd };
-        QTest::newRow("unlock word 0") << "lock" << "0,0,4" << true << 0u << QVector<quint32> { 0x0 };
-        QTest::newRow("lock past bit 31") << "lock" << "1,124,40" << true << 0u << QVector<quint32> { 0x80000001 };
+        QTest::newRow("run") << "add"
+                             << "64;0x1,ff" << true << 64u << QVector<quint32> { 1, 0xff };
+        QTest::newRow("run bad item") << "add"
+                                      << "64;0x1,zz" << false << 0u << QVector<quint32> {};
+        QTest::newRow("enable sets") << "enable"
+                                     << "1,40,33,x" << true << 40u << QVector<quint32> { 0x12, 0x20 };
+        QTest::newRow("enable new") << "enable"
+                                    << "1,41,4,x" << true << 41u << QVector<quint32> { 0x10 };
+        QTest::newRow("disable clears") << "enable"
+                                        << "0,40,4,x" << true << 40u << QVector<quint32> { 0x0, 0x20 };
+        QTest::newRow("disable absent") << "enable"
+                                        << "0,41,4,x" << false << 0u << QVector<quint32> {};
+        QTest::newRow("enable 3 parts") << "enable"
+                                        << "1,41,4" << false << 0u << QVector<quint32> {};
+        QTest::newRow("lock 5 words at 8") << "lock"
+                                           << "1,8,5" << true << 0u << QVector<quint32> { 0xd };
+        QTest::newRow("unlock word 0") << "lock"
+                                       << "0,0,4" << true << 0u << QVector<quint32> { 0x0 };
+        QTest::newRow("lock past bit 31") << "lock"
+                                          << "1,124,40" << true << 0u << QVector<quint32> { 0x80000001 };
     }
     void helperMessages()
     {
@@ -266,8 +279,8 @@ private slots:
         QTest::newRow("select above") << QList<F> { life5 }
                                       << "Select value greater than the threshold! key: LIFE_CYCLE bit width: 4"
                                       << QList<quint32> {};
-        QTest::newRow("zero value still a word") << QList<F> { F { 5, "X", "0", 8, EFuseFieldInput, 0 } } << QString()
-                                                 << QList<quint32> { 5, 0 };
+        QTest::newRow("zero value still a word")
+            << QList<F> { F { 5, "X", "0", 8, EFuseFieldInput, 0 } } << QString() << QList<quint32> { 5, 0 };
     }
     void packFields()
     {
@@ -295,32 +308,51 @@ private slots:
         QTest::addColumn<quint32>("first");
         QTest::addColumn<QVector<quint32>>("values");
         const QString two = "0x00000001,0x00000002";
-        QTest::newRow("hex start") << "0x10" << "2" << two << QString() << 16u << QVector<quint32> { 1, 2 };
-        QTest::newRow("decimal start") << "10" << "2" << "0x00000001, 0x0000000A\n" << QString() << 10u
-                                       << QVector<quint32> { 1, 10 };
-        QTest::newRow("no start") << "" << "2" << two << "Start address is empty!" << 0u << QVector<quint32> {};
-        QTest::newRow("no count") << "1" << "" << two << "Word count is empty!" << 0u << QVector<quint32> {};
-        QTest::newRow("bad start") << "0xZ" << "2" << two
+        QTest::newRow("hex start") << "0x10"
+                                   << "2" << two << QString() << 16u << QVector<quint32> { 1, 2 };
+        QTest::newRow("decimal start") << "10"
+                                       << "2"
+                                       << "0x00000001, 0x0000000A\n"
+                                       << QString() << 10u << QVector<quint32> { 1, 10 };
+        QTest::newRow("no start") << ""
+                                  << "2" << two << "Start address is empty!" << 0u << QVector<quint32> {};
+        QTest::newRow("no count") << "1"
+                                  << "" << two << "Word count is empty!" << 0u << QVector<quint32> {};
+        QTest::newRow("bad start") << "0xZ"
+                                   << "2" << two
                                    << "Start address format error! Please input decimal or hexadecimal number" << 0u
                                    << QVector<quint32> {};
-        QTest::newRow("count 3") << "0x10" << "3" << two << "Word count is not match with the input words!" << 0u
+        QTest::newRow("count 3") << "0x10"
+                                 << "3" << two << "Word count is not match with the input words!" << 0u
                                  << QVector<quint32> {};
-        QTest::newRow("empty list") << "0" << "1" << "" << "Word count is not match with the input words!" << 0u
-                                    << QVector<quint32> {};
-        QTest::newRow("G passes the pattern") << "0" << "1" << "0x0000000G"
-                                              << "Word number cannot convert to hexadecimal number! Word: 0x0000000G"
-                                              << 0u << QVector<quint32> {};
-        QTest::newRow("short item") << "0" << "1" << "0x1" << "Word number format is error! Word: 0x1" << 0u
-                                    << QVector<quint32> {};
-        QTest::newRow("overlap at 22") << "22" << "1" << "0x00000001"
+        QTest::newRow("empty list") << "0"
+                                    << "1"
+                                    << ""
+                                    << "Word count is not match with the input words!" << 0u << QVector<quint32> {};
+        QTest::newRow("G passes the pattern")
+            << "0"
+            << "1"
+            << "0x0000000G"
+            << "Word number cannot convert to hexadecimal number! Word: 0x0000000G" << 0u << QVector<quint32> {};
+        QTest::newRow("short item") << "0"
+                                    << "1"
+                                    << "0x1"
+                                    << "Word number format is error! Word: 0x1" << 0u << QVector<quint32> {};
+        QTest::newRow("overlap at 22") << "22"
+                                       << "1"
+                                       << "0x00000001"
                                        << "The range is duplicated with start address: 20" << 0u << QVector<quint32> {};
-        QTest::newRow("ends inside run") << "18" << "3" << "0x00000001,0x00000001,0x00000001"
+        QTest::newRow("ends inside run") << "18"
+                                         << "3"
+                                         << "0x00000001,0x00000001,0x00000001"
                                          << "The range is duplicated with start address: 20" << 0u
                                          << QVector<quint32> {};
-        QTest::newRow("same start replaces") << "20" << "1" << "0x00000001" << QString() << 20u
-                                             << QVector<quint32> { 1 };
-        QTest::newRow("past the OTP") << "127" << "2" << two << "The words exceed the OTP! The SoC has 128 OTP words."
-                                      << 0u << QVector<quint32> {};
+        QTest::newRow("same start replaces") << "20"
+                                             << "1"
+                                             << "0x00000001" << QString() << 20u << QVector<quint32> { 1 };
+        QTest::newRow("past the OTP") << "127"
+                                      << "2" << two << "The words exceed the OTP! The SoC has 128 OTP words." << 0u
+                                      << QVector<quint32> {};
     }
     void custom()
     {
@@ -361,9 +393,10 @@ private slots:
         QVERIFY(read.contains(">A&lt;B<"));
         QVERIFY(read.contains(">(1)<"));
         const QString unread = OtpText::wordTooltip(1, OtpReadWord {}, FuseWordInfo {});
-        QCOMPARE(unread, QStringLiteral("<div>Word Index: <font color=\"#ffffff\">1</font></div><div>Hex: <font "
-                                        "color=\"#ffffff\">0x--</font></div><div style='white-space:pre'>Binary: <font "
-                                        "color=\"#ffffff\">--</font></div>"));
+        QCOMPARE(unread,
+            QStringLiteral("<div>Word Index: <font color=\"#ffffff\">1</font></div><div>Hex: <font "
+                           "color=\"#ffffff\">0x--</font></div><div style='white-space:pre'>Binary: <font "
+                           "color=\"#ffffff\">--</font></div>"));
     }
 };
 

@@ -45,7 +45,9 @@ public:
 
     Tab()
     {
-        connect(this, &OTPTab::signalAddLogs, this, [this](const QString& t, LogLevel l) { logs.append({ t, int(l) }); });
+        connect(this, &OTPTab::signalAddLogs, this, [this](const QString& t, LogLevel l) {
+            logs.append({ t, int(l) });
+        });
     }
 
 protected:
@@ -54,8 +56,14 @@ protected:
         asked.append({ title, text, buttons });
         return answers.isEmpty() ? -1 : answers.takeFirst();
     }
-    QString saveFileName(const QString&, const QString&) override { return files.isEmpty() ? QString() : files.takeFirst(); }
-    QString openFileName(const QString&, const QString&) override { return files.isEmpty() ? QString() : files.takeFirst(); }
+    QString saveFileName(const QString&, const QString&) override
+    {
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
+    QString openFileName(const QString&, const QString&) override
+    {
+        return files.isEmpty() ? QString() : files.takeFirst();
+    }
     void runWordsDialog(OTPWordsDlg& dlg) override
     {
         if (onDialog)
@@ -327,8 +335,8 @@ private slots:
         QTest::addColumn<bool>("ok");
         QTest::addColumn<QString>("lastLog");
         QTest::newRow("csv") << "w.csv" << QByteArray("word,value\n3,0x1\n5,0\n") << true << "w.csv import success!";
-        QTest::newRow("csv past the OTP") << "w.CSV" << QByteArray("word,value\n3,0x1\n200,0x1\n") << false
-                                          << "w.CSV import failed!";
+        QTest::newRow("csv past the OTP")
+            << "w.CSV" << QByteArray("word,value\n3,0x1\n200,0x1\n") << false << "w.CSV import failed!";
         QTest::newRow("info") << "w.info" << OtpFiles::exportInfo({ { 3, { 1 } } }) << true << "w.info import success!";
         QTest::newRow("info garbage") << "w.info" << QByteArray(4096, '\x5a') << false
                                       << "Parse OTP info failed! Error: ";
@@ -371,7 +379,8 @@ private slots:
         QVERIFY(OtpFiles::readFile(m_app->filePath("t.csv"), bytes, logs));
         QCOMPARE(bytes, OtpFiles::templateCsv(128));
         QCOMPARE(tab.folders, QStringList({ m_app->path() }));
-        QCOMPARE(tab.logs.last(), qMakePair(m_app->filePath("t.csv") + " export success! Please continue to edit it!", 1));
+        QCOMPARE(
+            tab.logs.last(), qMakePair(m_app->filePath("t.csv") + " export success! Please continue to edit it!", 1));
 
         tab.slotExportBtnClicked();
         QCOMPARE(tab.logs.last(), qMakePair(QStringLiteral("OTP words is empty! Please refresh the read view"), 3));

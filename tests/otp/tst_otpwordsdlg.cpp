@@ -52,7 +52,10 @@ template <typename W> W* editorOf(OTPWordsDlg& dlg, const QString& name)
     int r = 0, c = 0;
     if (!checkBox(dlg, name, &r, &c))
         return nullptr;
-    return qobject_cast<W*>(dlg.templateTable()->cellWidget(r, c + 1));
+    QWidget* cell = dlg.templateTable()->cellWidget(r, c + 1);
+    if (auto* w = qobject_cast<W*>(cell))
+        return w;
+    return cell ? cell->findChild<W*>() : nullptr;
 }
 
 QList<QPair<quint32, QVector<quint32>>> emitted(const QSignalSpy& spy)
@@ -140,15 +143,30 @@ private slots:
         QTest::addColumn<QString>("keyRevoke");
         QTest::addColumn<QString>("refusal");
         QTest::addColumn<QString>("words"); // "index=0x..." joined by blanks
-        QTest::newRow("LIFE_CYCLE 3") << QStringList { "LIFE_CYCLE" } << "RETURN" << "" << "" << "1=0x30000003";
-        QTest::newRow("two fields of one word") << QStringList { "JTAG_DISABLE", "DEBUG_DISABLE" } << "" << ""
-                                                << "" << "1=0x00030000";
-        QTest::newRow("input 15") << QStringList { "KEY_REVOKE" } << "" << "15" << "" << "2=0x000000f0";
-        QTest::newRow("input 0 is a word 0") << QStringList { "KEY_REVOKE" } << "" << "0" << "" << "2=0x00000000";
-        QTest::newRow("input 16") << QStringList { "KEY_REVOKE" } << "" << "16"
-                                  << "Input value greater than the threshold! key: KEY_REVOKE bit width: 4" << "";
-        QTest::newRow("select 17") << QStringList { "LIFE_CYCLE" } << "BAD" << ""
-                                   << "Select value greater than the threshold! key: LIFE_CYCLE bit width: 4" << "";
+        QTest::newRow("LIFE_CYCLE 3") << QStringList { "LIFE_CYCLE" } << "RETURN"
+                                      << ""
+                                      << ""
+                                      << "1=0x30000003";
+        QTest::newRow("two fields of one word") << QStringList { "JTAG_DISABLE", "DEBUG_DISABLE" } << ""
+                                                << ""
+                                                << ""
+                                                << "1=0x00030000";
+        QTest::newRow("input 15") << QStringList { "KEY_REVOKE" } << ""
+                                  << "15"
+                                  << ""
+                                  << "2=0x000000f0";
+        QTest::newRow("input 0 is a word 0") << QStringList { "KEY_REVOKE" } << ""
+                                             << "0"
+                                             << ""
+                                             << "2=0x00000000";
+        QTest::newRow("input 16") << QStringList { "KEY_REVOKE" } << ""
+                                  << "16"
+                                  << "Input value greater than the threshold! key: KEY_REVOKE bit width: 4"
+                                  << "";
+        QTest::newRow("select 17") << QStringList { "LIFE_CYCLE" } << "BAD"
+                                   << ""
+                                   << "Select value greater than the threshold! key: LIFE_CYCLE bit width: 4"
+                                   << "";
     }
     void templateOk()
     {

@@ -33,8 +33,8 @@ namespace DevelopViews {
 
 namespace {
 
-const QColor WordTypeColours[] = { QColor(), QColor(0, 150, 255), QColor(200, 200, 0), QColor(255, 50, 0),
-    QColor(0, 200, 0) };
+const QColor WordTypeColours[]
+    = { QColor(), QColor(0, 150, 255), QColor(200, 200, 0), QColor(255, 50, 0), QColor(0, 200, 0) };
 const QColor CellText(220, 220, 220);
 constexpr int RowHeight = 40;
 constexpr int MaxColumns = 16;
@@ -140,10 +140,9 @@ void OTPTab::buildUi()
     connect(m_readRadio, &QRadioButton::clicked, this, &OTPTab::slotViewRadioClicked);
     connect(m_writeRadio, &QRadioButton::clicked, this, &OTPTab::slotViewRadioClicked);
     connect(m_readRadio, &QRadioButton::clicked, this, &OTPTab::slotReadRBClicked);
-    connect(m_readColumns, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-        &OTPTab::slotAdjustReadTableData);
-    connect(m_writeColumns, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-        &OTPTab::slotAdjustWriteTableData);
+    connect(m_readColumns, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &OTPTab::slotAdjustReadTableData);
+    connect(
+        m_writeColumns, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &OTPTab::slotAdjustWriteTableData);
     connect(m_exportBtn, &QPushButton::clicked, this, &OTPTab::slotExportBtnClicked);
     connect(m_refreshBtn, &QPushButton::clicked, this, &OTPTab::slotRefreshBtnClicked);
     connect(m_writeBtn, &QPushButton::clicked, this, &OTPTab::slotWriteBtnClicked);
@@ -528,10 +527,9 @@ void OTPTab::slotSyncBtnClicked()
     const QList<DownloadCommand> cmds = OtpRuns::writeCommands(m_writeWords, m_otpMemoryId);
     if (cmds.isEmpty())
         return;
-    const int stageChoice
-        = ask(QMessageBox::Information, tr("Tips"),
-            tr("Which stage in Production Commands do you want the commands synchronize to?"),
-            { tr("Open Stage"), tr("Close Stage"), tr("Cancel") }, 2);
+    const int stageChoice = ask(QMessageBox::Information, tr("Tips"),
+        tr("Which stage in Production Commands do you want the commands synchronize to?"),
+        { tr("Open Stage"), tr("Close Stage"), tr("Cancel") }, 2);
     if (stageChoice != 0 && stageChoice != 1)
         return;
     const int stage = stageChoice == 0 ? EStageOpen : EStageClose;
@@ -637,8 +635,8 @@ void OTPTab::applyImport(const OtpWordRuns& runs, const QString& path)
 
 // ---------------------------------------------------------------- user interaction
 
-int OTPTab::ask(QMessageBox::Icon icon, const QString& title, const QString& text, const QStringList& buttons,
-    int defaultButton)
+int OTPTab::ask(
+    QMessageBox::Icon icon, const QString& title, const QString& text, const QStringList& buttons, int defaultButton)
 {
     QMessageBox box(icon, title, text, QMessageBox::NoButton, this);
     QList<QPushButton*> added;

@@ -16,8 +16,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QRegularExpressionValidator>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -35,7 +35,7 @@ quint64 fieldNumber(const QString& text)
 {
     bool ok = false;
     const quint64 v = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive) ? text.mid(2).toULongLong(&ok, 16)
-                                                                                  : text.toULongLong(&ok, 10);
+                                                                                : text.toULongLong(&ok, 10);
     return ok ? v : 0;
 }
 
@@ -95,8 +95,7 @@ void OTPWordsDlg::buildUi()
     customLayout->addWidget(
         new QLabel(tr("Word List (Please input 8 bit hexadecimal number and split them by ',')"), customPage));
     m_wordsEdit = new QPlainTextEdit(customPage);
-    m_wordsEdit->setPlaceholderText(
-        tr("Expamle: 0x00000000,0x00000001,0x00000002,0x00000003,0x00000004,0x00000005"));
+    m_wordsEdit->setPlaceholderText(tr("Expamle: 0x00000000,0x00000001,0x00000002,0x00000003,0x00000004,0x00000005"));
     customLayout->addWidget(m_wordsEdit, 1);
     m_tabs->addTab(customPage, tr("Custom"));
 
@@ -180,9 +179,7 @@ void OTPWordsDlg::buildTemplateTable()
             connect(check, &QCheckBox::stateChanged, this, &OTPWordsDlg::slotChkBoxStateChanged);
             m_table->setCellWidget(row, column, check);
             switch (f.type) {
-            case EFuseFieldCheck:
-                m_table->item(row, column + 1)->setText(f.desc);
-                break;
+            case EFuseFieldCheck: m_table->item(row, column + 1)->setText(f.desc); break;
             case EFuseFieldInput: {
                 auto* edit = new QLineEdit(f.defaultValue);
                 edit->setValidator(
@@ -192,18 +189,22 @@ void OTPWordsDlg::buildTemplateTable()
                 break;
             }
             case EFuseFieldSelect: {
-                auto* combo = new QComboBox;
+                // Held in a box of its own so that it keeps its size instead of filling the cell.
+                auto* holder = new QWidget;
+                auto* holderLayout = new QHBoxLayout(holder);
+                holderLayout->setContentsMargins(4, 0, 4, 0);
+                auto* combo = new QComboBox(holder);
                 combo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
                 for (auto it = f.items.cbegin(); it != f.items.cend(); ++it)
                     combo->addItem(it.value(), it.key());
                 combo->setEnabled(false);
                 combo->installEventFilter(this);
-                m_table->setCellWidget(row, column + 1, combo);
+                holderLayout->addWidget(combo);
+                holderLayout->addStretch(1);
+                m_table->setCellWidget(row, column + 1, holder);
                 break;
             }
-            default:
-                showMessage(QMessageBox::Warning, tr("Error"), tr("Type Error in ") + f.name);
-                break;
+            default: showMessage(QMessageBox::Warning, tr("Error"), tr("Type Error in ") + f.name); break;
             }
             column += 2;
         }
@@ -213,6 +214,25 @@ void OTPWordsDlg::buildTemplateTable()
         if (row > firstRow)
             m_table->setSpan(firstRow, 0, row - firstRow + 1, 1);
     }
+    // The key columns hold check boxes, which the header's own sizing does not see.
+    for (int c : { 1, 3 }) {
+        int width = header->sectionSizeHint(c);
+        for (int r = 0; r < m_table->rowCount(); ++r)
+            if (QWidget* w = m_table->cellWidget(r, c))
+                width = qMax(width, w->sizeHint().width() + 12);
+        header->setSectionResizeMode(c, QHeaderView::Fixed);
+        header->resizeSection(c, width);
+    }
+}
+
+QWidget* OTPWordsDlg::valueEditor(int row, int column) const
+{
+    QWidget* cell = m_table->cellWidget(row, column);
+    if (!cell || qobject_cast<QLineEdit*>(cell))
+        return cell;
+    if (auto* combo = cell->findChild<QComboBox*>())
+        return combo;
+    return cell;
 }
 
 void OTPWordsDlg::slotChkBoxStateChanged(int status)
@@ -222,10 +242,11 @@ void OTPWordsDlg::slotChkBoxStateChanged(int status)
         return;
     if (OtpWordsInput::isDangerousField(check->text()) && status == Qt::Checked)
         showMessage(QMessageBox::Warning, tr("Warning"),
-            tr("Change '") + check->text() + tr("' is dangerous. You should write it only in volume production stage!"));
+            tr("Change '") + check->text()
+                + tr("' is dangerous. You should write it only in volume production stage!"));
     const int row = check->property(RowProperty).toInt();
     const int column = check->property(ValueColumnProperty).toInt();
-    if (QWidget* editor = m_table->cellWidget(row, column))
+    if (QWidget* editor = valueEditor(row, column))
         editor->setEnabled(status == Qt::Checked);
 }
 
@@ -256,7 +277,7 @@ bool OTPWordsDlg::acceptTemplate()
             f.offsets = key->data(RoleOffset).toString();
             f.width = key->data(RoleWidth).toUInt();
             f.type = key->data(RoleType).toInt();
-            QWidget* editor = m_table->cellWidget(row, column + 1);
+            QWidget* editor = valueEditor(row, column + 1);
             if (f.type == EFuseFieldCheck)
                 f.value = 1;
             else if (auto* edit = qobject_cast<QLineEdit*>(editor); edit && f.type == EFuseFieldInput)

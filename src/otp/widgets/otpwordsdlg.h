@@ -51,6 +51,8 @@ private:
     void buildTemplateTable();
     bool acceptTemplate();
     bool acceptCustom();
+    // The line edit or combo box of a value cell, or the cell's widget.
+    QWidget* valueEditor(int row, int column) const;
 
     QTabWidget* m_tabs = nullptr;
     QTableWidget* m_table = nullptr;
