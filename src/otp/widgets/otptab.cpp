@@ -248,11 +248,14 @@ void OTPTab::slotLinkedMemoryDataReadFinished(QString uuid, uint32_t address, QV
         return;
     quint32 next = 0;
     const bool more = m_plan.nextGroup(address, m_fuseMap, next);
-    slotAdjustReadTableData();
+    // The device reads the next group while the table shows this one.
     if (more) {
         ++m_readSteps;
         emit signalLinkedCommandsRun(m_linkedUuid, { OtpReadPlan::readCommand(m_otpMemoryId, next) }, true);
     }
+    // Only the words this chunk read or skipped change.
+    const qint64 from = qint64(address) - m_plan.start();
+    updateReadCells(int(from), more ? int(qint64(next) - m_plan.start()) : m_plan.words().size());
 }
 
 void OTPTab::slotLinkedStepFinished(QString uuid, int step, bool result)
@@ -269,7 +272,7 @@ void OTPTab::slotAdjustReadTableData()
     const QVector<OtpReadWord>& words = m_plan.words();
     const int columns = m_readColumns->currentIndex() + 1;
     const int rows = (words.size() + columns - 1) / columns;
-    m_readTable->setUpdatesEnabled(false);
+    m_readTable->clearContents();
     m_readTable->setColumnCount(columns);
     m_readTable->setRowCount(rows);
     QStringList headers;
@@ -283,30 +286,30 @@ void OTPTab::slotAdjustReadTableData()
         rowLabels << QStringLiteral("%1:%2").arg(first).arg(last);
     }
     m_readTable->setVerticalHeaderLabels(rowLabels);
-    for (int i = 0; i < rows * columns; ++i) {
-        const int r = i / columns, c = i % columns;
-        if (i >= words.size()) {
-            delete m_readTable->takeItem(r, c);
-            continue;
-        }
-        QTableWidgetItem* item = m_readTable->item(r, c);
-        if (!item) {
-            item = new QTableWidgetItem;
-            item->setTextAlignment(Qt::AlignCenter);
-            m_readTable->setItem(r, c, item);
-        }
+    for (int i = 0; i < words.size(); ++i) {
+        auto* item = new QTableWidgetItem;
+        item->setTextAlignment(Qt::AlignCenter);
         const quint32 index = m_plan.start() + quint32(i);
-        item->setText(OtpText::wordCell(words.at(i)));
-        item->setData(RoleIndex, index);
-        item->setData(RoleValue, words.at(i).value);
         const FuseWordInfo* fuse = OtpText::fuseWord(m_fuseMap, index);
         const int type = fuse ? fuse->type : 0;
         if (type >= EFuseWordIdentify && type <= EFuseWordGeneral)
             item->setForeground(WordTypeColours[type]);
-        else
-            item->setData(Qt::ForegroundRole, QVariant());
+        item->setData(RoleIndex, index);
+        m_readTable->setItem(i / columns, i % columns, item);
     }
-    m_readTable->setUpdatesEnabled(true);
+    updateReadCells(0, words.size());
+}
+
+void OTPTab::updateReadCells(int from, int to)
+{
+    const QVector<OtpReadWord>& words = m_plan.words();
+    const int columns = m_readTable->columnCount();
+    for (int i = qMax(0, from); i < qMin(to, words.size()) && columns > 0; ++i) {
+        if (QTableWidgetItem* item = m_readTable->item(i / columns, i % columns)) {
+            item->setText(OtpText::wordCell(words.at(i)));
+            item->setData(RoleValue, words.at(i).value);
+        }
+    }
 }
 
 QString OTPTab::readTooltip(quint32 wordIndex) const

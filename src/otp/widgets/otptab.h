@@ -111,6 +111,8 @@ protected:
 
 private:
     void buildUi();
+    // Texts and values of the read table's words from..to-1 (indices into the words read).
+    void updateReadCells(int from, int to);
     void log(const QString& text, LogLevel level);
     void logAll(const OtpLogLines& lines);
     void storeWords(); // writeWords into the project, saved
