@@ -240,6 +240,12 @@ private slots:
         QVERIFY(!ProjectConfig::instance().showOtpWriteViewTips());
         QVERIFY(tab.marker()->isHidden());
         QCOMPARE(dots.last()[0].toBool(), false);
+
+        // The run of two rows goes; its span must not cover the next run's head.
+        tab.slotOTPWordsAdd(4, { 0 });
+        QCOMPARE(t->rowCount(), 2);
+        QCOMPARE(t->rowSpan(0, 0), 1);
+        QCOMPARE(t->item(1, 0)->text(), QStringLiteral("0:0"));
     }
 
     void runsAreEditedAndDeleted()

@@ -355,6 +355,7 @@ void OTPTab::slotAdjustWriteTableData()
     const int perRow = columns - 1;
     m_writeTable->setUpdatesEnabled(false);
     m_writeTable->clear();
+    m_writeTable->clearSpans(); // spans outlive the items
     m_writeTable->setColumnCount(columns);
     QStringList headers { tr("Address") };
     for (int c = 1; c < columns; ++c)
