@@ -8,7 +8,11 @@
 #include "ptylink.h"
 #include "serialio.h"
 
+#include <QFile>
 #include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
 
 using namespace RomCmd;
 
@@ -104,6 +108,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     io.setTimeout(1);
     if (!link.writeAll(stream, 1000))
         Fuzz::fail("pty write");
+    // The pseudo-terminal hands bytes to the tool side asynchronously: wait
+    // until they are there (poll on a second descriptor consumes nothing).
+    static const int watch = ::open(QFile::encodeName(link.toolPath()).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (!stream.isEmpty()) {
+        pollfd p { watch, POLLIN, 0 };
+        ::poll(&p, 1, 1000);
+    }
 
     uint8_t buffer[MaxFrameBuffer + 16];
     std::memset(buffer, 0xEE, sizeof buffer);

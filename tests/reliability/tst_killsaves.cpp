@@ -165,7 +165,7 @@ void TestKillSaves::killedMidWrite()
         QVERIFY(child.waitForFinished(60000));
         // A kill while QSettings writes its lock file leaves it empty, and an
         // empty lock only goes stale after 30 s: not what this test is about.
-        QFile::remove(target + QStringLiteral(".lck"));
+        QFile::remove(target + QStringLiteral(".lock"));
         const QByteArray left = readAll(target);
         if (left != versions[0] && left != versions[1]) {
             if (!broken++)
