@@ -100,7 +100,6 @@ private slots:
     void connectRightPassword();
     void connectWrongPassword();
     void emptyPasswordSendsCountAndComma();
-    void firstCommandTimesOut();
     void replyFaults_data();
     void replyFaults();
     void statusZeroOnceAfterDrain();
@@ -181,19 +180,6 @@ void TestCustomCmdTask::emptyPasswordSendsCountAndComma()
     QCOMPARE(reports.first(), expected);
     QCOMPARE(m_box->receivedCommands(),
         (QStringList { "Veltrix_Zindrake_SEC:0,", "Veltrix_Zindrake_VER", "Veltrix_Zindrake_MSC" }));
-}
-
-void TestCustomCmdTask::firstCommandTimesOut()
-{
-    m_box->injectFault(Fault::NoReply);
-    RunningJob run(usbFor(*m_box, KrelSim::Mode::Command));
-    run.job->slotSendCmd(KrelCommand::connectBatch(""));
-    QVERIFY(run.waitBatches(1));
-    // The lost SEC is acknowledged with the text sent; the rest still go out.
-    QCOMPARE(run.got.batches.first(),
-        (AckList { ack(0, "Veltrix_Zindrake_SEC:0,"), ack(1, "Veltrix_Zindrake_VER:1.0.0"),
-            ack(1, "Veltrix_Zindrake_MSC FAIL") }));
-    QCOMPARE(m_box->receivedCommands().size(), 3);
 }
 
 void TestCustomCmdTask::replyFaults_data()
