@@ -37,24 +37,27 @@ struct Tables
     std::array<unsigned char, 15> rcon {};
 };
 
+// Walks the multiplicative group with generator 3 (p) and its inverse (q), so
+// q is always 1/p: 255 steps instead of a search per byte, which stays inside
+// every compiler's constant-evaluation budget.
 constexpr Tables makeTables()
 {
     Tables t;
-    for (int i = 0; i < 256; ++i) {
-        unsigned char inv = 0;
-        if (i != 0) {
-            for (int j = 1; j < 256; ++j) {
-                if (gmul(static_cast<unsigned char>(i), static_cast<unsigned char>(j)) == 1) {
-                    inv = static_cast<unsigned char>(j);
-                    break;
-                }
-            }
-        }
+    unsigned char p = 1, q = 1;
+    do {
+        p = static_cast<unsigned char>(p ^ xtime(p)); // p * 3
+        q = static_cast<unsigned char>(q ^ (q << 1)); // q / 3
+        q = static_cast<unsigned char>(q ^ (q << 2));
+        q = static_cast<unsigned char>(q ^ (q << 4));
+        if (q & 0x80)
+            q ^= 0x09;
         const unsigned char s
-            = static_cast<unsigned char>(inv ^ rotl8(inv, 1) ^ rotl8(inv, 2) ^ rotl8(inv, 3) ^ rotl8(inv, 4) ^ 0x63);
-        t.sbox[i] = s;
-        t.rsbox[s] = static_cast<unsigned char>(i);
-    }
+            = static_cast<unsigned char>(q ^ rotl8(q, 1) ^ rotl8(q, 2) ^ rotl8(q, 3) ^ rotl8(q, 4) ^ 0x63);
+        t.sbox[p] = s;
+        t.rsbox[s] = p;
+    } while (p != 1);
+    t.sbox[0] = 0x63; // 0 has no inverse
+    t.rsbox[0x63] = 0;
     unsigned char r = 0x8d; // index 0 is unused; rcon[1] = 0x01
     for (int i = 0; i < 15; ++i) {
         t.rcon[i] = r;
@@ -64,8 +67,8 @@ constexpr Tables makeTables()
 }
 
 constexpr Tables kTables = makeTables();
-static_assert(kTables.sbox[0x00] == 0x63 && kTables.sbox[0x53] == 0xed, "S-box");
-static_assert(kTables.rsbox[0x63] == 0x00, "inverse S-box");
+static_assert(kTables.sbox[0x00] == 0x63 && kTables.sbox[0x01] == 0x7c && kTables.sbox[0x53] == 0xed && kTables.sbox[0xff] == 0x16, "S-box");
+static_assert(kTables.rsbox[0x63] == 0x00 && kTables.rsbox[0x00] == 0x52, "inverse S-box");
 static_assert(kTables.rcon[1] == 0x01 && kTables.rcon[10] == 0x36, "round constants");
 
 constexpr const auto& sbox = kTables.sbox;

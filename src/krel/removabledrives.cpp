@@ -7,6 +7,7 @@
 #include <QJsonObject>
 #include <QMutex>
 #include <QMutexLocker>
+#include <optional>
 
 #include "constants.h"
 
@@ -31,12 +32,46 @@ bool flag(const QJsonValue& v)
     return false;
 }
 
-quint64 number(const QJsonValue& v)
+// A byte count, or nullopt when the value is there but is no unsigned 64-bit
+// number (negative, 2^64 or more like 8e88, other text); absent is 0.
+std::optional<quint64> number(const QJsonValue& v)
+{
+    if (v.isDouble()) {
+        const double d = v.toDouble();
+        // 2^64 is exact as a double; the cast below is defined only under it.
+        if (!(d >= 0 && d < 18446744073709551616.0))
+            return std::nullopt;
+        return quint64(d);
+    }
+    if (v.isString()) {
+        bool ok = false;
+        const quint64 n = v.toString().trimmed().toULongLong(&ok);
+        return ok ? std::optional<quint64>(n) : std::nullopt;
+    }
+    if (v.isUndefined() || v.isNull())
+        return quint64(0);
+    return std::nullopt;
+}
+
+QString jsonText(const QJsonValue& v)
 {
     if (v.isDouble())
-        return v.toDouble() > 0 ? quint64(v.toDouble()) : 0;
+        return QString::number(v.toDouble(), 'g', 17);
     if (v.isString())
-        return v.toString().trimmed().toULongLong();
+        return QLatin1Char('"') + v.toString().left(40) + QLatin1Char('"');
+    return QStringLiteral("not a number");
+}
+
+// The size of a drive, 0 (unknown, so never the box's drive) with a note when
+// lsblk's value does not fit.
+quint64 sizeOf(const QJsonObject& node, const char* key, QStringList& notes)
+{
+    const QJsonValue v = node.value(QLatin1String(key));
+    const std::optional<quint64> n = number(v);
+    if (n)
+        return *n;
+    notes.append(QStringLiteral("%1 size unknown (%2 %3)")
+                     .arg(node.value(QLatin1String("name")).toString(), QLatin1String(key), jsonText(v)));
     return 0;
 }
 
@@ -54,9 +89,9 @@ QString mountPoint(const QJsonObject& node)
     return QString();
 }
 
-// Removable leaves without a mount point are noted, so the log shows a box
+// Removable leaves without a mount point (and sizes that do not fit) are noted, so the log shows a box
 // drive that the system has not mounted.
-void collect(const QJsonObject& node, bool parentRemovable, QList<RemovableDrive>& out, QStringList& unmounted)
+void collect(const QJsonObject& node, bool parentRemovable, QList<RemovableDrive>& out, QStringList& notes)
 {
     const QString type = node.value(QLatin1String("type")).toString();
     // Optical and loop devices are never the box's drive.
@@ -70,19 +105,19 @@ void collect(const QJsonObject& node, bool parentRemovable, QList<RemovableDrive
         RemovableDrive d;
         d.root = root;
         d.device = node.value(QLatin1String("name")).toString();
-        d.sizeBytes = number(node.value(QLatin1String("fssize")));
+        d.sizeBytes = sizeOf(node, "fssize", notes);
         if (d.sizeBytes == 0)
-            d.sizeBytes = number(node.value(QLatin1String("size")));
+            d.sizeBytes = sizeOf(node, "size", notes);
         out.append(d);
     }
     const QJsonArray children = node.value(QLatin1String("children")).toArray();
     if (removable && root.isEmpty() && children.isEmpty()) {
-        unmounted.append(QStringLiteral("%1 (not mounted) %2")
+        notes.append(QStringLiteral("%1 (not mounted) %2")
                              .arg(node.value(QLatin1String("name")).toString())
-                             .arg(number(node.value(QLatin1String("size")))));
+                             .arg(number(node.value(QLatin1String("size"))).value_or(0)));
     }
     for (const QJsonValue& c : children)
-        collect(c.toObject(), removable, out, unmounted);
+        collect(c.toObject(), removable, out, notes);
 }
 
 } // namespace
@@ -117,14 +152,14 @@ DriveListing parseLsblkJson(const QByteArray& json)
         listing.error = QStringLiteral("lsblk output has no \"blockdevices\" list");
         return listing;
     }
-    QStringList unmounted;
+    QStringList notes;
     for (const QJsonValue& d : devices.toArray())
-        collect(d.toObject(), false, listing.drives, unmounted);
+        collect(d.toObject(), false, listing.drives, notes);
     listing.ok = true;
     listing.report = describe(listing.drives);
-    if (!unmounted.isEmpty())
+    if (!notes.isEmpty())
         listing.report
-            += (listing.report.isEmpty() ? QString() : QStringLiteral("\n")) + unmounted.join(QLatin1Char('\n'));
+            += (listing.report.isEmpty() ? QString() : QStringLiteral("\n")) + notes.join(QLatin1Char('\n'));
     return listing;
 }
 

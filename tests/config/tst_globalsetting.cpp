@@ -62,7 +62,6 @@ private slots:
         QTest::newRow("bool 1 reads true")
             << QByteArray("[Base]\nAutoAddPort=1\nEnableAllSoCs=1\nFwLoadUseCustomBaudRate=1\nDownloadAllStateDevices=1\n")
             << 0 << 0 << true << 0 << true << true << true;
-        QTest::newRow("timeout -1 reads 0") << QByteArray("[Base]\nCmdTimeout=-1\n") << 0 << 0 << false << 0 << false << false << false;
         QTest::newRow("timeout 2500") << QByteArray("[Base]\nCmdTimeout=2500\nFwLoadType=2\n") << 0 << 2 << false << 2500 << false << false
                                       << false;
         QTest::newRow("keys outside Base ignored") << QByteArray("[General]\nLanguage=1\n[Other]\nAutoAddPort=1\n") << 0 << 0 << false

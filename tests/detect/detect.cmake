@@ -2,7 +2,7 @@
 # source's event handling replayed, the host device list, and a smoke test against real udev.
 set(_d ${CMAKE_CURRENT_LIST_DIR})
 krel_add_test(detect_identify SOURCES ${_d}/tst_identify.cpp LIBS krel_detect)
-krel_add_test(detect_hotplug SOURCES ${_d}/tst_hotplug.cpp ${_d}/logcapture.h LIBS krel_detect)
-krel_add_test(detect_devicelist SOURCES ${_d}/tst_devicelist.cpp ${_d}/logcapture.h LIBS krel_detect)
-krel_add_test(detect_udevbook SOURCES ${_d}/tst_udevbook.cpp ${_d}/logcapture.h LIBS krel_detect)
-krel_add_test(detect_udev_smoke SOURCES ${_d}/tst_udevsmoke.cpp ${_d}/logcapture.h LIBS krel_detect)
+krel_add_test(detect_hotplug SOURCES ${_d}/tst_hotplug.cpp ${_d}/detectrig.h LIBS krel_detect)
+krel_add_test(detect_devicelist SOURCES ${_d}/tst_devicelist.cpp ${_d}/detectrig.h LIBS krel_detect)
+krel_add_test(detect_udevbook SOURCES ${_d}/tst_udevbook.cpp ${_d}/detectrig.h LIBS krel_detect)
+krel_add_test(detect_udev_smoke SOURCES ${_d}/tst_udevsmoke.cpp ${_d}/detectrig.h LIBS krel_detect)

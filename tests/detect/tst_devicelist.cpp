@@ -1,6 +1,6 @@
 // The host device list: adding, removing and status, with their log lines.
 #include "devicelistinfo.h"
-#include "logcapture.h"
+#include "detectrig.h"
 
 #include <QtTest>
 
@@ -90,7 +90,6 @@ void TestDeviceList::removeDevice_data()
         << int(EDeviceTypeUsbHid) << "/DEV/HIDRAW1" << false << allUsb << allPorts;
     QTest::newRow("uart doubled: first only")
         << int(EDeviceTypeUart) << "COM3" << true << allUsb << QList<int>({ 2, 3 });
-    QTest::newRow("port name as usb") << int(EDeviceTypeUsbHid) << "COM3" << false << allUsb << allPorts;
     QTest::newRow("invalid type") << 3 << "COM3" << false << allUsb << allPorts;
 }
 

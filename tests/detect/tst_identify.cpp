@@ -26,9 +26,6 @@ void TestIdentify::windowsPath_data()
         << "\\\\?\\hid#vid_1234&pid_5678#7&1a2b&0&0000#{4d1e55b2-f16f-11cf-88cb-001111000030}"
         << "HID\\VID_1234&PID_5678\\7&1A2B&0&0000\\{4D1E55B2-F16F-11CF-88CB-001111000030}"
         << "HID\\VID_1234&PID_5678\\7&1A2B&0&0000";
-    QTest::newRow("no class part") << "\\\\?\\hid#vid_1234&pid_5678#abc"
-                                   << "HID\\VID_1234&PID_5678\\ABC"
-                                   << "HID\\VID_1234&PID_5678\\ABC";
     QTest::newRow("cut at the first class part") << "\\\\?\\a#{x}#{y}"
                                                  << "A\\{X}\\{Y}"
                                                  << "A";

@@ -1,10 +1,8 @@
 // The Linux source's event handling, replayed without libudev: udev events in, the
 // detector's signals out. Removals must give the instance id their arrival had.
-#include "detectdeviceswin.h"
-#include "logcapture.h"
+#include "detectrig.h"
 #include "udevhidrecord.h"
 
-#include <QSignalSpy>
 #include <QtTest>
 
 using Props = QMap<QString, QString>;
@@ -70,15 +68,8 @@ Props removal(const QString& port, int node, bool withDevPath = true)
     return p;
 }
 
-struct Rig
+struct Rig : DetectorRig<ReplaySource>
 {
-    Rig()
-    {
-        auto s = std::make_unique<ReplaySource>();
-        source = s.get();
-        detector = std::make_unique<DetectDevicesWin>(std::move(s));
-        spy = std::make_unique<QSignalSpy>(detector.get(), &DetectDevicesWin::signalUpdateUsbDevice);
-    }
     void plug(const QString& port, int node, const QString& product = "Veltrix KREL HID")
     {
         source->sysfs.insert(QString("/dev/hidraw%1").arg(node), present(port, node, product));
@@ -89,12 +80,6 @@ struct Rig
         source->sysfs.remove(QString("/dev/hidraw%1").arg(node));
         source->event("remove", "hidraw", QString("hidraw%1").arg(node), removal(port, node, withDevPath));
     }
-    UsbInfo info(int i) const { return spy->at(i).at(0).value<UsbInfo>(); }
-    bool arrival(int i) const { return spy->at(i).at(1).toBool(); }
-
-    ReplaySource* source = nullptr; // owned by the detector
-    std::unique_ptr<DetectDevicesWin> detector;
-    std::unique_ptr<QSignalSpy> spy;
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 // The real udev source on this machine: listing what is there (often nothing) works,
 // agrees with sysfs and reports no error.
 #include "detectdeviceswin.h"
-#include "logcapture.h"
+#include "detectrig.h"
 
 #include <QDir>
 #include <QSignalSpy>

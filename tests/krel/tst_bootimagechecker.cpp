@@ -135,10 +135,6 @@ void TstBootImageChecker::detections_data()
         << image(0x1000, { { 0x400, 0xFCF90000 }, { 0xC00, BootTag } }) << "0x400"
         << "0xc00" << true << "0x80000000" << int(LogInfo)
         << "Check boot image finished!  Flash config address: 0x00000400. Boot Header address: 0x00000c00";
-    QTest::newRow("header tag at 0x1000 only") << image(0x1004, { { 0x1000, BootTag } }) << "none"
-                                               << "0x1000" << true << "0x80000000" << int(LogWarning)
-                                               << "Check boot image finished!  Boot Header address: 0x00001000. "
-                                                  "Flash config can not be located!";
 }
 
 void TstBootImageChecker::detections()
@@ -192,7 +188,6 @@ void TstBootImageChecker::optionWordCount_data()
     QTest::addColumn<quint32>("header");
     QTest::addColumn<int>("count");
     QTest::newRow("0002") << quint32(0xFCF90002) << 2;
-    QTest::newRow("0000") << quint32(0xFCF90000) << 0;
     // "0x" + "1" + "0" reads as 0x10, capped at 3.
     QTest::newRow("0100") << quint32(0xFCF90100) << 3;
     // "0x" + "0" + "16" reads as 0x016.

@@ -40,6 +40,8 @@ private slots:
     void parseSaved();
     void parseRejectsBadOutput_data();
     void parseRejectsBadOutput();
+    void sizeOutOfRangeIsUnknown_data();
+    void sizeOutOfRangeIsUnknown();
     void systemListingReportsFailures_data();
     void systemListingReportsFailures();
     void systemListingReadsLsblk();
@@ -93,6 +95,29 @@ void TstRemovableDrives::parseRejectsBadOutput()
     const DriveListing listing = RemovableDrives::parseLsblkJson(json);
     QVERIFY(!listing.ok);
     QVERIFY(!listing.error.isEmpty());
+}
+
+void TstRemovableDrives::sizeOutOfRangeIsUnknown_data()
+{
+    QTest::addColumn<QByteArray>("size");
+    QTest::newRow("8e88") << QByteArray("8e88");
+    QTest::newRow("2^64") << QByteArray("18446744073709551616");
+    QTest::newRow("negative") << QByteArray("-133169152");
+    QTest::newRow("text over range") << QByteArray("\"99999999999999999999\"");
+}
+
+// A size that fits no 64-bit count is unknown, never a Krel candidate, and said so.
+void TstRemovableDrives::sizeOutOfRangeIsUnknown()
+{
+    QFETCH(QByteArray, size);
+    QTemporaryDir root;
+    const QByteArray json = R"({"blockdevices":[{"name":"/dev/sdz","type":"disk","rm":true,"size":)" + size
+        + R"(,"mountpoint":")" + root.path().toUtf8() + R"("}]})";
+    const DriveListing listing = RemovableDrives::parseLsblkJson(json);
+    QVERIFY2(listing.ok, qPrintable(listing.error));
+    QCOMPARE(drivesText(listing.drives), QStringLiteral("/dev/sdz|%1|0").arg(root.path()));
+    QVERIFY(RemovableDrives::krelDrives(listing.drives).isEmpty());
+    QVERIFY2(listing.report.contains(QLatin1String("/dev/sdz size unknown (size ")), qPrintable(listing.report));
 }
 
 DriveListing TstRemovableDrives::listWithPath(const QString& dir, bool onlyDir)

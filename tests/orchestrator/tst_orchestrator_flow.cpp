@@ -2,12 +2,8 @@
 // simulator (fake hidapi or a pseudo-terminal); the firmware files sit in a
 // temporary application directory; arrivals come from a scripted hot-plug source.
 #include "devicelistinfo.h"
-#include "fakehid.h"
-#include "hiddevice.h"
 #include "orchestratortestenv.h"
-#include "ptylink.h"
-#include "romsim.h"
-#include "uartserver.h"
+#include "romrig.h"
 
 #include <QSignalSpy>
 #include <QTimer>
@@ -22,45 +18,13 @@ constexpr int Never = 3600000; // restart intervals the tests drive by hand
 const QString HidPath = QStringLiteral("sim-rom-hid-orch");
 const QString WaitingText = QStringLiteral("Waiting for the device to restart! Please don't operate the device!");
 
-struct HidRom
+struct HidRom : Rig::HidRig
 {
-    std::shared_ptr<RomSim::HidDevice> device = std::make_shared<RomSim::HidDevice>();
-
-    HidRom() { plug(); }
-    ~HidRom() { FakeHid::removeDevice(HidPath); }
-    void plug()
-    {
-        FakeHid::Identity id;
-        id.path = HidPath;
-        id.vendorId = 0x34B7;
-        id.productId = 0x0009;
-        id.productString = QStringLiteral("ROM");
-        FakeHid::addDevice(device, id);
-    }
-    RomSim::Engine& engine() { return device->engine(); }
-    QVariant info() const
-    {
-        UsbInfo usb;
-        usb.devicePath = HidPath;
-        return QVariant::fromValue(usb);
-    }
+    HidRom()
+        : Rig::HidRig(HidPath)
+    { }
 };
-
-struct UartRom
-{
-    PtyLink link;
-    RomSim::Engine engine;
-    std::unique_ptr<RomSim::UartServer> server;
-
-    UartRom() { server = std::make_unique<RomSim::UartServer>(link, engine); }
-    ~UartRom() { server->stop(); }
-    QVariant info() const
-    {
-        SerialPortInfo port;
-        port.portName = link.toolPath();
-        return QVariant::fromValue(port);
-    }
-};
+using UartRom = Rig::UartRig;
 
 // The orchestrator as the main window would hold it, with spies on its outcomes.
 struct Ui

@@ -2,13 +2,10 @@
 // command job (created once, fed batches, destroyed idle or busy), the configuration
 // writer and the three ROM jobs.
 #include "customcmdtask.h"
-#include "fakehid.h"
-#include "hiddevice.h"
 #include "krelbox.h"
 #include "orchestratortestenv.h"
-#include "romsim.h"
+#include "romrig.h"
 
-#include <QSemaphore>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -21,24 +18,12 @@ namespace {
 const QString RomPath = QStringLiteral("sim-rom-hid-jobs");
 const QString Ver = QStringLiteral("Veltrix_Zindrake_VER");
 
-struct HidRom
+// The orchestrator reports the device by this path.
+struct HidRom : Rig::HidRig
 {
-    std::shared_ptr<RomSim::HidDevice> device = std::make_shared<RomSim::HidDevice>();
     HidRom()
-    {
-        FakeHid::Identity id;
-        id.path = RomPath;
-        id.vendorId = 0x34B7;
-        id.productId = 0x0009;
-        FakeHid::addDevice(device, id);
-    }
-    ~HidRom() { FakeHid::removeDevice(RomPath); }
-    QVariant info() const
-    {
-        UsbInfo usb;
-        usb.devicePath = RomPath;
-        return QVariant::fromValue(usb);
-    }
+        : Rig::HidRig(RomPath)
+    { }
 };
 
 DownloadCommand queryRte()
@@ -58,26 +43,6 @@ QVariant boxInfo(const KrelSim::KrelBox& box)
     usb.productString = KrelSim::KrelBox::productString(box.mode());
     return QVariant::fromValue(usb);
 }
-
-// Holds the worker inside the n-th data packet of a transfer until the test lets it go.
-class GatedRom : public RomSim::HidDevice
-{
-public:
-    int handleWrite(const QByteArray& report) override
-    {
-        const bool dataPacket
-            = report.size() > 7 && uint8_t(report[4]) == 0x06 && uint8_t(report[5]) == 0 && uint8_t(report[6]) == 0x01;
-        if (dataPacket && ++dataPackets == gateAt) {
-            reached.release();
-            proceed.acquire();
-        }
-        return RomSim::HidDevice::handleWrite(report);
-    }
-    int gateAt = 0;
-    std::atomic<int> dataPackets { 0 };
-    QSemaphore reached;
-    QSemaphore proceed;
-};
 
 } // namespace
 
@@ -278,13 +243,9 @@ private slots:
 
     void terminateReachesLinkedJobs()
     {
-        auto device = std::make_shared<GatedRom>();
-        device->gateAt = 3;
-        FakeHid::Identity id;
-        id.path = RomPath;
-        FakeHid::addDevice(device, id);
-        UsbInfo usb;
-        usb.devicePath = RomPath;
+        HidRom rom;
+        rom.device->gateAt = 3;
+        rom.device->gateTag = 0x06; // load image
 
         auto ui = makeUi();
         QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
@@ -298,12 +259,12 @@ private slots:
         load.nameId = 6;
         load.params.insert(QStringLiteral("imagePath"), image);
         const QString uuid = QStringLiteral("to-be-stopped");
-        ui->slotDeviceLinkedDownloadTask(QVariant::fromValue(usb), EDeviceTypeUsbHid, uuid, { load }, "load");
+        ui->slotDeviceLinkedDownloadTask(rom.info(), EDeviceTypeUsbHid, uuid, { load }, "load");
         // Jobs die on pool threads: no signal of the orchestrator may lead into one.
         QCOMPARE(RomUiModeTestAccess::terminateReceivers(*ui), 0);
-        QVERIFY(device->reached.tryAcquire(1, 30000));
+        QVERIFY(rom.device->reached.tryAcquire(1, 30000));
         ui->slotDownloadStarted(false);
-        device->proceed.release();
+        rom.device->proceed.release();
         ui->slotLinkedCommandsEndSend(uuid, {});
         QVERIFY(waitFor([&] { return finished.count() == 1; }));
         QCOMPARE(finished[0][0].toBool(), false);

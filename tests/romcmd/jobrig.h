@@ -1,36 +1,28 @@
-// Shared equipment of the runner and job tests: a simulated ROM on a pty or on
-// the fake hidapi, a GUI-side relay that receives every job signal through the
-// queued connections a real window would use, a SoC with a 128-word fuse map,
-// and a capture of the log-file lines.
+// Equipment of the runner and job tests on top of the ROM rig: a GUI-side relay
+// that receives every job signal through the queued connections a real window
+// would use, and a SoC with a 128-word fuse map.
 #pragma once
 
 #include "jobpool.h"
 #include "downloadcmd.h"
-#include "hiddevice.h"
 #include "linkeddownloadtask.h"
-#include "ptylink.h"
-#include "romsim.h"
+#include "romrig.h"
 #include "stagedownloadtask.h"
-#include "uartserver.h"
 
 #include "apppaths.h"
-#include "fakehid.h"
 #include "projectconfig.h"
 #include "records.h"
 #include "socdatabase.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QMutex>
 #include <QObject>
-#include <QSemaphore>
 #include <QSignalSpy>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QVariantMap>
 #include <QtTest>
-#include <atomic>
 #include <memory>
 
 // Lives on the test (GUI) thread; job signals reach it queued.
@@ -86,109 +78,8 @@ signals:
     void loadingProgress(bool isShowProgress);
 };
 
-// Every log-file line of every thread, for the lines only the file sees.
-class LogCapture
-{
-public:
-    static void install()
-    {
-        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& msg) {
-            QMutexLocker locker(&lock());
-            lines().append(msg);
-        });
-    }
-    static void clear()
-    {
-        QMutexLocker locker(&lock());
-        lines().clear();
-    }
-    static bool contains(const QString& text)
-    {
-        QMutexLocker locker(&lock());
-        for (const QString& line : lines())
-            if (line.contains(text))
-                return true;
-        return false;
-    }
-
-private:
-    static QMutex& lock()
-    {
-        static QMutex m;
-        return m;
-    }
-    static QStringList& lines()
-    {
-        static QStringList l;
-        return l;
-    }
-};
-
-// A ROM on a pseudo-terminal, reached through the real serial transport.
-struct UartRig
-{
-    PtyLink link;
-    RomSim::Engine engine;
-    std::unique_ptr<RomSim::UartServer> server;
-
-    UartRig() { server = std::make_unique<RomSim::UartServer>(link, engine); }
-    ~UartRig() { server->stop(); }
-    QVariant info(int baud = 115200) const
-    {
-        SerialPortInfo port;
-        port.portName = link.toolPath();
-        port.baudRate = baud;
-        return QVariant::fromValue(port);
-    }
-    QString id() const { return link.toolPath(); }
-};
-
-// A ROM behind the fake hidapi that can hold the worker inside the n-th
-// data packet of a write until the test lets it go.
-class GatedHidDevice : public RomSim::HidDevice
-{
-public:
-    int handleWrite(const QByteArray& report) override
-    {
-        const bool dataPacket
-            = report.size() > 7 && uint8_t(report[4]) == 0x04 && uint8_t(report[5]) == 0 && uint8_t(report[6]) == 0x01;
-        if (dataPacket && ++dataPackets == gateAt) {
-            reached.release();
-            proceed.acquire();
-        }
-        return RomSim::HidDevice::handleWrite(report);
-    }
-    int gateAt = 0; // set before the run
-    std::atomic<int> dataPackets { 0 };
-    QSemaphore reached;
-    QSemaphore proceed;
-};
-
-struct HidRig
-{
-    std::shared_ptr<GatedHidDevice> device = std::make_shared<GatedHidDevice>();
-    QString path = QStringLiteral("sim-rom-hid-0");
-
-    HidRig()
-    {
-        FakeHid::Identity identity;
-        identity.path = path;
-        identity.vendorId = 0x34B7;
-        identity.productId = 0x0009;
-        identity.productString = QStringLiteral("ROM");
-        FakeHid::addDevice(device, identity);
-    }
-    ~HidRig() { FakeHid::removeDevice(path); }
-    RomSim::Engine& engine() { return device->engine(); }
-    QVariant info() const
-    {
-        UsbInfo usb;
-        usb.devicePath = path;
-        usb.vendorId = 0x34B7;
-        usb.productId = 0x0009;
-        return QVariant::fromValue(usb);
-    }
-};
+using Rig::HidRig;
+using Rig::UartRig;
 
 namespace JobTest {
 

@@ -1,6 +1,6 @@
-// Test rig for the ROM command set: a simulated ROM behind the real transports,
-// UART over a pseudo-terminal or USB-HID through the fake hidapi, plus a
-// capture of the log lines the command layer writes.
+// Test rig for the ROM command set and the jobs: a simulated ROM behind the real
+// transports, UART over a pseudo-terminal or USB-HID through the fake hidapi, plus
+// a capture of the log lines of every thread.
 #pragma once
 
 #include "fakehid.h"
@@ -12,23 +12,37 @@
 #include "uartserver.h"
 
 #include <QMutex>
+#include <QSemaphore>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 
 namespace Rig {
 
-// HID device that lets a test look at the tool while a frame is being written
-// (handleWrite runs on the tool's own thread).
+// HID ROM that lets a test look at the tool while a frame is being written, or
+// hold it inside the gateAt-th data packet of command gateTag until proceed is
+// released (handleWrite runs on the tool's own thread).
 class TapDevice : public RomSim::HidDevice
 {
 public:
     using RomSim::HidDevice::HidDevice;
     std::function<void(const QByteArray&)> onWrite;
+    uint8_t gateTag = 0x04;
+    int gateAt = 0; // set before the run
+    std::atomic<int> dataPackets { 0 };
+    QSemaphore reached;
+    QSemaphore proceed;
     int handleWrite(const QByteArray& report) override
     {
         if (onWrite)
             onWrite(report);
+        const bool dataPacket = report.size() > 7 && uint8_t(report[4]) == gateTag && uint8_t(report[5]) == 0
+            && uint8_t(report[6]) == 0x01;
+        if (dataPacket && ++dataPackets == gateAt) {
+            reached.release();
+            proceed.acquire();
+        }
         return RomSim::HidDevice::handleWrite(report);
     }
 };
@@ -114,6 +128,11 @@ public:
         QMutexLocker l(&m_mutex);
         return m_lines;
     }
+    void clear()
+    {
+        QMutexLocker l(&m_mutex);
+        m_lines.clear();
+    }
     bool contains(const QString& text) const
     {
         for (const QString& line : lines())
@@ -138,6 +157,53 @@ private:
     mutable QMutex m_mutex;
     QStringList m_lines;
     QtMessageHandler m_previous = nullptr;
+};
+
+// A ROM on a pseudo-terminal for the jobs, which open the port themselves.
+struct UartRig
+{
+    PtyLink link;
+    RomSim::Engine engine;
+    std::unique_ptr<RomSim::UartServer> server;
+
+    UartRig() { server = std::make_unique<RomSim::UartServer>(link, engine); }
+    ~UartRig() { server->stop(); }
+    QVariant info(int baud = 115200) const
+    {
+        SerialPortInfo port;
+        port.portName = link.toolPath();
+        port.baudRate = baud;
+        return QVariant::fromValue(port);
+    }
+    QString id() const { return link.toolPath(); }
+};
+
+// A ROM behind the fake hidapi for the jobs.
+struct HidRig
+{
+    std::shared_ptr<TapDevice> device = std::make_shared<TapDevice>();
+    QString path;
+
+    explicit HidRig(const QString& devicePath = QStringLiteral("sim-rom-hid-0"))
+        : path(devicePath)
+    {
+        FakeHid::Identity identity;
+        identity.path = path;
+        identity.vendorId = 0x34B7;
+        identity.productId = 0x0009;
+        identity.productString = QStringLiteral("ROM");
+        FakeHid::addDevice(device, identity);
+    }
+    ~HidRig() { FakeHid::removeDevice(path); }
+    RomSim::Engine& engine() { return device->engine(); }
+    QVariant info() const
+    {
+        UsbInfo usb;
+        usb.devicePath = path;
+        usb.vendorId = 0x34B7;
+        usb.productId = 0x0009;
+        return QVariant::fromValue(usb);
+    }
 };
 
 inline QByteArray le32(uint32_t v)

@@ -15,6 +15,7 @@ class TestDownloadCmd : public QObject
 
 private:
     QTemporaryDir m_dir;
+    std::unique_ptr<Rig::LogCapture> m_log; // made once the test runner handles messages
 
     using Run = JobWatch;
 
@@ -31,10 +32,11 @@ private slots:
     {
         registerMetaTypes();
         RomCmd::registerRomMetaTypes();
-        LogCapture::install();
+        m_log = std::make_unique<Rig::LogCapture>();
         QVERIFY(m_dir.isValid());
         selectTestSoc(m_dir.path());
     }
+    void cleanupTestCase() { m_log.reset(); }
 
     void refusedWriteStopsBeforeReset()
     {
@@ -60,13 +62,13 @@ private slots:
     {
         UartRig rig;
         rig.engine.setRequireFlashConfig(false);
-        LogCapture::clear();
+        m_log->clear();
         Run r;
         QSignalSpy otp(&r.relay, &JobRelay::otpQueried);
         run(r, rig.info(), EDeviceTypeUart, { command(8, { { "memoryId", "0x10000" } }) });
         QVERIFY(r.result());
-        QVERIFY(LogCapture::contains("current flash size: 16Mbytes"));
-        QVERIFY(LogCapture::contains("set erase time out: 160000ms"));
+        QVERIFY(m_log->contains("current flash size: 16Mbytes"));
+        QVERIFY(m_log->contains("set erase time out: 160000ms"));
         // The memory query goes first and is reported.
         QCOMPARE(tags(rig.engine), (QList<uint8_t> { RomSim::TagQueryRte, RomSim::TagErase }));
         QCOMPARE(otp.size(), 1);
@@ -77,13 +79,13 @@ private slots:
     void eraseWithFailedQueryKeepsTransportTimeout()
     {
         UartRig rig;
-        LogCapture::clear();
+        m_log->clear();
         Run r;
         run(r, rig.info(), EDeviceTypeUart,
             { command(7, { { "memoryId", "0x77" }, { "address", "0x0" }, { "length", "4096" } }) });
         QVERIFY(!r.result());
-        QVERIFY(LogCapture::contains("current flash size: 0Mbytes"));
-        QVERIFY(!LogCapture::contains("set erase time out"));
+        QVERIFY(m_log->contains("current flash size: 0Mbytes"));
+        QVERIFY(!m_log->contains("set erase time out"));
         const QStringList errors = r.relay.errors(r.logs);
         QVERIFY(errors.first().startsWith("QueryRTE failed! deviceId: " + rig.id() + " rteId: 4 arg: 0x00000077"));
         QVERIFY(errors.last().startsWith("Erase region failed!\r\n deviceId: " + rig.id()
@@ -388,10 +390,10 @@ private slots:
     {
         UartRig rig;
         rig.engine.setCommandStatus(RomSim::TagConfigRte, RomSim::StInvalidArgument, 1);
-        LogCapture::clear();
+        m_log->clear();
         Run r;
         run(r, rig.info(460800), EDeviceTypeUart, { command(1) });
-        QVERIFY(LogCapture::contains("ConfigRTE failed! peripheral: 1 baudRate: 460800 status: 18"));
+        QVERIFY(m_log->contains("ConfigRTE failed! peripheral: 1 baudRate: 460800 status: 18"));
         // No device is opened, and the speed stays where it was, so closing sends nothing.
         QCOMPARE(r.finished.at(0).at(0).toBool(), false);
         QCOMPARE(tags(rig.engine), (QList<uint8_t> { RomSim::TagConfigRte }));

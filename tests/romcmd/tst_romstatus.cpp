@@ -24,6 +24,8 @@ void TestRomStatus::bootModeStatus_data()
     QTest::addColumn<uint>("status");
     QTest::addColumn<bool>("bootMode");
     QTest::newRow("failure") << 1u << true;
+    QTest::newRow("invalid argument") << 4u << false;
+    QTest::newRow("command failed") << 1001000u << true;
     QTest::newRow("programming failed") << 1001002u << false;
     QTest::newRow("command not supported") << 1002000u << true;
     QTest::newRow("success is not a failure") << 0u << false;

@@ -1,10 +1,15 @@
-// Collects the messages logged while it exists, so tests can assert on log-file lines.
+// Shared equipment of the detect tests: a capture of the log-file lines and a
+// detector over a test source with a spy on what it reports.
 #pragma once
 
+#include "detectdeviceswin.h"
+
 #include <QList>
+#include <QSignalSpy>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <memory>
 
 class LogCapture
 {
@@ -57,4 +62,22 @@ private:
     }
     inline static LogCapture* s_current = nullptr;
     QtMessageHandler m_previous = nullptr;
+};
+
+template <class Source>
+struct DetectorRig
+{
+    DetectorRig()
+    {
+        auto s = std::make_unique<Source>();
+        source = s.get();
+        detector = std::make_unique<DetectDevicesWin>(std::move(s));
+        spy = std::make_unique<QSignalSpy>(detector.get(), &DetectDevicesWin::signalUpdateUsbDevice);
+    }
+    UsbInfo info(int i) const { return spy->at(i).at(0).value<UsbInfo>(); }
+    bool arrival(int i) const { return spy->at(i).at(1).toBool(); }
+
+    Source* source = nullptr; // owned by the detector
+    std::unique_ptr<DetectDevicesWin> detector;
+    std::unique_ptr<QSignalSpy> spy;
 };
