@@ -33,6 +33,8 @@ double median(QVector<double> v)
 
 void shot(const QString& prefix)
 {
+    GlobalSetting::instance().load();
+    SocDatabase::instance().load();
     for (int language : {1, 0}) {
         GlobalSetting::instance().setLanguage(language);
         DevelopViews::MainWindow w;
