@@ -41,6 +41,7 @@ class TestFaultScenarios : public QObject
 {
     Q_OBJECT
 
+    Rig::LogCapture m_logs; // the jobs' log lines, kept out of the test output
     QTemporaryDir m_dir;
     QString m_image;
 
@@ -49,7 +50,6 @@ private slots:
     {
         registerMetaTypes();
         RomCmd::registerRomMetaTypes();
-        LogCapture::install();
         QVERIFY(m_dir.isValid());
         selectTestSoc(m_dir.path());
         GlobalSetting::instance().load();
