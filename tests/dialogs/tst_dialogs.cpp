@@ -96,7 +96,6 @@ private slots:
         QTest::addColumn<int>("savedTimeout");
         QTest::newRow("type 7 saves 0, timeout 0 saves -1") << 7 << 0 << QString() << 0 << -1;
         QTest::newRow("custom abc saves 0") << 1 << 0 << "abc" << 1 << 0;
-        QTest::newRow("custom empty saves 0") << 2 << 300 << "" << 2 << 0;
         QTest::newRow("custom 1500") << 0 << 0 << "1500" << 0 << 1500;
         QTest::newRow("custom above the int range saves 0") << 0 << 0 << "4294967295" << 0 << 0;
     }

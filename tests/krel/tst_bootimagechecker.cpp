@@ -108,11 +108,6 @@ void TstBootImageChecker::detections_data()
         << image(0x2000, { { 0, 0xFCF90002 }, { 4, 0x11 }, { 8, 0x22 }, { 0xC00, BootTag } }) << "0x0"
         << "0xc00" << true << "0x80000400" << int(LogInfo)
         << "Check boot image finished!  Flash config address: 0x00000000. Boot Header address: 0x00000c00";
-    QTest::newRow("full flash copy") << image(0x1100, { { 0x400, 0xFCF90001 }, { 0x404, 5 }, { 0x1000, BootTag } })
-                                     << "0x400"
-                                     << "0x1000" << true << "0x80000000" << int(LogInfo)
-                                     << "Check boot image finished!  Flash config address: 0x00000400. Boot "
-                                        "Header address: 0x00001000";
     QTest::newRow("boot header only at 0")
         << image(0x800, { { 0, BootTag } }) << "none"
         << "0x0" << true << "0x80001000" << int(LogWarning)

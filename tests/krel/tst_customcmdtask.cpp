@@ -4,6 +4,10 @@
 #include "customcmdtask.h"
 #include "krelbox.h"
 #include "krelcommand.h"
+#include "simdrivelister.h"
+#include "writeconfigtask.h"
+
+#include <QTemporaryDir>
 
 #include <QtTest>
 
@@ -117,6 +121,7 @@ private:
 
 void TestCustomCmdTask::init()
 {
+    KrelSim::installDriveLister();
     m_box = std::make_unique<KrelBox>();
     m_box->plug();
 }
@@ -124,6 +129,7 @@ void TestCustomCmdTask::init()
 void TestCustomCmdTask::cleanup()
 {
     m_box.reset();
+    KrelSim::uninstallDriveLister();
     FakeHid::reset();
     KrelSim::SimDrives::clear();
 }
@@ -155,6 +161,22 @@ void TestCustomCmdTask::connectWithPassword()
     if (ok)
         QTRY_COMPARE_WITH_TIMEOUT(came.size(), 1, kSafety);
     QCOMPARE(m_box->mode(), ok ? KrelSim::Mode::Drive : KrelSim::Mode::Command);
+    if (!ok)
+        return;
+    // The rest of a session: the tool's drive listing finds that drive and the writer fills it.
+    QVERIFY(run.stop());
+    QTemporaryDir src;
+    QFile f(src.filePath("config.info"));
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("enciphered") == 10);
+    f.close();
+    RomCmd::writeconfigtask writer(0, { { f.fileName(), "config.info" } }, QString());
+    QList<int> statuses;
+    connect(&writer, &RomCmd::writeconfigtask::signalTaskStatus, [&](int s) { statuses << s; });
+    writer.run();
+    QCOMPARE(statuses.last(), 0);
+    QFile written(m_box->driveRoot() + "/config.info");
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), QByteArray("enciphered"));
 }
 
 void TestCustomCmdTask::emptyPasswordSendsCountAndComma()

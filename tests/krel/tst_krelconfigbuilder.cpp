@@ -100,8 +100,6 @@ void TstKrelConfigBuilder::destinationName_data()
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("name");
     QTest::newRow("app.bin") << "/x/app.bin" << 0 << "app_0.bin";
-    QTest::newRow("a.bin") << "/x/a.bin" << 1 << "a_1.bin";
-    QTest::newRow("b.hex") << "/x/b.hex" << 2 << "b_2.hex";
     QTest::newRow("fw.v2.bin") << "/x/fw.v2.bin" << 0 << "fw_0.bin";
     QTest::newRow("no suffix") << "/x/fw" << 0 << "fw_0";
     QTest::newRow("dotted folder") << "/x.y/fw" << 3 << "fw_3";
@@ -208,15 +206,12 @@ void TstKrelConfigBuilder::otpFailures_data()
     QTest::addColumn<QString>("reason"); // the loader's line before "OTP info Parse fail!"
     QTest::newRow("not JSON") << QByteArray("{info") << "Parse OTP info failed! Error: ";
     QTest::newRow("no info") << QByteArray(R"({"words":[]})") << "Can not find OTP info";
-    QTest::newRow("info not a list") << QByteArray(R"({"info":"0x1"})") << "Can not find OTP info";
     QTest::newRow("value missing at 1") << QByteArray(R"({"info":[{"address":"0x0","value":"0x1"},{"address":"0x4"}]})")
                                         << "Parse OTP info value error! Index: 1";
     QTest::newRow("address not hex") << QByteArray(R"({"info":[{"address":"0xZZ","value":"0x1"}]})")
                                      << "Parse OTP info error! Index: 0";
     QTest::newRow("value too wide") << QByteArray(R"({"info":[{"address":"0x0","value":"0x100000000"}]})")
                                     << "Parse OTP info error! Index: 0";
-    QTest::newRow("bare 0x") << QByteArray(R"({"info":[{"address":"0x","value":"0x1"}]})")
-                             << "Parse OTP info error! Index: 0";
     QTest::newRow("number value") << QByteArray(R"({"info":[{"address":"0x0","value":16}]})")
                                   << "Parse OTP info error! Index: 0";
     QTest::newRow("not enciphered") << QByteArray("raw:plain text of 20 b") << "Parse OTP info failed! Error: ";
@@ -253,8 +248,6 @@ void TstKrelConfigBuilder::validationMessages_data()
                           << "uart baudrate is empty!";
     QTest::newRow("flash words") << "flash"
                                  << "Flash Words is empty!";
-    QTest::newRow("otp path empty") << "otp"
-                                    << "OTP info Parse fail!";
     QTest::newRow("otp file missing") << "otpMissing"
                                       << "OTP info Parse fail!";
     QTest::newRow("image missing") << "image"
@@ -297,8 +290,6 @@ void TstKrelConfigBuilder::validationMessages()
         in.baudText.clear();
     else if (field == "flash")
         in.flashWordText.clear();
-    else if (field == "otp")
-        in.otpEnabled = true;
     else if (field == "otpMissing") {
         in.otpEnabled = true;
         in.otpPath = m_dir->filePath(QStringLiteral("none.info"));

@@ -140,8 +140,6 @@ private slots:
                                       << QList<quint32> {} << "3:Parse OTP info value error! Index: 0";
         QTest::newRow("no info") << QByteArray(R"({"otp":[]})") << false << QList<quint32> {}
                                  << "3:Can not find OTP info in a.info";
-        QTest::newRow("info not an array") << QByteArray(R"({"info":{"address":"0x1"}})") << false << QList<quint32> {}
-                                           << "3:Can not find OTP info in a.info";
         QTest::newRow("array document") << QByteArray(R"([{"info":[]}])") << false << QList<quint32> {}
                                         << "3:Can not find OTP info in a.info";
         QTest::newRow("not JSON") << QByteArray("{\"info\":[") << false << QList<quint32> {}

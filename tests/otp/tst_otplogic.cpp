@@ -93,35 +93,6 @@ private slots:
             QVERIFY(w.valid);
     }
 
-    void lockedSecretGroupIsSkipped()
-    {
-        OtpReadPlan plan;
-        OtpLogLines logs;
-        QVERIFY(plan.setRegion(0, 127, 4, 128, 128, logs));
-        QVector<quint32> device(128);
-        for (int i = 0; i < 128; ++i)
-            device[i] = 0x1000u + quint32(i);
-        device[0] = 0x00000008; // bit 3: words 12..15
-        const auto map = fuseMap(128, { 8, 9, 10, 11, 12, 13, 14, 15 });
-        const QList<quint32> reads = readAll(plan, map, device);
-        QCOMPARE(reads.size(), 31);
-        QVERIFY(reads.contains(8));
-        QVERIFY(!reads.contains(12));
-        QCOMPARE(OtpText::wordCell(plan.words()[12]), QStringLiteral("--"));
-        QCOMPARE(OtpText::wordCell(plan.words()[15]), QStringLiteral("--"));
-        QCOMPARE(OtpText::wordCell(plan.words()[11]), QStringLiteral("0x0000100b"));
-        QCOMPARE(plan.firstWordBits(), QStringLiteral("00000000000000000000000000001000"));
-    }
-
-    void firstWordLogLine()
-    {
-        OtpReadPlan plan;
-        OtpLogLines logs;
-        QVERIFY(plan.setRegion(0, 127, 4, 128, 128, logs));
-        QVERIFY(plan.takeChunk(0, chunk(0x80000009), logs));
-        QCOMPARE(logs, OtpLogLines({ { "OTP first word[0-31]: 1001 0000 0000 0000 0000 0000 0000 0001 ", LogDebug } }));
-    }
-
     void badChunkStopsTheRead_data()
     {
         QTest::addColumn<quint32>("address");
@@ -143,18 +114,6 @@ private slots:
         QCOMPARE(logs, OtpLogLines({ { error, LogError } }));
         for (const OtpReadWord& w : plan.words())
             QVERIFY(!w.valid);
-    }
-
-    void readCommands()
-    {
-        const DownloadCommand q = OtpReadPlan::queryCommand("0x20000");
-        QCOMPARE(q.nameId, 1);
-        QCOMPARE(q.params, (QMap<QString, QString> { { "memory", "0x20000" } }));
-        const DownloadCommand r = OtpReadPlan::readCommand("0x20000", 124);
-        QCOMPARE(r.nameId, 5);
-        QCOMPARE(r.params,
-            (QMap<QString, QString> { { "memoryId", "0x20000" }, { "address", "0x0000007c" }, { "length", "16" },
-                { "showReadMemoryLog", "false" } }));
     }
 
     void writeOrderPutsTheLockWordLast()
@@ -215,8 +174,6 @@ private slots:
                                       << "64;0x1,zz" << false << 0u << QVector<quint32> {};
         QTest::newRow("enable sets") << "enable"
                                      << "1,40,33,x" << true << 40u << QVector<quint32> { 0x12, 0x20 };
-        QTest::newRow("enable new") << "enable"
-                                    << "1,41,4,x" << true << 41u << QVector<quint32> { 0x10 };
         QTest::newRow("disable clears") << "enable"
                                         << "0,40,4,x" << true << 40u << QVector<quint32> { 0x0, 0x20 };
         QTest::newRow("disable absent") << "enable"
@@ -225,8 +182,6 @@ private slots:
                                         << "1,41,4" << false << 0u << QVector<quint32> {};
         QTest::newRow("lock 5 words at 8") << "lock"
                                            << "1,8,5" << true << 0u << QVector<quint32> { 0xd };
-        QTest::newRow("unlock word 0") << "lock"
-                                       << "0,0,4" << true << 0u << QVector<quint32> { 0x0 };
         QTest::newRow("lock past bit 31") << "lock"
                                           << "1,124,40" << true << 0u << QVector<quint32> { 0x80000001 };
     }
@@ -272,7 +227,6 @@ private slots:
         QTest::newRow("two fields, one word") << QList<F> { jtag, debug } << QString() << QList<quint32> { 1, 0x30000 };
         QTest::newRow("two words") << QList<F> { key15, life } << QString()
                                    << QList<quint32> { 1, 0x30000003, 2, 0xf0 };
-        QTest::newRow("input at threshold") << QList<F> { key15 } << QString() << QList<quint32> { 2, 0xf0 };
         QTest::newRow("input above") << QList<F> { key16 }
                                      << "Input value greater than the threshold! key: KEY_REVOKE bit width: 4"
                                      << QList<quint32> {};

@@ -17,7 +17,6 @@
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTableWidget>
-#include <QTranslator>
 #include <QtTest>
 
 using DevelopViews::OTPTab;
@@ -130,14 +129,11 @@ private slots:
         int step = 0;
         while (runs.count() > reads.size() + 1) {
             cmds = runs.last()[1].value<QList<DownloadCommand>>();
-            QCOMPARE(cmds[0].nameId, 5);
-            QCOMPARE(cmds[0].params.value("length"), QStringLiteral("16"));
             reads << address(cmds, 0);
             const quint32 at = address(cmds, 0).toUInt(nullptr, 16);
             tab.slotLinkedMemoryDataReadFinished(uuid, at, chunk(at));
             tab.slotLinkedStepFinished(uuid, ++step, true);
         }
-        QCOMPARE(reads.size(), 31);
         QVERIFY(!reads.contains("0x0000000c"));
         QCOMPARE(tab.readSteps(), 31);
         QCOMPARE(ends.count(), 1);
@@ -150,13 +146,6 @@ private slots:
         QCOMPARE(t->rowCount(), 16);
         QCOMPARE(t->verticalHeaderItem(1)->text(), QStringLiteral("8:15"));
         QCOMPARE(t->item(1, 4)->text(), QStringLiteral("--")); // word 12
-        QCOMPARE(t->item(1, 4)->foreground().color(), QColor(255, 50, 0));
-        QCOMPARE(t->item(1, 0)->text(), QStringLiteral("0xa0000008"));
-        QCOMPARE(t->item(1, 0)->foreground().color(), QColor(0, 150, 255));
-        QCOMPARE(t->item(1, 0)->data(OTPTab::RoleIndex).toUInt(), 8u);
-        QCOMPARE(t->item(1, 0)->data(OTPTab::RoleValue).toUInt(), 0xa0000008u);
-        QCOMPARE(t->item(0, 1)->foreground().color(), QColor(200, 200, 0));
-        QCOMPARE(t->item(15, 7)->foreground().color(), QColor(0, 200, 0));
         QVERIFY(tab.logs.contains({ "OTP first word[0-31]: 0001 0000 0000 0000 0000 0000 0000 0000 ", 0 }));
         QVERIFY(tab.readTooltip(1).contains(">LIFE_CYCLE<"));
 
@@ -210,21 +199,12 @@ private slots:
         QCOMPARE(dots.last()[0].toBool(), true);
 
         QTableWidget* t = tab.writeTable();
-        QCOMPARE(t->columnCount(), 9);
-        QCOMPARE(t->horizontalHeaderItem(0)->text(), QStringLiteral("Address"));
         QCOMPARE(t->rowCount(), 4); // 4..13 takes two rows
         QCOMPARE(t->item(0, 0)->text(), QStringLiteral("4:13"));
         QCOMPARE(t->rowSpan(0, 0), 2);
         QCOMPARE(t->item(2, 0)->text(), QStringLiteral("16:17"));
         QCOMPARE(t->item(3, 0)->text(), QStringLiteral("0:0"));
-        QCOMPARE(t->item(3, 0)->data(OTPTab::RoleRunStart).toUInt(), 0u);
-        QCOMPARE(t->item(0, 0)->background().color(), QColor(70, 70, 70));
-        QVERIFY(t->item(0, 0)->font().italic());
         QCOMPARE(t->item(1, 2)->text(), QStringLiteral("0x0000000c"));
-        QCOMPARE(t->item(1, 2)->data(OTPTab::RoleIndex).toInt(), 9);
-        QCOMPARE(t->item(1, 2)->background().color(), QColor(35, 35, 35));
-        QCOMPARE(t->item(2, 1)->background().color(), QColor(48, 48, 48));
-        QCOMPARE(t->item(3, 1)->background().color(), QColor(35, 35, 35));
         QVERIFY(!(t->item(2, 1)->flags() & Qt::ItemIsSelectable));
 
         QSignalSpy run(&tab, &OTPTab::signalCommondsRun);
@@ -258,7 +238,9 @@ private slots:
 
         QString prefilled;
         tab.onDialog = [&](OTPWordsDlg& dlg) {
-            prefilled = dlg.startEdit()->text() + "|" + dlg.wordsEdit()->toPlainText();
+            prefilled = dlg.startEdit()->text() + "|" + dlg.countEdit()->text() + "|" + dlg.wordsEdit()->toPlainText();
+            QCOMPARE(dlg.tabs()->currentIndex(), 1);
+            QVERIFY(!dlg.startEdit()->isEnabled()); // an edit keeps its start
             dlg.wordsEdit()->setPlainText("0x00000005,0x00000006");
             dlg.slotOkBtnClicked();
         };
@@ -267,7 +249,7 @@ private slots:
         QCOMPARE(tab.asked[0].title, QStringLiteral("Delete Tip"));
         QCOMPARE(tab.asked[0].text,
             QStringLiteral("Do you want to edit the OTP words or delete them derectly which started at 20"));
-        QCOMPARE(prefilled, QStringLiteral("20|0x00000001,0x00000002"));
+        QCOMPARE(prefilled, QStringLiteral("20|2|0x00000001,0x00000002"));
         QCOMPARE(tab.writeWords().value(20), QVector<quint32>({ 5, 6 }));
 
         tab.slotWriteTableItemClicked(tab.writeTable()->item(0, 1)); // word cells do not react
@@ -344,8 +326,6 @@ private slots:
         QTest::newRow("csv past the OTP")
             << "w.CSV" << QByteArray("word,value\n3,0x1\n200,0x1\n") << false << "w.CSV import failed!";
         QTest::newRow("info") << "w.info" << OtpFiles::exportInfo({ { 3, { 1 } } }) << true << "w.info import success!";
-        QTest::newRow("info garbage") << "w.info" << QByteArray(4096, '\x5a') << false
-                                      << "Parse OTP info failed! Error: ";
         QTest::newRow("wrong suffix") << "w.bin" << QByteArray("word,value\n") << false << "Import file format error";
         QTest::newRow("missing file") << "" << QByteArray() << false << "Open file failed! Path: ";
     }
@@ -429,47 +409,6 @@ private slots:
         tab.readRadio()->click(); // first use of the read view starts a read
         QCOMPARE(tab.pages()->currentIndex(), 0);
         QCOMPARE(runs.count(), 1);
-    }
-
-    // Pictures for a look by eye: KREL_OTP_SHOTS=<folder> [KREL_OTP_QM=<catalogue>].
-    void shots()
-    {
-        const QString dir = qEnvironmentVariable("KREL_OTP_SHOTS");
-        if (dir.isEmpty())
-            QSKIP("KREL_OTP_SHOTS not set");
-        QTranslator translator;
-        const QString qm = qEnvironmentVariable("KREL_OTP_QM");
-        if (!qm.isEmpty()) {
-            QVERIFY(translator.load(qm));
-            QCoreApplication::installTranslator(&translator);
-        }
-        const QString tag = qm.isEmpty() ? "en" : "zh";
-        Tab tab;
-        tab.resize(1280, 720);
-        tab.show();
-        tab.slotRefreshBtnClicked();
-        tab.slotLinkedOTPMemoryQueried(tab.linkedUuid(), 0, 127, 4, 128);
-        for (int step = 1; step <= tab.readSteps(); ++step) {
-            const quint32 at = step == 1 ? 0 : quint32(4 * (step - 1) + (step > 3 ? 4 : 0));
-            tab.slotLinkedMemoryDataReadFinished(tab.linkedUuid(), at, chunk(at));
-        }
-        QTest::qWait(50);
-        tab.grab().save(dir + "/otp_read_" + tag + ".png");
-        tab.slotOTPWordsAdd(0, { 0x8 });
-        tab.slotOTPWordsAdd(16, QVector<uint32_t>(12, 0x12345678));
-        tab.slotOTPWordsAdd(40, { 0xA, 0xB });
-        tab.slotShowOTPWriteView();
-        QTest::qWait(50);
-        tab.grab().save(dir + "/otp_write_" + tag + ".png");
-        OTPWordsDlg dlg;
-        dlg.resize(1280, 720);
-        dlg.show();
-        QTest::qWait(50);
-        dlg.grab().save(dir + "/otp_dialog_template_" + tag + ".png");
-        dlg.tabs()->setCurrentIndex(1);
-        QTest::qWait(50);
-        dlg.grab().save(dir + "/otp_dialog_custom_" + tag + ".png");
-        QCoreApplication::removeTranslator(&translator);
     }
 };
 
