@@ -64,6 +64,29 @@ int clampInt(uint64_t v)
     return v > uint64_t(INT_MAX) ? INT_MAX : int(v);
 }
 
+// While a transfer runs, a stop request also ends a wait for a frame (a device
+// streaming garbage would otherwise hold the job until the time-out); single
+// commands run to their end even after a stop.
+class TransferStop
+{
+public:
+    TransferStop(DeviceIO* io, const std::atomic<bool>* flag) : m_io(io)
+    {
+        if (m_io)
+            m_io->setTerminateFlag(flag);
+    }
+    ~TransferStop()
+    {
+        if (m_io)
+            m_io->setTerminateFlag(nullptr);
+    }
+    TransferStop(const TransferStop&) = delete;
+    TransferStop& operator=(const TransferStop&) = delete;
+
+private:
+    DeviceIO* m_io;
+};
+
 } // namespace
 
 RomCmd::RomCmd(const QVariant& deviceInfo, int deviceType, QObject* parent)
@@ -79,19 +102,9 @@ RomCmd::RomCmd(const QVariant& deviceInfo, int deviceType, QObject* parent)
     } else {
         qCritical().noquote() << prefix() + QStringLiteral("Rom command device type error! Type: %1").arg(deviceType);
     }
-    if (m_io)
-        m_io->setTerminateFlag(m_terminate.get());
 }
 
 RomCmd::~RomCmd() = default;
-
-void RomCmd::setTerminateToken(TerminateToken token)
-{
-    m_terminate = std::move(token);
-    // The transport checks the same flag while it waits for a frame.
-    if (m_io)
-        m_io->setTerminateFlag(m_terminate.get());
-}
 
 std::unique_ptr<RomCmd> RomCmd::create(const QVariant& deviceInfo, int deviceType)
 {
@@ -299,6 +312,7 @@ int RomCmd::reset(uint32_t resetType)
 // that shrank after its size was taken can neither loop nor overrun.
 int RomCmd::streamWrite(uint32_t memoryId, uint32_t address, uint32_t length, const uint8_t* buffer, QIODevice* file)
 {
+    const TransferStop stop(m_io.get(), m_terminate.get());
     uint8_t packet[MaxPacketSize];
     uint32_t sent = 0;
     int result = IoOk;
@@ -408,6 +422,7 @@ int RomCmd::loadImage(const QString& filePath)
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return finished("Load Image", IoOpenFailed);
     const uint64_t total = uint64_t(std::max<qint64>(file.size(), 0));
+    const TransferStop stop(m_io.get(), m_terminate.get());
 
     uint8_t packet[MaxPacketSize];
     putHeader(packet, TagLoadImage, 0, FlagData);
@@ -474,6 +489,7 @@ int RomCmd::sendReadCommand(uint32_t memoryId, uint32_t address, uint32_t length
 template <typename Sink>
 int RomCmd::readData(uint32_t length, const char* name, const char* stopName, Sink sink)
 {
+    const TransferStop stop(m_io.get(), m_terminate.get());
     uint8_t packet[MaxFrameBuffer];
     uint32_t received = 0;
     int result = IoOk;

@@ -56,7 +56,7 @@ public:
     // Any thread; takes effect at the next chunk boundary and is never cleared.
     void terminate();
     // Shares the stop request of a job; set before the first command.
-    void setTerminateToken(TerminateToken token);
+    void setTerminateToken(TerminateToken token) { m_terminate = std::move(token); }
 
     const QString& id() const { return m_id; }
     int deviceType() const { return m_deviceType; }
