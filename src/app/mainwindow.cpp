@@ -136,7 +136,7 @@ QString MainWindow::catalogueFor(int languageSetting)
 
 QString MainWindow::userManualPath()
 {
-    return AppPaths::appDir() + QStringLiteral("/doc/user_manual.html");
+    return AppPaths::dataPath(QStringLiteral("doc/user_manual.html"));
 }
 
 void MainWindow::loadLanguage(const QString& catalogue)

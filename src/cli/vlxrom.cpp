@@ -1,4 +1,5 @@
 #include "vlxrom.h"
+#include "accesshints.h"
 
 #include "apppaths.h"
 #include "cliplatform.h"
@@ -66,7 +67,7 @@ Commands:
 Options:
   -m, --memory ID          memory id (0x10000, 0, ...); OTP commands default to 0x20000
       --stage 1|2          run: the Open (1) or Close (2) list whatever the life cycle says
-      --bl-fw DIR          run: bootloader firmware folder (default: bl_fw beside the program)
+      --bl-fw DIR          run: bootloader firmware folder (default: bl_fw beside the program, else the installed one)
   -t, --timeout MS         read time-out of every ROM answer (default 10000; erases get longer;
                            run keeps the runner's own)
       --json               print results as JSON lines on standard output
@@ -491,9 +492,7 @@ int Cli::openFailure()
             return fail(ExitNoDevice, QStringLiteral("cannot open %1: no such port").arg(path));
         case CliPlatform::PathProblem::Permission:
             return fail(ExitNoDevice,
-                QStringLiteral("cannot open %1: permission denied (add the user to the dialout group and log in "
-                               "again, or install the udev rule from packaging/)")
-                    .arg(path));
+                QStringLiteral("cannot open %1: permission denied (%2)").arg(path, QLatin1String(AccessHints::Serial)));
         case CliPlatform::PathProblem::None: break;
         }
         if (m_baud != DefaultBaud) {
@@ -516,9 +515,8 @@ int Cli::openFailure()
             return fail(ExitNoDevice, QStringLiteral("cannot open %1: no such device").arg(usbInfo.devicePath));
         case CliPlatform::PathProblem::Permission:
             return fail(ExitNoDevice,
-                QStringLiteral("cannot open %1: permission denied (install the udev rule from packaging/ and "
-                               "plug the device in again)")
-                    .arg(usbInfo.devicePath));
+                QStringLiteral("cannot open %1: permission denied (%2)")
+                    .arg(usbInfo.devicePath, QLatin1String(AccessHints::Hid)));
         case CliPlatform::PathProblem::None: break;
         }
     }
@@ -1131,7 +1129,7 @@ int Cli::cmdRun()
     if (!ProjectConfig::instance().checkImageFiles(missing))
         return fail(ExitUsage, QStringLiteral("image file of the project not found: %1").arg(missing));
     const QString firmwareDir = m_parser.isSet(QStringLiteral("bl-fw")) ? m_parser.value(QStringLiteral("bl-fw"))
-                                                                        : AppPaths::appDir() + QStringLiteral("/bl_fw");
+                                                                        : AppPaths::dataPath(QStringLiteral("bl_fw"));
     if (const int r = connectionTest(firmwareDir); r != ExitOk)
         return r;
     return stageRun(project, stage);

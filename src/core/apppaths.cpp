@@ -101,6 +101,19 @@ bool AppPaths::isWritableDir(const QString& dir)
     return probe.open();
 }
 
+QString AppPaths::shareDir() { return QDir::cleanPath(appDir() + QStringLiteral("/../share/vlx-krel-tool")); }
+
+QString AppPaths::dataPath(const QString& relative)
+{
+    const QString beside = QDir::cleanPath(appDir() + QLatin1Char('/') + relative);
+    if (QFileInfo::exists(beside))
+        return beside;
+    const QString installed = QDir::cleanPath(shareDir() + QLatin1Char('/') + relative);
+    return QFileInfo::exists(installed) ? installed : beside;
+}
+
+QString AppPaths::dataDir() { return QFileInfo(dataPath(QStringLiteral("doc"))).path(); }
+
 QString AppPaths::configDir() { return folders().config; }
 
 QString AppPaths::logRootDir() { return folders().logRoot; }
@@ -111,5 +124,6 @@ void AppPaths::logFolders()
 {
     const Folders f = folders();
     qInfo().noquote() << "Application directory:" << f.app << "| settings and project folder:" << f.config
-                      << "| log folder:" << f.logRoot + QStringLiteral("/logs/vlx_krel_tool");
+                      << "| log folder:" << f.logRoot + QStringLiteral("/logs/vlx_krel_tool")
+                      << "| data folder:" << dataDir();
 }

@@ -30,6 +30,17 @@ public:
     // The daily log folder: logRootDir() + "/logs/vlx_krel_tool".
     static QString logDir();
 
+    // The installed read-only data folder: appDir() + "/../share/vlx-krel-tool",
+    // cleaned.
+    static QString shareDir();
+    // Read-only data ("bl_fw", "mcuimage", "doc/user_manual.html") by its path
+    // relative to the application directory: the one beside the executable when
+    // it exists (a developer build), else the installed one in shareDir() when
+    // that exists, else the one beside the executable (named in messages).
+    static QString dataPath(const QString& relative);
+    // The folder the data is taken from, for the About dialog and the log.
+    static QString dataDir();
+
     // True when files can be created in dir (creating it if missing).
     static bool isWritableDir(const QString& dir);
     // Logs which folders are in use.

@@ -1,6 +1,7 @@
 // The Linux hot-plug source: a udev monitor for the hidraw and tty subsystems, read on
 // the GUI thread through a socket notifier, and udev enumeration for the present devices.
 #include "hotplugsource.h"
+#include "accesshints.h"
 #include "udevhidrecord.h"
 
 #include <QDebug>
@@ -59,9 +60,10 @@ void noteAccess(const QString& node)
     if (::access(node.toLocal8Bit().constData(), R_OK | W_OK) != 0) {
         const int err = errno;
         const QString reason = QString::fromLocal8Bit(std::strerror(err));
-        qInfo().noquote() << QStringLiteral("Device node %1 is listed but not open to this user (%2): access "
-                                            "needs the udev rule shipped in packaging/")
-                                 .arg(node, reason);
+        qInfo().noquote() << QStringLiteral("Device node %1 is listed but not open to this user (%2): %3")
+                                 .arg(node, reason,
+                                     QLatin1String(node.contains(QLatin1String("hidraw")) ? AccessHints::Hid
+                                                                                           : AccessHints::Serial));
     }
 }
 

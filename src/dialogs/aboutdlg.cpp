@@ -1,9 +1,11 @@
 #include "aboutdlg.h"
 
+#include "apppaths.h"
 #include "dialogresources.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -44,6 +46,16 @@ AboutDlg::AboutDlg(const QString& title, QWidget* parent) : QDialog(parent)
                                      .arg(QStringLiteral(QT_VERSION_STR), QString::fromLatin1(qVersion())),
         this));
     column->addWidget(new QLabel(tr("Icons and logo drawn for this tool."), this));
+    column->addSpacing(8);
+    m_foldersLabel = new QLabel(tr("Log folder: %1\nSettings folder: %2\nData folder: %3")
+                                    .arg(QDir::toNativeSeparators(AppPaths::logDir()),
+                                        QDir::toNativeSeparators(AppPaths::configDir()),
+                                        QDir::toNativeSeparators(AppPaths::dataDir())),
+        this);
+    m_foldersLabel->setObjectName(QStringLiteral("AboutFolders"));
+    // Selectable: users paste these paths into bug reports.
+    m_foldersLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    column->addWidget(m_foldersLabel);
     column->addStretch(1);
 
     auto* buttons = new QDialogButtonBox(this);

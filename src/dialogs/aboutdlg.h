@@ -1,4 +1,5 @@
-// The about box: the window title it is given, the version and the credits.
+// The about box: the window title it is given, the version, the credits and
+// the folders in use (an installed tool keeps its files in the user's folders).
 #pragma once
 
 #include <QDialog>
@@ -15,8 +16,11 @@ public:
 
     QLabel* titleLabel() const { return m_titleLabel; }
     QLabel* versionLabel() const { return m_versionLabel; }
+    // The log, settings and data folders, one per line.
+    QLabel* foldersLabel() const { return m_foldersLabel; }
 
 private:
     QLabel* m_titleLabel = nullptr;
     QLabel* m_versionLabel = nullptr;
+    QLabel* m_foldersLabel = nullptr;
 };

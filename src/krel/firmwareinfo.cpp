@@ -16,7 +16,7 @@ QString FirmwareInfo::logText() const
 
 QString firmwareFolder()
 {
-    return AppPaths::appDir() + QLatin1Char('/') + QLatin1String(FirmwareFolder);
+    return AppPaths::dataPath(QStringLiteral("mcuimage")) + QLatin1Char('/');
 }
 
 FirmwareInfo readFirmwareInfo(const QString& folder)

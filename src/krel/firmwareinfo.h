@@ -18,7 +18,7 @@ struct FirmwareInfo
 inline constexpr const char FirmwareFolder[] = "mcuimage/";
 inline constexpr const char FirmwareInfoFile[] = "new.json";
 
-// "mcuimage/" below the application directory, ending with '/'. Never the
+// The "mcuimage" data folder (AppPaths::dataPath), ending with '/'. Never the
 // current directory: a program started from a menu runs in $HOME or "/".
 QString firmwareFolder();
 

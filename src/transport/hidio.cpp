@@ -1,4 +1,5 @@
 #include "hidio.h"
+#include "accesshints.h"
 
 #include "iostatus.h"
 
@@ -20,9 +21,7 @@ QString accessHint(const QString& path)
 {
     if (path.startsWith(QLatin1String("/dev/")) && QFileInfo::exists(path)
         && !(QFileInfo(path).isReadable() && QFileInfo(path).isWritable()))
-        return QStringLiteral(" (no permission on %1: install the udev rule shipped in packaging/ "
-                              "or ask an administrator for access to hidraw devices)")
-            .arg(path);
+        return QStringLiteral(" (no permission on %1: %2)").arg(path, QLatin1String(AccessHints::Hid));
     return QString();
 }
 } // namespace

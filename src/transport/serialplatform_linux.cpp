@@ -1,4 +1,5 @@
 #include "serialplatform.h"
+#include "accesshints.h"
 
 #include <QFileInfo>
 #include <cerrno>
@@ -40,8 +41,7 @@ QString explainOpenError(QSerialPort::SerialPortError error, const QString& path
     switch (error) {
     case QSerialPort::PermissionError:
         if (QFileInfo::exists(path) && !QFileInfo(path).isWritable())
-            return QStringLiteral("permission denied: the user needs access to the port "
-                                  "(e.g. membership of the dialout group, then log in again)");
+            return QStringLiteral("permission denied on %1: %2").arg(path, QLatin1String(AccessHints::Serial));
         return QStringLiteral("the port is busy: another program holds it");
     case QSerialPort::DeviceNotFoundError: return QStringLiteral("no such port");
     default: return QStringLiteral("cannot open the port");

@@ -2,6 +2,8 @@
 #include "apppaths.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -31,6 +33,65 @@ private slots:
         QCOMPARE(config, home.path() + "/config/vlx_krel_tool");
         QCOMPARE(log, home.path() + "/data/vlx_krel_tool/logs/vlx_krel_tool");
         AppPaths::setAppDirOverride(QString());
+    }
+
+    // An installed layout <prefix>/bin + <prefix>/share/vlx-krel-tool: read-only
+    // data comes from beside the executable when it is there, else from the share
+    // folder; writable files follow the writability of bin alone.
+    void dataLookup_data()
+    {
+        QTest::addColumn<bool>("binWritable");
+        QTest::addColumn<bool>("besideHasData");
+        QTest::addColumn<bool>("shareHasData");
+        QTest::addColumn<QString>("expected"); // "bin", "share"; "bin" also when neither has it
+        QTest::newRow("installed, read-only bin") << false << false << true << "share";
+        QTest::newRow("read-only bin, data beside preferred") << false << true << true << "bin";
+        QTest::newRow("writable bin, data only in share") << true << false << true << "share";
+        QTest::newRow("developer build") << true << true << false << "bin";
+        QTest::newRow("nowhere: named beside") << true << false << false << "bin";
+    }
+    void dataLookup()
+    {
+        QFETCH(bool, binWritable);
+        QFETCH(bool, besideHasData);
+        QFETCH(bool, shareHasData);
+        QFETCH(QString, expected);
+        QTemporaryDir home, prefix;
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+        qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+        const QString bin = prefix.path() + "/bin", share = prefix.path() + "/share/vlx-krel-tool";
+        const QStringList items { "bl_fw", "mcuimage", "doc" };
+        for (const QString& item : items) {
+            if (besideHasData)
+                QVERIFY(QDir().mkpath(bin + '/' + item));
+            if (shareHasData)
+                QVERIFY(QDir().mkpath(share + '/' + item));
+        }
+        if (shareHasData)
+            QVERIFY(QFile(share + "/doc/user_manual.html").open(QIODevice::WriteOnly));
+        if (besideHasData)
+            QVERIFY(QFile(bin + "/doc/user_manual.html").open(QIODevice::WriteOnly));
+        QVERIFY(QDir().mkpath(bin));
+        if (!binWritable) {
+            QVERIFY(QFile::setPermissions(bin, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+            if (AppPaths::isWritableDir(bin)) {
+                QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+                QSKIP("permissions do not bind this user (root): no read-only folder to test with");
+            }
+        }
+        AppPaths::setAppDirOverride(bin);
+
+        const QString base = expected == "bin" ? bin : share;
+        QCOMPARE(AppPaths::dataPath("bl_fw"), base + "/bl_fw");
+        QCOMPARE(AppPaths::dataPath("mcuimage"), base + "/mcuimage");
+        QCOMPARE(AppPaths::dataPath("doc/user_manual.html"), base + "/doc/user_manual.html");
+        QCOMPARE(AppPaths::dataDir(), base);
+        QCOMPARE(AppPaths::configDir(), binWritable ? bin : home.path() + "/config/vlx_krel_tool");
+        QCOMPARE(AppPaths::logDir(),
+                 (binWritable ? bin : home.path() + "/data/vlx_krel_tool") + "/logs/vlx_krel_tool");
+
+        AppPaths::setAppDirOverride(QString());
+        QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 };
 

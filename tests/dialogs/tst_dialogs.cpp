@@ -207,6 +207,10 @@ private slots:
         for (QLabel* l : dlg.findChildren<QLabel*>())
             texts << l->text();
         QVERIFY(texts.contains(QStringLiteral("All rights reserved")));
+        const QStringList folders = dlg.foldersLabel()->text().split(QLatin1Char('\n'));
+        QCOMPARE(folders.value(0), QStringLiteral("Log folder: ") + AppPaths::logDir());
+        QCOMPARE(folders.value(1), QStringLiteral("Settings folder: ") + AppPaths::configDir());
+        QCOMPARE(folders.value(2), QStringLiteral("Data folder: ") + AppPaths::dataDir());
         auto* ok = dlg.findChild<QPushButton*>();
         QCOMPARE(ok->text(), QStringLiteral("OK"));
         dlg.show();

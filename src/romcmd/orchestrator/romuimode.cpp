@@ -575,7 +575,7 @@ bool RomUiMode::loadBootloaderFirmware(const QString& uuid, bool isSigned)
     emit signalAddLogs(tr("Find bootloader firmware and load...Times: ") + QString::number(record.loadTimes), LogDebug);
 
     const QString series = firmwareSeriesName(SocDatabase::instance().currentSocBaseName());
-    const QString folder = AppPaths::appDir() + QStringLiteral("/bl_fw/") + series;
+    const QString folder = AppPaths::dataPath(QStringLiteral("bl_fw")) + QLatin1Char('/') + series;
     if (!QDir(folder).exists()) {
         emit signalAddLogs(tr("Cannot locate bootloader firmware folder path: ") + folder, LogWarning);
         return false;
