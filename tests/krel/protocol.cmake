@@ -7,3 +7,4 @@ krel_add_test(test_krel_customcmdtask SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_cust
   LIBS krel_krel krel_krelsim krel_fakehid)
 krel_add_test(test_krel_session SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_krelsession.cpp
   LIBS krel_krel krel_krelsim krel_fakehid)
+krel_add_test(test_krel_arrival SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_krelarrival.cpp LIBS krel_krel krel_fakehid)
