@@ -68,3 +68,32 @@ ArrivalDecision KrelArrival::removal(const UsbInfo& info, const QStringList& lis
 }
 
 } // namespace Krel
+
+#include "krelreply.h"
+
+namespace Krel {
+
+bool isLoginBatch(const QList<QPair<int, QString>>& ackList)
+{
+    return !ackList.isEmpty() && KrelReply::commandOf(ackList.first().second) == KrelCode::SEC;
+}
+
+LoginOutcome loginOutcome(const QList<QPair<int, QString>>& ackList)
+{
+    bool answered = false;
+    for (const auto& ack : ackList) {
+        if (ack.first != 1)
+            continue;
+        const std::optional<KrelCode> code = KrelReply::commandOf(ack.second);
+        if (!code)
+            continue; // garbage is no answer
+        answered = true;
+        if (*code == KrelCode::SEC && !KrelReply::succeeded(ack.second))
+            return LoginOutcome::Handled;
+        if (*code == KrelCode::MSC)
+            return KrelReply::succeeded(ack.second) ? LoginOutcome::Entered : LoginOutcome::Handled;
+    }
+    return answered ? LoginOutcome::Unconfirmed : LoginOutcome::NoAnswer;
+}
+
+} // namespace Krel

@@ -44,3 +44,20 @@ public:
 };
 
 } // namespace Krel
+
+namespace Krel {
+
+// How the login batch (SEC, VER, MSC) ended, for the panel that waits on it.
+enum class LoginOutcome {
+    Entered,     // MSC acknowledged: the box re-enumerates with its drive
+    Handled,     // the reply interpretation already put the panel back (wrong password, MSC refused)
+    NoAnswer,    // nothing in the batch was a reply: every command timed out, failed or got garbage
+    Unconfirmed  // some replies, but MSC was never acknowledged either way
+};
+
+LoginOutcome loginOutcome(const QList<QPair<int, QString>>& ackList);
+
+// True when the batch starts with the login command.
+bool isLoginBatch(const QList<QPair<int, QString>>& ackList);
+
+} // namespace Krel

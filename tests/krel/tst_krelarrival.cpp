@@ -5,6 +5,7 @@
 
 using Krel::ArrivalDecision;
 using Krel::KrelArrival;
+using AckList = QList<QPair<int, QString>>;
 
 Q_DECLARE_METATYPE(ArrivalDecision::Action)
 
@@ -37,6 +38,8 @@ private slots:
     void arrival();
     void removal_data();
     void removal();
+    void login_data();
+    void login();
 };
 
 void TestKrelArrival::arrival_data()
@@ -107,6 +110,32 @@ void TestKrelArrival::removal()
     const ArrivalDecision d = KrelArrival::removal(info, listed);
     QTEST(d.action, "action");
     QTEST(lines(d.logs), "log");
+}
+
+void TestKrelArrival::login_data()
+{
+    using Krel::LoginOutcome;
+    QTest::addColumn<AckList>("acks");
+    QTest::addColumn<int>("outcome");
+    const QString sec = "Veltrix_Zindrake_SEC:2,pw", ver = "Veltrix_Zindrake_VER", msc = "Veltrix_Zindrake_MSC";
+    QTest::newRow("entered") << AckList { { 1, "Veltrix_Zindrake_SEC OK" }, { 1, ver + ":1.2" }, { 1, msc + " OK" } }
+                             << int(LoginOutcome::Entered);
+    QTest::newRow("wrong password") << AckList { { 1, "Veltrix_Zindrake_SEC ok" }, { 1, ver + ":1.2" }, { 1, msc + " BAD" } }
+                                    << int(LoginOutcome::Handled);
+    QTest::newRow("msc refused") << AckList { { 1, "Veltrix_Zindrake_SEC OK" }, { 1, ver + ":1.2" }, { 1, msc + " BAD" } }
+                                 << int(LoginOutcome::Handled);
+    QTest::newRow("all timed out") << AckList { { 0, sec }, { 0, ver }, { 0, msc } } << int(LoginOutcome::NoAnswer);
+    QTest::newRow("no device") << AckList { { -1, sec }, { -1, ver }, { -1, msc } } << int(LoginOutcome::NoAnswer);
+    QTest::newRow("garbage") << AckList { { 1, "\x01zz" }, { 1, "OK" }, { 1, "hello" } } << int(LoginOutcome::NoAnswer);
+    QTest::newRow("msc lost") << AckList { { 1, "Veltrix_Zindrake_SEC OK" }, { 1, ver + ":1.2" }, { 0, msc } }
+                              << int(LoginOutcome::Unconfirmed);
+}
+
+void TestKrelArrival::login()
+{
+    QFETCH(AckList, acks);
+    QVERIFY(Krel::isLoginBatch(acks) || !acks.first().second.startsWith("Veltrix"));
+    QTEST(int(Krel::loginOutcome(acks)), "outcome");
 }
 
 QTEST_GUILESS_MAIN(TestKrelArrival)
