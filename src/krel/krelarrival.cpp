@@ -73,11 +73,6 @@ ArrivalDecision KrelArrival::removal(const UsbInfo& info, const QStringList& lis
 
 namespace Krel {
 
-bool isLoginBatch(const QList<QPair<int, QString>>& ackList)
-{
-    return !ackList.isEmpty() && KrelReply::commandOf(ackList.first().second) == KrelCode::SEC;
-}
-
 LoginOutcome loginOutcome(const QList<QPair<int, QString>>& ackList)
 {
     bool answered = false;

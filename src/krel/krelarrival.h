@@ -57,7 +57,4 @@ enum class LoginOutcome {
 
 LoginOutcome loginOutcome(const QList<QPair<int, QString>>& ackList);
 
-// True when the batch starts with the login command.
-bool isLoginBatch(const QList<QPair<int, QString>>& ackList);
-
 } // namespace Krel

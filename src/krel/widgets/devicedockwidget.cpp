@@ -333,6 +333,7 @@ void DeviceDockWidget::slotConnectBtnClicked(bool checked)
                            .arg(info.productId),
         LogDebug);
     m_loginWatchdog->start();
+    m_loginBatchPending = true;
     sendToBox(batch);
 }
 
@@ -404,7 +405,9 @@ void DeviceDockWidget::loginFailed(const QString& text)
 void DeviceDockWidget::slotCustomRecvData(int result, QList<QPair<int, QString>> ackList)
 {
     Q_UNUSED(result);
-    const bool login = m_connecting && Krel::isLoginBatch(ackList);
+    // The first batch answered after Connect is the login: its replies may be garbage.
+    const bool login = m_connecting && m_loginBatchPending;
+    m_loginBatchPending = false;
     for (const PanelAction& action : Krel::KrelReply::interpret(ackList, m_newestVersion))
         apply(action);
     if (!login || !m_connecting)

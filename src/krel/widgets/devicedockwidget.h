@@ -81,6 +81,7 @@ private:
     bool m_connected = false;
     bool m_connecting = false;
     bool m_upgradeAvailable = false;
+    bool m_loginBatchPending = false;
 
     QLabel* m_deviceLabel = nullptr;
     QComboBox* m_deviceList = nullptr;
