@@ -69,8 +69,15 @@ DeviceDockWidget::DeviceDockWidget(QWidget* parent, const QString& firmwareFolde
     grid->addWidget(m_deviceLabel, 0, 0);
     grid->addWidget(m_deviceList, 0, 1, 1, 2);
     grid->addWidget(m_pwdLabel, 1, 0);
-    grid->addWidget(m_pwdEdit, 1, 1);
-    grid->addWidget(m_eyeBtn, 1, 2);
+    grid->addWidget(m_pwdEdit, 1, 1, 1, 2);
+    // The eye sits inside the field's right end so the placeholder keeps its room.
+    auto* eyeLayout = new QHBoxLayout(m_pwdEdit);
+    eyeLayout->setContentsMargins(0, 0, 2, 0);
+    eyeLayout->addStretch(1);
+    eyeLayout->addWidget(m_eyeBtn);
+    m_eyeBtn->setCursor(Qt::ArrowCursor);
+    m_eyeBtn->setAutoRaise(true);
+    m_pwdEdit->setTextMargins(0, 0, 22, 0);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_connectBtn);
     buttons->addWidget(m_resetBtn);
@@ -101,9 +108,12 @@ DeviceDockWidget::DeviceDockWidget(QWidget* parent, const QString& firmwareFolde
     connect(m_eyeBtn, &QToolButton::clicked, this, &DeviceDockWidget::slotPwdEyeBtnClicked);
     connect(m_uartRefreshBtn, &QToolButton::clicked, this, &DeviceDockWidget::slotUartRefreshBtnClicked);
 
+    setMinimumWidth(330);
     retranslate();
     applyLook(false);
     readFirmwareInfo();
+    // The ports present at start, once the window has wired the log.
+    QTimer::singleShot(0, this, &DeviceDockWidget::slotUartRefreshBtnClicked);
 }
 
 void DeviceDockWidget::retranslate()
@@ -111,6 +121,7 @@ void DeviceDockWidget::retranslate()
     m_deviceLabel->setText(tr("Device: "));
     m_pwdLabel->setText(tr("Password: "));
     m_pwdEdit->setPlaceholderText(tr("The initial password is empty"));
+    m_pwdEdit->setToolTip(m_pwdEdit->placeholderText()); // the narrow dock may cut it
     m_eyeBtn->setToolTip(tr("Show or hide the password"));
     m_verLabel->setText(tr("Ver: "));
     m_upgradeBtn->setText(tr("Firmware Upgrade"));
