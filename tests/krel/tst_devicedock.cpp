@@ -141,6 +141,9 @@ void TestDeviceDock::login()
         QTRY_COMPARE_WITH_TIMEOUT(b.child<QLineEdit>("VersionEdit")->text(), QString("1.5.0"), kSafety);
         QVERIFY(b.panel()->upgradeAvailable());
         QVERIFY(!b.child<QPushButton>("UpgradeBtn")->isEnabled());
+        b.connectBtn()->click(); // Disconnect
+        QVERIFY(b.disconnectedLook());
+        QTRY_VERIFY_WITH_TIMEOUT(box.receivedCommands().contains("Veltrix_Zindrake_QUT"), kSafety);
     } else {
         QTRY_COMPARE_WITH_TIMEOUT(b.boxText(),
             QString("Connection failed, please make sure the password is correct"), kSafety);

@@ -315,7 +315,8 @@ void DeviceDockWidget::slotUartRefreshBtnClicked()
 void DeviceDockWidget::slotConnectBtnClicked(bool checked)
 {
     if (!checked) {
-        emit signalDeviceSetConnectStatus(false);
+        // Not left showing "Disconnect" when no job is there to answer the QUT.
+        setConnected(false);
         sendQuit();
         return;
     }
