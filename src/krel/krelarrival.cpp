@@ -43,15 +43,12 @@ ArrivalDecision KrelArrival::arrival(const UsbInfo& info, const QStringList& lis
         d.action = ArrivalDecision::ConnectDrive;
         d.logs << KrelLogLine { tr("Device connected successfully"), LogInfo };
         break;
-    case KrelMode::Command:
-        d.action = ArrivalDecision::DropCommand;
-        break;
+    case KrelMode::Command: d.action = ArrivalDecision::DropCommand; break;
     case KrelMode::Update:
         d.action = ArrivalDecision::DropUpdate;
         d.logs << KrelLogLine { tr("Device enters UF2 upgrade mode"), LogWarning };
         break;
-    case KrelMode::NotKrel:
-        break;
+    case KrelMode::NotKrel: break;
     }
     return d;
 }

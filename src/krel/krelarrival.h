@@ -15,18 +15,18 @@ namespace Krel {
 struct ArrivalDecision
 {
     enum Action {
-        Ignore,        // not ours: nothing but the log
-        ListOnly,      // listed, nothing selected (several boxes)
-        ConnectDrive,  // configuration drive: connected look, status true, VER batch
-        DropCommand,   // command mode: disconnected look, status false, destroy the job
-        DropUpdate,    // update drive: disconnected look, status false, destroy the job
-        Removed        // listed box left: disconnected look, QUT batch, remove, destroy
+        Ignore, // not ours: nothing but the log
+        ListOnly, // listed, nothing selected (several boxes)
+        ConnectDrive, // configuration drive: connected look, status true, VER batch
+        DropCommand, // command mode: disconnected look, status false, destroy the job
+        DropUpdate, // update drive: disconnected look, status false, destroy the job
+        Removed // listed box left: disconnected look, QUT batch, remove, destroy
     };
 
     Action action = Ignore;
     KrelMode mode = KrelMode::NotKrel;
-    bool append = false;  // add the instance id to the device list
-    bool select = false;  // make it the list's current entry
+    bool append = false; // add the instance id to the device list
+    bool select = false; // make it the list's current entry
     KrelLogLines logs;
 };
 
@@ -49,10 +49,10 @@ namespace Krel {
 
 // How the login batch (SEC, VER, MSC) ended, for the panel that waits on it.
 enum class LoginOutcome {
-    Entered,     // MSC acknowledged: the box re-enumerates with its drive
-    Handled,     // the reply interpretation already put the panel back (wrong password, MSC refused)
-    NoAnswer,    // nothing in the batch was a reply: every command timed out, failed or got garbage
-    Unconfirmed  // some replies, but MSC was never acknowledged either way
+    Entered, // MSC acknowledged: the box re-enumerates with its drive
+    Handled, // the reply interpretation already put the panel back (wrong password, MSC refused)
+    NoAnswer, // nothing in the batch was a reply: every command timed out, failed or got garbage
+    Unconfirmed // some replies, but MSC was never acknowledged either way
 };
 
 LoginOutcome loginOutcome(const QList<QPair<int, QString>>& ackList);

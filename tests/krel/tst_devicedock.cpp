@@ -41,8 +41,9 @@ struct Bench
         source = s.get();
         ui.reset(new RomUiMode(std::move(s)));
         dock = std::make_unique<DeviceDock>(nullptr, firmware.path() + "/");
-        QObject::connect(dock.get(), &DeviceDock::signalAddLogs, dock.get(),
-            [this](const QString& t, LogLevel l) { logs.append({ t, int(l) }); });
+        QObject::connect(dock.get(), &DeviceDock::signalAddLogs, dock.get(), [this](const QString& t, LogLevel l) {
+            logs.append({ t, int(l) });
+        });
         QObject::connect(ui.get(), &RomUiMode::signalUpdateUsbDevice, ui.get(), &RomUiMode::slotUpdateUsbDevice);
         QObject::connect(dock.get(), &DeviceDock::signalDeviceconnect, ui.get(), &RomUiMode::slotDeviceconnect);
         QObject::connect(dock.get(), &DeviceDock::signalDeviceDestroy, ui.get(), &RomUiMode::slotDeviceDestroy);
@@ -145,8 +146,8 @@ void TestDeviceDock::login()
         QVERIFY(b.disconnectedLook());
         QTRY_VERIFY_WITH_TIMEOUT(box.receivedCommands().contains("Veltrix_Zindrake_QUT"), kSafety);
     } else {
-        QTRY_COMPARE_WITH_TIMEOUT(b.boxText(),
-            QString("Connection failed, please make sure the password is correct"), kSafety);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            b.boxText(), QString("Connection failed, please make sure the password is correct"), kSafety);
         QTRY_VERIFY_WITH_TIMEOUT(b.disconnectedLook(), kSafety);
         QVERIFY(!b.panel()->isConnected());
     }

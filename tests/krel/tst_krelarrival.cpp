@@ -52,30 +52,32 @@ void TestKrelArrival::arrival_data()
     QTest::addColumn<QString>("log");
 
     const QString detectMsc = "Detect Usb: A, vid: 0x34b7, pid: 0x1000, productString: Veltrix KREL MSC";
-    QTest::newRow("drive alone connects") << usb("A", "Veltrix KREL MSC") << QStringList()
-        << ArrivalDecision::ConnectDrive << true << true << "1|" + detectMsc + "\n1|Device connected successfully";
-    QTest::newRow("command mode drops the job") << usb("A", "Veltrix KREL HID") << QStringList()
-        << ArrivalDecision::DropCommand << true << true
+    QTest::newRow("drive alone connects")
+        << usb("A", "Veltrix KREL MSC") << QStringList() << ArrivalDecision::ConnectDrive << true << true
+        << "1|" + detectMsc + "\n1|Device connected successfully";
+    QTest::newRow("command mode drops the job")
+        << usb("A", "Veltrix KREL HID") << QStringList() << ArrivalDecision::DropCommand << true << true
         << "1|Detect Usb: A, vid: 0x34b7, pid: 0x1000, productString: Veltrix KREL HID";
-    QTest::newRow("update mode warns") << usb("A", "Veltrix KREL UF2") << QStringList()
-        << ArrivalDecision::DropUpdate << true << true
-        << "1|Detect Usb: A, vid: 0x34b7, pid: 0x1000, productString: Veltrix KREL UF2\n"
-           "2|Device enters UF2 upgrade mode";
-    QTest::newRow("second box is refused") << usb("B", "Veltrix KREL HID") << QStringList { "A" }
-        << ArrivalDecision::ListOnly << true << false
+    QTest::newRow("update mode warns") << usb("A", "Veltrix KREL UF2") << QStringList() << ArrivalDecision::DropUpdate
+                                       << true << true
+                                       << "1|Detect Usb: A, vid: 0x34b7, pid: 0x1000, productString: Veltrix KREL UF2\n"
+                                          "2|Device enters UF2 upgrade mode";
+    QTest::newRow("second box is refused")
+        << usb("B", "Veltrix KREL HID") << QStringList { "A" } << ArrivalDecision::ListOnly << true << false
         << "1|Detect Usb: B, vid: 0x34b7, pid: 0x1000, productString: Veltrix KREL HID\n"
            "3|Multiple devices are not supported, please access only one offline burner";
-    QTest::newRow("same id again keeps one entry") << usb("A", "Veltrix KREL MSC") << QStringList { "A" }
-        << ArrivalDecision::ConnectDrive << false << true << "1|" + detectMsc + "\n1|Device connected successfully";
-    QTest::newRow("other product string") << usb("A", "Veltrix KREL msc") << QStringList()
-        << ArrivalDecision::Ignore << false << false
+    QTest::newRow("same id again keeps one entry")
+        << usb("A", "Veltrix KREL MSC") << QStringList { "A" } << ArrivalDecision::ConnectDrive << false << true
+        << "1|" + detectMsc + "\n1|Device connected successfully";
+    QTest::newRow("other product string")
+        << usb("A", "Veltrix KREL msc") << QStringList() << ArrivalDecision::Ignore << false << false
         << "0|Detect Usb: A, vid: 0x34b7, pid: 0x1000, productString: Veltrix KREL msc";
-    QTest::newRow("other ids, padded hex") << usb("X", "Veltrix KREL HID", 0x1a, 0xb) << QStringList()
-        << ArrivalDecision::Ignore << false << false
+    QTest::newRow("other ids, padded hex")
+        << usb("X", "Veltrix KREL HID", 0x1a, 0xb) << QStringList() << ArrivalDecision::Ignore << false << false
         << "0|Detect Usb: X, vid: 0x001a, pid: 0x000b, productString: Veltrix KREL HID";
     QTest::newRow("not a HID") << usb("A", "Veltrix KREL HID", 0x34B7, 0x1000, 1) << QStringList()
-        << ArrivalDecision::Ignore << false << false
-        << "0|Detect Usb: A, vid: 0x34b7, pid: 0x1000, productString: Veltrix KREL HID";
+                               << ArrivalDecision::Ignore << false << false
+                               << "0|Detect Usb: A, vid: 0x34b7, pid: 0x1000, productString: Veltrix KREL HID";
 }
 
 void TestKrelArrival::arrival()
@@ -99,8 +101,8 @@ void TestKrelArrival::removal_data()
                                 << "2|Remove USB: A";
     QTest::newRow("unlisted device") << usb("Z", "Mouse", 1, 2) << QStringList { "A" } << ArrivalDecision::Ignore
                                      << QString();
-    QTest::newRow("empty id never matches") << usb("", "Veltrix KREL HID") << QStringList { "" }
-                                            << ArrivalDecision::Ignore << QString();
+    QTest::newRow("empty id never matches")
+        << usb("", "Veltrix KREL HID") << QStringList { "" } << ArrivalDecision::Ignore << QString();
 }
 
 void TestKrelArrival::removal()
@@ -120,10 +122,10 @@ void TestKrelArrival::login_data()
     const QString sec = "Veltrix_Zindrake_SEC:2,pw", ver = "Veltrix_Zindrake_VER", msc = "Veltrix_Zindrake_MSC";
     QTest::newRow("entered") << AckList { { 1, "Veltrix_Zindrake_SEC OK" }, { 1, ver + ":1.2" }, { 1, msc + " OK" } }
                              << int(LoginOutcome::Entered);
-    QTest::newRow("wrong password") << AckList { { 1, "Veltrix_Zindrake_SEC ok" }, { 1, ver + ":1.2" }, { 1, msc + " BAD" } }
-                                    << int(LoginOutcome::Handled);
-    QTest::newRow("msc refused") << AckList { { 1, "Veltrix_Zindrake_SEC OK" }, { 1, ver + ":1.2" }, { 1, msc + " BAD" } }
-                                 << int(LoginOutcome::Handled);
+    QTest::newRow("wrong password") << AckList { { 1, "Veltrix_Zindrake_SEC ok" }, { 1, ver + ":1.2" },
+        { 1, msc + " BAD" } } << int(LoginOutcome::Handled);
+    QTest::newRow("msc refused") << AckList { { 1, "Veltrix_Zindrake_SEC OK" }, { 1, ver + ":1.2" },
+        { 1, msc + " BAD" } } << int(LoginOutcome::Handled);
     QTest::newRow("all timed out") << AckList { { 0, sec }, { 0, ver }, { 0, msc } } << int(LoginOutcome::NoAnswer);
     QTest::newRow("no device") << AckList { { -1, sec }, { -1, ver }, { -1, msc } } << int(LoginOutcome::NoAnswer);
     QTest::newRow("garbage") << AckList { { 1, "\x01zz" }, { 1, "OK" }, { 1, "hello" } } << int(LoginOutcome::NoAnswer);

@@ -6,7 +6,8 @@
 
 namespace DevelopViews {
 
-DeviceDock::DeviceDock(QWidget* parent, const QString& firmwareFolder) : QDockWidget(parent)
+DeviceDock::DeviceDock(QWidget* parent, const QString& firmwareFolder)
+    : QDockWidget(parent)
 {
     setObjectName(QStringLiteral("DeviceDock"));
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);

@@ -32,7 +32,8 @@ constexpr int kLoginWatchdogMs = 15000;
 } // namespace
 
 DeviceDockWidget::DeviceDockWidget(QWidget* parent, const QString& firmwareFolder)
-    : QWidget(parent), m_firmwareFolder(firmwareFolder.isEmpty() ? Krel::firmwareFolder() : firmwareFolder)
+    : QWidget(parent)
+    , m_firmwareFolder(firmwareFolder.isEmpty() ? Krel::firmwareFolder() : firmwareFolder)
 {
     setObjectName(QStringLiteral("DeviceDockWidget"));
     m_deviceLabel = new QLabel(this);
@@ -156,9 +157,9 @@ void DeviceDockWidget::setUpgradeAvailable(bool on)
     m_upgradeAvailable = on;
     // The upgrade dialog is not part of this build: the button says what is known and stays off.
     m_upgradeBtn->setEnabled(false);
-    m_upgradeBtn->setToolTip(on ? tr("Firmware %1 is available; the upgrade from this tool is not available yet")
-                                      .arg(m_newestVersion)
-                                : tr("No newer firmware is known"));
+    m_upgradeBtn->setToolTip(on
+            ? tr("Firmware %1 is available; the upgrade from this tool is not available yet").arg(m_newestVersion)
+            : tr("No newer firmware is known"));
 }
 
 void DeviceDockWidget::applyLook(bool connected)
@@ -212,7 +213,7 @@ void DeviceDockWidget::showBox(PanelAction::Icon icon, const QString& title, con
 {
     // Window-modal and non-blocking: the replies that follow keep flowing while it is shown.
     auto* box = new QMessageBox(icon == PanelAction::Warning ? QMessageBox::Warning : QMessageBox::Information, title,
-                                text, QMessageBox::Ok, this);
+        text, QMessageBox::Ok, this);
     box->setObjectName(QStringLiteral("DeviceMessageBox"));
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
@@ -276,8 +277,7 @@ void DeviceDockWidget::slotUpdateUsbDevice(UsbInfo info, bool isArrival)
         setConnected(false);
         emit signalDeviceDestroy();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -385,25 +385,15 @@ void DeviceDockWidget::slotCustomStatus(int status)
 void DeviceDockWidget::apply(const PanelAction& action)
 {
     switch (action.kind) {
-    case PanelAction::SetConnected:
-        setConnected(action.flag);
-        break;
-    case PanelAction::MessageBox:
-        showBox(action.icon, action.title, action.text);
-        break;
-    case PanelAction::Log:
-        emit signalAddLogs(action.text, action.level);
-        break;
+    case PanelAction::SetConnected: setConnected(action.flag); break;
+    case PanelAction::MessageBox: showBox(action.icon, action.title, action.text); break;
+    case PanelAction::Log: emit signalAddLogs(action.text, action.level); break;
     case PanelAction::ShowVersion:
         m_currentVersion = action.text;
         m_verEdit->setText(action.text);
         break;
-    case PanelAction::EnableUpgrade:
-        setUpgradeAvailable(action.flag);
-        break;
-    case PanelAction::SendQuit:
-        sendQuit();
-        break;
+    case PanelAction::EnableUpgrade: setUpgradeAvailable(action.flag); break;
+    case PanelAction::SendQuit: sendQuit(); break;
     }
 }
 
@@ -432,11 +422,8 @@ void DeviceDockWidget::slotCustomRecvData(int result, QList<QPair<int, QString>>
     case Krel::LoginOutcome::Unconfirmed:
         loginFailed(tr("The Krel box did not confirm the login. Unplug it, plug it in again and press Connect."));
         break;
-    case Krel::LoginOutcome::Handled:
-        setConnected(false);
-        break;
-    case Krel::LoginOutcome::Entered:
-        break; // the drive's arrival connects
+    case Krel::LoginOutcome::Handled: setConnected(false); break;
+    case Krel::LoginOutcome::Entered: break; // the drive's arrival connects
     }
 }
 
