@@ -5,6 +5,7 @@
 #include "centralwidget.h"
 #include "detectdeviceswin.h"
 #include "devicedock.h"
+#include "dockbasetitlewidget.h"
 #include "globalsetting.h"
 #include "loadingwidget.h"
 #include "logdock.h"
@@ -78,6 +79,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
     m_centralWidget = new CentralWidget(this);
     setCentralWidget(m_centralWidget);
     m_deviceDock = new DeviceDock(this);
+    auto* deviceTitle = new DockBaseTitleWidget(m_deviceDock->windowTitle(), m_deviceDock);
+    m_deviceDock->setTitleBarWidget(deviceTitle);
+    connect(m_deviceDock, &QDockWidget::windowTitleChanged, deviceTitle, &DockBaseTitleWidget::setTitle);
+    connect(deviceTitle, &DockBaseTitleWidget::signalFloatBtnClicked, m_deviceDock,
+        [dock = m_deviceDock] { dock->setFloating(!dock->isFloating()); });
+    connect(deviceTitle, &DockBaseTitleWidget::signalCloseBtnClicked, m_deviceDock, &QDockWidget::close);
     addDockWidget(Qt::LeftDockWidgetArea, m_deviceDock);
     m_logDock = new LogDock(this);
     addDockWidget(Qt::BottomDockWidgetArea, m_logDock);
@@ -189,6 +196,7 @@ void MainWindow::connectParts()
     connect(m_deviceDock, &DeviceDock::signalCustomeCmdData, orch, &RomUiMode::signalCustomeCmdData);
     connect(orch, &RomUiMode::signalUpdateUsbDevice, m_deviceDock, &DeviceDock::signalUpdateUsbDevice);
     connect(orch, &RomUiMode::signalAddLogs, m_logDock, &LogDock::slotAddLogs);
+    connect(orch, &RomUiMode::signalUpdatePortDevice, m_deviceDock, &DeviceDock::signalUpdatePortDevice);
     connect(orch, &RomUiMode::signalRunStarted, this, &MainWindow::slotCmdRunStarted);
     connect(orch, &RomUiMode::signalRunFinished, this, &MainWindow::slotCmdRunFinished);
     connect(orch, &RomUiMode::signalSetLoadingWidgetHided, this, &MainWindow::slotSetLoadingWidgetHided);

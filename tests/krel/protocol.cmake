@@ -6,3 +6,4 @@ krel_add_test(test_krel_firmwareinfo SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_firmw
 # The custom command job also carries the whole session: log in, drive, configuration write.
 krel_add_test(test_krel_customcmdtask SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_customcmdtask.cpp
   LIBS krel_krel krel_krelsim krel_fakehid)
+krel_add_test(test_krel_arrival SOURCES ${CMAKE_CURRENT_LIST_DIR}/tst_krelarrival.cpp LIBS krel_krel krel_fakehid)

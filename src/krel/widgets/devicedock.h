@@ -1,6 +1,5 @@
-// Stand-in for the Krel device panel until it lands: the dock ("Device Window")
-// with the signals the main window wires to the orchestrator, the central
-// widget and the log dock.
+// The "Device Window" dock holding the Krel device panel; it forwards the
+// panel's signals to the window and the window's to the panel.
 #pragma once
 
 #include "records.h"
@@ -11,15 +10,16 @@
 #include <QString>
 #include <QVariant>
 
-class QLabel;
-
 namespace DevelopViews {
+
+class DeviceDockWidget;
 
 class DeviceDock : public QDockWidget
 {
     Q_OBJECT
 public:
-    explicit DeviceDock(QWidget* parent = nullptr);
+    explicit DeviceDock(QWidget* parent = nullptr, const QString& firmwareFolder = QString());
+    DeviceDockWidget* panel() const { return m_panel; }
 
 signals:
     void signalAddLogs(QString log, LogLevel level = LogDebug);
@@ -31,6 +31,7 @@ signals:
     void signalCustomRecvData(int result, QList<QPair<int, QString>> ackList);
     void signalCustomeCmdData(QList<QString> listCmd);
     void signalUpdateUsbDevice(UsbInfo info, bool isArrival);
+    void signalUpdatePortDevice(QString port, bool isArrival);
     // The window is closing: the panel logs out of its box.
     void signalCloseEvent();
 
@@ -38,8 +39,7 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void retranslate();
-    QLabel* m_label = nullptr;
+    DeviceDockWidget* m_panel = nullptr;
 };
 
 } // namespace DevelopViews

@@ -1,0 +1,225 @@
+// The Krel device panel end to end: the box simulator behind the fake hidapi,
+// its arrivals and removals through a scripted hot-plug source, the orchestrator
+// running the command job, and the panel wired as the main window wires it.
+#include "../orchestrator/orchestratortestenv.h"
+#include "devicedock.h"
+#include "devicedockwidget.h"
+#include "krelbox.h"
+#include "simdrivelister.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+
+using DevelopViews::DeviceDock;
+using DevelopViews::DeviceDockWidget;
+using KrelSim::KrelBox;
+using RomCmd::RomUiMode;
+
+namespace {
+constexpr int kSafety = 10000; // ms; only reached when something is broken
+
+struct Bench
+{
+    OrchTest::AppDir appDir;
+    QTemporaryDir firmware;
+    ScriptedHotplugSource* source = nullptr;
+    OrchTest::UiPtr ui;
+    std::unique_ptr<DeviceDock> dock;
+    QList<QPair<QString, int>> logs;
+
+    explicit Bench(const QByteArray& newJson = QByteArray())
+    {
+        if (!newJson.isEmpty()) {
+            QFile f(firmware.filePath("new.json"));
+            f.open(QIODevice::WriteOnly);
+            f.write(newJson);
+        }
+        auto s = std::make_unique<ScriptedHotplugSource>();
+        source = s.get();
+        ui.reset(new RomUiMode(std::move(s)));
+        dock = std::make_unique<DeviceDock>(nullptr, firmware.path() + "/");
+        QObject::connect(dock.get(), &DeviceDock::signalAddLogs, dock.get(), [this](const QString& t, LogLevel l) {
+            logs.append({ t, int(l) });
+        });
+        QObject::connect(ui.get(), &RomUiMode::signalUpdateUsbDevice, ui.get(), &RomUiMode::slotUpdateUsbDevice);
+        QObject::connect(dock.get(), &DeviceDock::signalDeviceconnect, ui.get(), &RomUiMode::slotDeviceconnect);
+        QObject::connect(dock.get(), &DeviceDock::signalDeviceDestroy, ui.get(), &RomUiMode::slotDeviceDestroy);
+        QObject::connect(ui.get(), &RomUiMode::signalCustomStatus, dock.get(), &DeviceDock::signalCustomStatus);
+        QObject::connect(ui.get(), &RomUiMode::signalCustomRecvData, dock.get(), &DeviceDock::signalCustomRecvData);
+        QObject::connect(dock.get(), &DeviceDock::signalCustomeCmdData, ui.get(), &RomUiMode::signalCustomeCmdData);
+        QObject::connect(ui.get(), &RomUiMode::signalUpdateUsbDevice, dock.get(), &DeviceDock::signalUpdateUsbDevice);
+    }
+    ~Bench()
+    {
+        dock.reset();
+        OrchTest::drainPool();
+    }
+    // The box's comings and goings reach the detector as hardware would.
+    void attach(KrelBox& box, const QString& id)
+    {
+        QObject::connect(&box, &KrelBox::attached, dock.get(), [this, id](const QString& path, const QString& product) {
+            source->plug(path, HidFacts { id, KrelBox::VendorId, KrelBox::ProductId, product });
+        });
+        QObject::connect(&box, &KrelBox::detached, dock.get(),
+            [this](const QString& path, const QString&) { source->unplug(path); });
+    }
+    DeviceDockWidget* panel() const { return dock->panel(); }
+    template <class T> T* child(const char* name) const { return panel()->findChild<T*>(name); }
+    QPushButton* connectBtn() const { return child<QPushButton>("ConnectBtn"); }
+    QPushButton* resetBtn() const { return child<QPushButton>("ResetBtn"); }
+    QComboBox* devices() const { return child<QComboBox>("DeviceList"); }
+    QString boxText() const
+    {
+        const auto boxes = panel()->findChildren<QMessageBox*>();
+        return boxes.isEmpty() ? QString() : boxes.last()->text();
+    }
+    int logCount(const QString& text, int level) const { return logs.count({ text, level }); }
+    bool disconnectedLook() const
+    {
+        return connectBtn()->isEnabled() && !connectBtn()->isChecked() && connectBtn()->text() == "Connect"
+            && !resetBtn()->isChecked() && resetBtn()->text() == "Reset" && devices()->isEnabled();
+    }
+};
+} // namespace
+
+class TestDeviceDock : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { KrelSim::installDriveLister(); }
+    void cleanup()
+    {
+        KrelSim::uninstallDriveLister();
+        FakeHid::reset();
+        KrelSim::SimDrives::clear();
+    }
+    void login_data();
+    void login();
+    void noAnswer_data();
+    void noAnswer();
+    void reset();
+    void twoBoxes();
+    void passwordTooLong();
+};
+
+void TestDeviceDock::login_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("connected");
+    QTest::newRow("right password") << "pw" << true;
+    QTest::newRow("wrong password") << "nope" << false;
+}
+
+void TestDeviceDock::login()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, connected);
+    Bench b(R"({"firmware_name":"krel_2.0.0.uf2","version":"2.0.0"})");
+    KrelBox box;
+    box.setPassword("pw");
+    box.setFirmwareVersion("1.5.0");
+    b.attach(box, "KREL0");
+    box.plug();
+    QTRY_COMPARE_WITH_TIMEOUT(b.devices()->count(), 1, kSafety);
+    QVERIFY(b.disconnectedLook());
+
+    b.child<QLineEdit>("PasswordEdit")->setText(typed);
+    b.connectBtn()->click();
+    QCOMPARE(b.connectBtn()->text(), QString("Connecting..."));
+    QVERIFY(!b.connectBtn()->isEnabled());
+
+    if (connected) {
+        QTRY_VERIFY_WITH_TIMEOUT(b.panel()->isConnected(), kSafety);
+        QCOMPARE(b.connectBtn()->text(), QString("Disconnect"));
+        QCOMPARE(b.resetBtn()->text(), QString("UpdatePD"));
+        QVERIFY(!b.devices()->isEnabled());
+        QCOMPARE(b.logCount("Device connected successfully", LogInfo), 1);
+        // VER again once the drive has arrived.
+        QTRY_COMPARE_WITH_TIMEOUT(box.receivedCommands().count("Veltrix_Zindrake_VER"), 2, kSafety);
+        QTRY_COMPARE_WITH_TIMEOUT(b.child<QLineEdit>("VersionEdit")->text(), QString("1.5.0"), kSafety);
+        QVERIFY(b.panel()->upgradeAvailable());
+        QVERIFY(!b.child<QPushButton>("UpgradeBtn")->isEnabled());
+        b.connectBtn()->click(); // Disconnect
+        QVERIFY(b.disconnectedLook());
+        QTRY_VERIFY_WITH_TIMEOUT(box.receivedCommands().contains("Veltrix_Zindrake_QUT"), kSafety);
+    } else {
+        QTRY_COMPARE_WITH_TIMEOUT(
+            b.boxText(), QString("Connection failed, please make sure the password is correct"), kSafety);
+        QTRY_VERIFY_WITH_TIMEOUT(b.disconnectedLook(), kSafety);
+        QVERIFY(!b.panel()->isConnected());
+    }
+}
+
+void TestDeviceDock::noAnswer_data()
+{
+    QTest::addColumn<int>("fault");
+    QTest::newRow("silent") << int(KrelSim::Fault::NoReply);
+    QTest::newRow("garbage") << int(KrelSim::Fault::Garbage);
+}
+
+void TestDeviceDock::noAnswer()
+{
+    QFETCH(int, fault);
+    Bench b;
+    KrelBox box;
+    b.attach(box, "KREL0");
+    box.plug();
+    QTRY_COMPARE_WITH_TIMEOUT(b.devices()->count(), 1, kSafety);
+    box.injectFault(KrelSim::Fault(fault), 3);
+    b.connectBtn()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(b.boxText().section('.', 0, 0), QString("The Krel box did not answer"), kSafety);
+    QVERIFY(b.disconnectedLook());
+    QVERIFY(!b.panel()->isConnecting());
+}
+
+void TestDeviceDock::reset()
+{
+    Bench b;
+    KrelBox box;
+    b.attach(box, "KREL0");
+    box.plug();
+    QTRY_COMPARE_WITH_TIMEOUT(b.devices()->count(), 1, kSafety);
+    b.resetBtn()->click();
+    QTRY_COMPARE_WITH_TIMEOUT(b.boxText(), QString("Reset successful, please reconnect"), kSafety);
+    QVERIFY(box.receivedCommands().contains("Veltrix_Zindrake_RST"));
+    QVERIFY(b.disconnectedLook());
+}
+
+void TestDeviceDock::twoBoxes()
+{
+    Bench b;
+    KrelBox one("krelsim/one"), two("krelsim/two");
+    b.attach(one, "KREL1");
+    b.attach(two, "KREL2");
+    one.plug();
+    two.plug();
+    QTRY_COMPARE_WITH_TIMEOUT(b.devices()->count(), 2, kSafety);
+    QCOMPARE(b.logCount("Multiple devices are not supported, please access only one offline burner", LogError), 1);
+    QCOMPARE(b.devices()->currentIndex(), -1);
+    // Connect with nothing selected sends nothing.
+    b.connectBtn()->click();
+    QCOMPARE(b.logCount("Please select an Krel device", LogError), 1);
+    QVERIFY(b.disconnectedLook());
+    QVERIFY(one.receivedCommands().isEmpty() && two.receivedCommands().isEmpty());
+}
+
+void TestDeviceDock::passwordTooLong()
+{
+    Bench b;
+    KrelBox box;
+    b.attach(box, "KREL0");
+    box.plug();
+    QTRY_COMPARE_WITH_TIMEOUT(b.devices()->count(), 1, kSafety);
+    b.child<QLineEdit>("PasswordEdit")->setText(QString(60, QChar(0x4E2D)));
+    b.connectBtn()->click();
+    QCOMPARE(b.boxText(), Krel::KrelCommand::passwordTooLongMessage());
+    QVERIFY(b.disconnectedLook());
+    QTest::qWait(300);
+    QVERIFY(box.receivedCommands().isEmpty());
+}
+
+QTEST_MAIN(TestDeviceDock)
+#include "tst_devicedock.moc"
