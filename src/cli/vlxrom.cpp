@@ -394,12 +394,12 @@ int Cli::parseDevice()
     }
     if (m_parser.isSet(QStringLiteral("baud")))
         return usage(QStringLiteral("--baud applies to --port only"));
-    const QString spec = m_parser.value(QStringLiteral("usb"));
-    const QStringList parts = spec.split(QLatin1Char(':'));
+    const QString usbArg = m_parser.value(QStringLiteral("usb"));
+    const QStringList parts = usbArg.split(QLatin1Char(':'));
     uint32_t vid = 0, pid = 0;
     if (parts.size() < 2 || !parseHexWord(parts[0], &vid) || !parseHexWord(parts[1], &pid) || vid > 0xFFFF
         || pid > 0xFFFF)
-        return usage(QStringLiteral("bad USB device: %1 (expected VID:PID[:PATH], hexadecimal ids)").arg(spec));
+        return usage(QStringLiteral("bad USB device: %1 (expected VID:PID[:PATH], hexadecimal ids)").arg(usbArg));
     UsbInfo usbInfo;
     usbInfo.vendorId = vid;
     usbInfo.productId = pid;
