@@ -49,7 +49,7 @@ DownloadCommand otpRead(int word)
 double runOnce(const QVariant& info, EDeviceType type, bool fixedSleeps, int* stepsSeen)
 {
     auto* job = new RomCmd::LinkedDownloadTask(info, type, "bench", { otpRead(0) }, "read", true, true);
-    RomCmd::LinkedDownloadTaskTestAccess::setFixedSleepPolling(job, fixedSleeps);
+    ::RomCmd::LinkedDownloadTaskTestAccess::setFixedSleepPolling(job, fixedSleeps);
     QObject gui; // the receiving side, on this thread: every delivery is queued
     QEventLoop loop;
     bool ok = false;

@@ -253,12 +253,12 @@ private slots:
         QTimer* timer = ui->restartTimer(uuid);
 
         for (int i = 1; i < RomUiMode::UartRetryLimit; ++i) {
-            RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
+            ::RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
             QCOMPARE(ui->uartRetryCount(), i);
         }
         QCOMPARE(hidden.count(), 0);
         QCOMPARE(logs.count("Detect UART: ttyOther", 0), 4);
-        RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
+        ::RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
         QCOMPARE(hidden.count(), 1);
         QCOMPARE(logs.count("Cannot detect device connection automatically. Please reset the device and connect it "
                             "again.",
@@ -280,13 +280,13 @@ private slots:
         const QString first = runIdOf(*ui, DeadPort);
         ui->slotLinkedCommandsEndSend(first, WaitForRestart);
         QTimer* timer = ui->restartTimer(first);
-        RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
-        RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
+        ::RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
+        ::RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
         QCOMPARE(ui->uartRetryCount(), 2);
         QCOMPARE(ui->deviceInfoMap().firstKey(), first);
 
         plugged = true;
-        RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
+        ::RomCmd::RomUiModeTestAccess::uartTimerFired(*ui, timer);
         QCOMPARE(ui->uartRetryCount(), 0);
         QCOMPARE(ui->deviceInfoMap().size(), 1);
         const QString second = runIdOf(*ui, DeadPort);
@@ -309,7 +309,7 @@ private slots:
         }
         const QString one = runIdOf(*ui, paths[0]);
         const QString two = runIdOf(*ui, paths[1]);
-        RomCmd::RomUiModeTestAccess::usbTimerFired(*ui, ui->restartTimer(two));
+        ::RomCmd::RomUiModeTestAccess::usbTimerFired(*ui, ui->restartTimer(two));
         QCOMPARE(hidden.count(), 1);
         QCOMPARE(logs.count("Cannot detect device connection automatically.", 3), 1);
         QVERIFY(ui->restartTimer(one));
