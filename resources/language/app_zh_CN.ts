@@ -31,6 +31,14 @@
         <source>OK</source>
         <translation>确定</translation>
     </message>
+    <message>
+        <source>Log folder: %1
+Settings folder: %2
+Data folder: %3</source>
+        <translation>日志文件夹：%1
+设置文件夹：%2
+数据文件夹：%3</translation>
+    </message>
 </context>
 <context>
     <name>DevelopViews::CentralWidget</name>
@@ -44,17 +52,6 @@
     </message>
 </context>
 <context>
-    <name>DevelopViews::DeviceDock</name>
-    <message>
-        <source>Device Window</source>
-        <translation>设备窗口</translation>
-    </message>
-    <message>
-        <source>Attach a Krel box over USB to list it here.</source>
-        <translation>通过 USB 连接 Krel 离线烧录器后，它会显示在这里。</translation>
-    </message>
-</context>
-<context>
     <name>DevelopViews::DockBaseTitleWidget</name>
     <message>
         <source>Float</source>
@@ -63,13 +60,6 @@
     <message>
         <source>Close</source>
         <translation>关闭</translation>
-    </message>
-</context>
-<context>
-    <name>DevelopViews::KrelTabPlaceholder</name>
-    <message>
-        <source>The Krel configuration is composed here.</source>
-        <translation>在此编辑 Krel 烧录配置。</translation>
     </message>
 </context>
 <context>
