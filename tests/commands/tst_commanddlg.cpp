@@ -87,14 +87,14 @@ private slots:
         CommandDlg dlg;
         dlg.setNewCommand(EStageClose);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Command Dialog"));
+        dlg.show();
         dlg.commandBox()->setCurrentIndex(dlg.commandBox()->findData(3));
-        QVERIFY(dlg.currentEditor()->isVisibleTo(&dlg));
-        QVERIFY(!dlg.editor(9)->isVisibleTo(&dlg));
+        QVERIFY(dlg.currentEditor()->isVisible());
+        QVERIFY(!dlg.editor(1)->isVisible());
         auto* editor = static_cast<CmdConfigMemoryWidget*>(dlg.editor(3));
         editor->memoryBox()->setCurrentIndex(1);
         editor->addressEdit()->setText(address);
         QSignalSpy spy(&dlg, &CommandDlg::signalEditCommondUpdate);
-        dlg.show();
         dlg.okButton()->click();
 
         const QList<DownloadCommand> stored = ProjectConfig::instance().closeCommands();

@@ -37,7 +37,7 @@ CommandDlg::CommandDlg(QWidget* parent)
     , m_stageLabel(new QLabel(this))
     , m_paramsLabel(new QLabel(this))
 {
-    setMinimumWidth(520);
+    setMinimumWidth(660);
     m_editors.insert(0, new CmdEmptyWidget(m_stack));
     m_editors.insert(1, new CmdQueryRteWidget(m_stack));
     m_editors.insert(3, new CmdConfigMemoryWidget(m_stack));
@@ -47,8 +47,11 @@ CommandDlg::CommandDlg(QWidget* parent)
     m_editors.insert(7, new CmdEraseRegionWidget(m_stack));
     m_editors.insert(8, new CmdChipEraseWidget(m_stack));
     m_editors.insert(9, new CmdResetWidget(m_stack));
-    for (ICmdWidget* w : qAsConst(m_editors))
+    for (ICmdWidget* w : qAsConst(m_editors)) {
+        if (w->layout())
+            w->layout()->setContentsMargins(0, 0, 0, 0);
         m_stack->addWidget(w);
+    }
     for (int nameId : CommandForm::editorKinds())
         m_cmdBox->addItem(Constants::commandName(nameId), nameId);
     m_stageBox->addItem(QString(), int(EStageOpen));
@@ -135,10 +138,8 @@ ICmdWidget* CommandDlg::currentEditor() const { return editor(m_cmdBox->currentD
 
 void CommandDlg::slotCmdCbbCurrentIndexChanged(int index)
 {
-    ICmdWidget* shown = editor(m_cmdBox->itemData(index).toInt());
-    for (ICmdWidget* w : qAsConst(m_editors))
-        w->setVisible(w == shown);
-    m_stack->setCurrentWidget(shown);
+    // The stack shows one editor and hides every other.
+    m_stack->setCurrentWidget(editor(m_cmdBox->itemData(index).toInt()));
 }
 
 void CommandDlg::slotOkBtnClicked()
