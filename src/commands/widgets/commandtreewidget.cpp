@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -64,6 +65,8 @@ CommandTreeWidget::CommandTreeWidget(QWidget* parent)
             slotEditCommand(item);
     });
     connect(m_tree, &QTreeWidget::itemSelectionChanged, this, [this] { setRunEnabled(m_runEnabled); });
+    auto* del = new QShortcut(QKeySequence::Delete, m_tree, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(del, &QShortcut::activated, this, &CommandTreeWidget::slotRemoveSelected);
     connect(m_addBtn, &QPushButton::clicked, this, &CommandTreeWidget::slotAddCommand);
     connect(m_removeBtn, &QPushButton::clicked, this, &CommandTreeWidget::slotRemoveSelected);
     connect(m_runSelectedBtn, &QPushButton::clicked, this, &CommandTreeWidget::slotRunSelected);
@@ -114,7 +117,9 @@ QTreeWidgetItem* CommandTreeWidget::commandItem(const QString& id) const
     return nullptr;
 }
 
-void CommandTreeWidget::slotReload(const QString& selectId)
+void CommandTreeWidget::slotReload() { reloadSelecting(QString()); }
+
+void CommandTreeWidget::reloadSelecting(const QString& selectId)
 {
     const QIcon icon(QStringLiteral(":/img/cmd_icon"));
     m_tree->clearSelection();
@@ -141,7 +146,7 @@ void CommandTreeWidget::slotReload(const QString& selectId)
 
 void CommandTreeWidget::slotEditCommondUpdate(EDownloadStageType, QString id)
 {
-    slotReload(id);
+    reloadSelecting(id);
     emit signalBatchProdCmdUpdate();
 }
 
@@ -238,7 +243,7 @@ void CommandTreeWidget::slotMoveCommand(QTreeWidgetItem* item, bool up)
 {
     const CommandStages::Ref ref = refOf(item);
     if (CommandStages::move(ref.first, ref.second, up)) {
-        slotReload(ref.second);
+        reloadSelecting(ref.second);
         emit signalBatchProdCmdUpdate();
     }
 }

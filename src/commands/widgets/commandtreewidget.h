@@ -45,9 +45,9 @@ signals:
     void signalBatchProdCmdUpdate();
 
 public slots:
-    // Rebuilds the tree from the project, keeping the expanded stages and
-    // selecting the given command when there is one.
-    void slotReload(const QString& selectId = QString());
+    // Rebuilds the tree from the project; connect what changes the stages
+    // elsewhere (the OTP tab's synchronisation, a project import) here.
+    void slotReload();
     void slotEditCommondUpdate(EDownloadStageType type, QString id);
     void slotAddCommand();
     void slotEditCommand(QTreeWidgetItem* item);
@@ -67,6 +67,8 @@ protected:
 
 private:
     void retranslate();
+    // Rebuilds the tree and selects the given command when there is one.
+    void reloadSelecting(const QString& selectId);
     void openDialog(CommandDlg* dlg);
     QList<CommandStages::Ref> selectedRefs() const;
     static CommandStages::Ref refOf(const QTreeWidgetItem* item);
