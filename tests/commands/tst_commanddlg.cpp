@@ -116,6 +116,35 @@ private slots:
         QCOMPARE(stored.at(0).params.value("memoryId"), QStringLiteral("0x10000"));
     }
 
+    // Editing keeps what the dialog cannot offer: a memory the SoC no longer
+    // lists stays chosen; a kind without an editor is shown but not stored.
+    void editStored_data()
+    {
+        QTest::addColumn<int>("nameId");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("unlisted memory") << 3 << true;
+        QTest::newRow("kind without editor") << 2 << false;
+    }
+    void editStored()
+    {
+        QFETCH(int, nameId);
+        QFETCH(bool, stored);
+        const DownloadCommand cmd { QStringLiteral("a"), nameId,
+            { { QStringLiteral("memoryId"), QStringLiteral("0x30000") }, { QStringLiteral("address"), QStringLiteral("0x4") } } };
+        ProjectConfig::instance().setStageCommands({ cmd }, EStageOpen, false);
+        CommandDlg dlg;
+        dlg.setCommand(EStageOpen, cmd);
+        dlg.show();
+        QCOMPARE(dlg.commandBox()->currentData().toInt(), nameId);
+        QSignalSpy spy(&dlg, &CommandDlg::signalEditCommondUpdate);
+        dlg.okButton()->click();
+        QCOMPARE(spy.count(), stored ? 1 : 0);
+        QCOMPARE(dlg.isVisible(), !stored);
+        const DownloadCommand now = ProjectConfig::instance().openCommands().value(0);
+        QCOMPARE(now.id, QStringLiteral("a"));
+        QCOMPARE(now.params, cmd.params);
+    }
+
     void treeEditing()
     {
         CmdTest::setStages({ "a" }, { "b" });
