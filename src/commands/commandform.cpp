@@ -42,15 +42,30 @@ QList<int> CommandForm::editorKinds()
     return { QueryRte, ConfigMemory, WriteMemory, ReadMemory, LoadImage, EraseRegion, EraseChip, Reset };
 }
 
-QString CommandForm::addressPattern() { return QStringLiteral("^0x[0-9a-fA-F]{1,8}"); }
-QString CommandForm::wordsPattern() { return QStringLiteral("^0x[0-9a-fA-F]{1,8}(,0x[0-9a-fA-F]{1,8})*$"); }
-QString CommandForm::addressPlaceholder() { return tr("Hexadecimal Format, example: 0xFFFF"); }
-QString CommandForm::eraseAddressPlaceholder() { return tr("Hexadecimal Format: 0xFFFF"); }
+QString CommandForm::addressPattern()
+{
+    return QStringLiteral("^0x[0-9a-fA-F]{1,8}");
+}
+QString CommandForm::wordsPattern()
+{
+    return QStringLiteral("^0x[0-9a-fA-F]{1,8}(,0x[0-9a-fA-F]{1,8})*$");
+}
+QString CommandForm::addressPlaceholder()
+{
+    return tr("Hexadecimal Format, example: 0xFFFF");
+}
+QString CommandForm::eraseAddressPlaceholder()
+{
+    return tr("Hexadecimal Format: 0xFFFF");
+}
 QString CommandForm::wordsPlaceholder()
 {
     return tr("Multiple hexadecimal format starting with '0x', separated by commas");
 }
-QString CommandForm::lengthPlaceholder() { return tr("Decimal Format, example: 200"); }
+QString CommandForm::lengthPlaceholder()
+{
+    return tr("Decimal Format, example: 200");
+}
 
 QString CommandForm::resetTypeName(int type)
 {

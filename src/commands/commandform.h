@@ -23,16 +23,16 @@ struct CommandForm
     Q_DECLARE_TR_FUNCTIONS(CommandForm)
 
 public:
-    QString memory;      // chosen memory value ("memory" for query-rte, else "memoryId")
-    QString address;     // hexadecimal
-    QString length;      // decimal
+    QString memory; // chosen memory value ("memory" for query-rte, else "memoryId")
+    QString address; // hexadecimal
+    QString length; // decimal
     bool writeArray = true; // write-memory: words (true) or a file (false)
     QString words;
     QString writeFile;
     bool saveToFile = false; // read-memory
     QString savePath;
-    QString imagePath;       // load-image
-    int resetType = 0;       // 0 default, 1 hot, 2 cold
+    QString imagePath; // load-image
+    int resetType = 0; // 0 default, 1 hot, 2 cold
 
     // The kinds that have an editor: 1 and 3 to 9.
     static bool hasEditor(int nameId);

@@ -25,7 +25,10 @@ QString CommandStages::paramsText(const DownloadCommand& cmd)
     return out;
 }
 
-QList<DownloadCommand> CommandStages::commands(int stage) { return ProjectConfig::instance().commands(stage); }
+QList<DownloadCommand> CommandStages::commands(int stage)
+{
+    return ProjectConfig::instance().commands(stage);
+}
 
 CommandStages::Position CommandStages::find(const QString& id)
 {
@@ -63,7 +66,10 @@ int CommandStages::insertIndex(int stage, const QString& id, bool after)
     return pos.index + (after ? 1 : 0);
 }
 
-bool CommandStages::remove(int stage, const QString& id) { return ProjectConfig::instance().removeCommand(stage, id); }
+bool CommandStages::remove(int stage, const QString& id)
+{
+    return ProjectConfig::instance().removeCommand(stage, id);
+}
 
 int CommandStages::remove(const QList<Ref>& refs)
 {

@@ -77,8 +77,10 @@ private slots:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("warning");
-        QTest::newRow("empty address stays open") << "" << "Error: Please input an address!";
-        QTest::newRow("valid address is stored") << "0x2000" << "";
+        QTest::newRow("empty address stays open") << ""
+                                                  << "Error: Please input an address!";
+        QTest::newRow("valid address is stored") << "0x2000"
+                                                 << "";
     }
     void ok()
     {
@@ -130,7 +132,8 @@ private slots:
         QFETCH(int, nameId);
         QFETCH(bool, stored);
         const DownloadCommand cmd { QStringLiteral("a"), nameId,
-            { { QStringLiteral("memoryId"), QStringLiteral("0x30000") }, { QStringLiteral("address"), QStringLiteral("0x4") } } };
+            { { QStringLiteral("memoryId"), QStringLiteral("0x30000") },
+                { QStringLiteral("address"), QStringLiteral("0x4") } } };
         ProjectConfig::instance().setStageCommands({ cmd }, EStageOpen, false);
         CommandDlg dlg;
         dlg.setCommand(EStageOpen, cmd);
@@ -175,8 +178,9 @@ private slots:
         tree.slotDeleteCommand(tree.commandItem("b"));
         tree.tree()->clearSelection();
         tree.slotRemoveSelected();
-        QCOMPARE(tree.shown, QStringList({ "Warning: Do you want to delete the command?",
-                                 "Warning: There is no command selected to be removed!" }));
+        QCOMPARE(tree.shown,
+            QStringList({ "Warning: Do you want to delete the command?",
+                "Warning: There is no command selected to be removed!" }));
         QVERIFY(tree.commandItem("b"));
         tree.answer = QMessageBox::Yes;
         tree.slotDeleteCommand(tree.commandItem("b"));

@@ -32,7 +32,8 @@ private slots:
         QFETCH(int, nameId);
         QFETCH(QString, title);
         const DownloadCommand cmd { QStringLiteral("x"), nameId,
-            { { QStringLiteral("memoryId"), QStringLiteral("0x0") }, { QStringLiteral("address"), QStringLiteral("0x1") } } };
+            { { QStringLiteral("memoryId"), QStringLiteral("0x0") },
+                { QStringLiteral("address"), QStringLiteral("0x1") } } };
         QCOMPARE(CommandStages::commandTitle(cmd), title);
         QCOMPARE(CommandStages::paramsText(cmd), QStringLiteral("address: 0x1; memoryId: 0x0; "));
     }
@@ -94,7 +95,8 @@ private slots:
         QCOMPARE(stagesText(), after);
         QCOMPARE(cmd.id, id.isEmpty() ? QStringLiteral("n") : id);
         const QList<DownloadCommand> list = CommandStages::commands(stage);
-        const auto it = std::find_if(list.cbegin(), list.cend(), [&](const DownloadCommand& c) { return c.id == cmd.id; });
+        const auto it
+            = std::find_if(list.cbegin(), list.cend(), [&](const DownloadCommand& c) { return c.id == cmd.id; });
         QVERIFY(it != list.cend());
         QCOMPARE(it->params.value(QStringLiteral("type")), QStringLiteral("2"));
     }
@@ -113,7 +115,8 @@ private slots:
         QCOMPARE(CommandStages::insertIndex(EStageOpen, QStringLiteral("b"), false), 1);
         QCOMPARE(CommandStages::insertIndex(EStageOpen, QStringLiteral("b"), true), 2);
         QCOMPARE(CommandStages::insertIndex(EStageClose, QStringLiteral("b"), true), -1);
-        const QList<CommandStages::Ref> refs { { EStageClose, QStringLiteral("c") }, { EStageOpen, QStringLiteral("a") } };
+        const QList<CommandStages::Ref> refs { { EStageClose, QStringLiteral("c") },
+            { EStageOpen, QStringLiteral("a") } };
         QStringList ids;
         for (const DownloadCommand& c : CommandStages::inRunOrder(refs))
             ids << c.id;

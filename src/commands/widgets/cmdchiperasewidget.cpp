@@ -20,6 +20,9 @@ CommandForm CmdChipEraseWidget::form() const
     return f;
 }
 
-void CmdChipEraseWidget::setForm(const CommandForm& form) { selectMemory(m_memory, form.memory); }
+void CmdChipEraseWidget::setForm(const CommandForm& form)
+{
+    selectMemory(m_memory, form.memory);
+}
 
 } // namespace DevelopViews

@@ -4,10 +4,12 @@ namespace DevelopViews {
 
 CmdEmptyWidget::CmdEmptyWidget(QWidget* parent)
     : ICmdWidget(0, parent)
-{
-}
+{ }
 
-CommandForm CmdEmptyWidget::form() const { return CommandForm(); }
+CommandForm CmdEmptyWidget::form() const
+{
+    return CommandForm();
+}
 
 void CmdEmptyWidget::setForm(const CommandForm&) { }
 

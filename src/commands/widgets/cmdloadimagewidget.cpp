@@ -30,6 +30,9 @@ CommandForm CmdLoadImageWidget::form() const
     return f;
 }
 
-void CmdLoadImageWidget::setForm(const CommandForm& form) { m_path->setText(form.imagePath); }
+void CmdLoadImageWidget::setForm(const CommandForm& form)
+{
+    m_path->setText(form.imagePath);
+}
 
 } // namespace DevelopViews

@@ -20,6 +20,9 @@ CommandForm CmdQueryRteWidget::form() const
     return f;
 }
 
-void CmdQueryRteWidget::setForm(const CommandForm& form) { selectMemory(m_memory, form.memory); }
+void CmdQueryRteWidget::setForm(const CommandForm& form)
+{
+    selectMemory(m_memory, form.memory);
+}
 
 } // namespace DevelopViews

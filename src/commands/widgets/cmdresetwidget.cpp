@@ -22,6 +22,9 @@ CommandForm CmdResetWidget::form() const
     return f;
 }
 
-void CmdResetWidget::setForm(const CommandForm& form) { m_type->setCurrentIndex(qMax(0, m_type->findData(form.resetType))); }
+void CmdResetWidget::setForm(const CommandForm& form)
+{
+    m_type->setCurrentIndex(qMax(0, m_type->findData(form.resetType)));
+}
 
 } // namespace DevelopViews

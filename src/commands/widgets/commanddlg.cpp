@@ -132,9 +132,15 @@ void CommandDlg::setCommand(int stage, const DownloadCommand& cmd)
         w->setCommand(cmd);
 }
 
-ICmdWidget* CommandDlg::editor(int nameId) const { return m_editors.value(nameId, m_editors.value(0)); }
+ICmdWidget* CommandDlg::editor(int nameId) const
+{
+    return m_editors.value(nameId, m_editors.value(0));
+}
 
-ICmdWidget* CommandDlg::currentEditor() const { return editor(m_cmdBox->currentData().toInt()); }
+ICmdWidget* CommandDlg::currentEditor() const
+{
+    return editor(m_cmdBox->currentData().toInt());
+}
 
 void CommandDlg::slotCmdCbbCurrentIndexChanged(int index)
 {
@@ -152,13 +158,17 @@ void CommandDlg::slotOkBtnClicked()
     if (!editor(m_cmd.nameId)->getCommand(m_cmd))
         return;
     if (!CommandStages::store(stage, m_index, m_cmd, m_id)) {
-        ICmdWidget::warn(this, tr("Error"), tr("The command could not be saved: its parameters hold characters a project file cannot carry."));
+        ICmdWidget::warn(this, tr("Error"),
+            tr("The command could not be saved: its parameters hold characters a project file cannot carry."));
         return;
     }
     emit signalEditCommondUpdate(EDownloadStageType(stage), m_cmd.id);
     accept();
 }
 
-void CommandDlg::slotCancelBtnClicked() { reject(); }
+void CommandDlg::slotCancelBtnClicked()
+{
+    reject();
+}
 
 } // namespace DevelopViews

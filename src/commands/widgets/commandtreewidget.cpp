@@ -13,7 +13,10 @@
 #include <QVBoxLayout>
 
 // Resources of a static library are registered by hand, outside any namespace.
-static void initCommandResources() { Q_INIT_RESOURCE(commandwidgets); }
+static void initCommandResources()
+{
+    Q_INIT_RESOURCE(commandwidgets);
+}
 
 namespace DevelopViews {
 
@@ -117,7 +120,10 @@ QTreeWidgetItem* CommandTreeWidget::commandItem(const QString& id) const
     return nullptr;
 }
 
-void CommandTreeWidget::slotReload() { reloadSelecting(QString()); }
+void CommandTreeWidget::slotReload()
+{
+    reloadSelecting(QString());
+}
 
 void CommandTreeWidget::reloadSelecting(const QString& selectId)
 {
@@ -173,7 +179,8 @@ QMenu* CommandTreeWidget::makeMenu(QTreeWidgetItem* item)
         [this, item] { slotInsertCommand(item, false); });
     menu->addAction(QIcon(QStringLiteral(":/img/menu_insert")), tr("Insert After"), this,
         [this, item] { slotInsertCommand(item, true); });
-    menu->addAction(QIcon(QStringLiteral(":/img/trash")), tr("Delete"), this, [this, item] { slotDeleteCommand(item); });
+    menu->addAction(
+        QIcon(QStringLiteral(":/img/trash")), tr("Delete"), this, [this, item] { slotDeleteCommand(item); });
     menu->addSeparator();
     QAction* up = menu->addAction(QIcon(QStringLiteral(":/img/menu_arrow_up")), tr("Move Up"), this,
         [this, item] { slotMoveCommand(item, true); });
@@ -192,7 +199,10 @@ void CommandTreeWidget::openDialog(CommandDlg* dlg)
     delete dlg;
 }
 
-int CommandTreeWidget::execDialog(CommandDlg* dlg) { return dlg->exec(); }
+int CommandTreeWidget::execDialog(CommandDlg* dlg)
+{
+    return dlg->exec();
+}
 
 void CommandTreeWidget::slotAddCommand()
 {
@@ -306,6 +316,9 @@ QMessageBox::StandardButton CommandTreeWidget::ask(const QString& title, const Q
     return QMessageBox::warning(this, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
 }
 
-void CommandTreeWidget::warn(const QString& title, const QString& text) { ICmdWidget::warn(this, title, text); }
+void CommandTreeWidget::warn(const QString& title, const QString& text)
+{
+    ICmdWidget::warn(this, title, text);
+}
 
 } // namespace DevelopViews

@@ -32,7 +32,10 @@ public:
     QTreeWidgetItem* commandItem(const QString& id) const;
     // The menu a command item (or a stage item) offers; the caller owns it.
     QMenu* makeMenu(QTreeWidgetItem* item);
-    QList<QPushButton*> buttons() const { return { m_addBtn, m_removeBtn, m_runSelectedBtn, m_runCheckedBtn, m_runStageBtn }; }
+    QList<QPushButton*> buttons() const
+    {
+        return { m_addBtn, m_removeBtn, m_runSelectedBtn, m_runCheckedBtn, m_runStageBtn };
+    }
     // Runs are offered only while a device is ready and nothing runs.
     void setRunEnabled(bool enabled);
 

@@ -22,8 +22,7 @@ ICmdWidget::WarningSink& sink()
 ICmdWidget::ICmdWidget(int nameId, QWidget* parent)
     : QWidget(parent)
     , m_nameId(nameId)
-{
-}
+{ }
 
 bool ICmdWidget::getCommand(DownloadCommand& cmd)
 {
@@ -37,9 +36,15 @@ bool ICmdWidget::getCommand(DownloadCommand& cmd)
     return true;
 }
 
-void ICmdWidget::setCommand(const DownloadCommand& cmd) { setForm(CommandForm::fromCommand(cmd)); }
+void ICmdWidget::setCommand(const DownloadCommand& cmd)
+{
+    setForm(CommandForm::fromCommand(cmd));
+}
 
-void ICmdWidget::setWarningSink(WarningSink s) { sink() = std::move(s); }
+void ICmdWidget::setWarningSink(WarningSink s)
+{
+    sink() = std::move(s);
+}
 
 void ICmdWidget::warn(QWidget* parent, const QString& title, const QString& text)
 {
@@ -94,8 +99,8 @@ void ICmdWidget::selectMemory(QComboBox* box, const QString& value)
 
 QString ICmdWidget::pickBinFile(const QString& current)
 {
-    return QFileDialog::getOpenFileName(
-        this, tr("Select File"), current.isEmpty() ? QString() : QFileInfo(current).absolutePath(), QStringLiteral("Bin (*.bin)"));
+    return QFileDialog::getOpenFileName(this, tr("Select File"),
+        current.isEmpty() ? QString() : QFileInfo(current).absolutePath(), QStringLiteral("Bin (*.bin)"));
 }
 
 } // namespace DevelopViews
