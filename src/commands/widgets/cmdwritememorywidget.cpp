@@ -29,8 +29,11 @@ CmdWriteMemoryWidget::CmdWriteMemoryWidget(QWidget* parent)
     auto* layout = new QFormLayout(this);
     layout->addRow(tr("Memory ID:"), m_memory);
     layout->addRow(tr("Address:"), m_address);
-    layout->addRow(m_arrayChoice, m_words);
-    layout->addRow(m_fileChoice, fileRow);
+    // The choices on rows of their own, so the word line gets the full width.
+    layout->addRow(m_arrayChoice);
+    layout->addRow(m_words);
+    layout->addRow(m_fileChoice);
+    layout->addRow(fileRow);
     connect(m_arrayChoice, &QRadioButton::toggled, this, &CmdWriteMemoryWidget::updateChoice);
     connect(m_select, &QPushButton::clicked, this, [this] {
         const QString path = pickBinFile(m_file->text());
@@ -64,6 +67,7 @@ void CmdWriteMemoryWidget::setForm(const CommandForm& form)
     selectMemory(m_memory, form.memory);
     m_address->setText(form.address);
     m_words->setText(form.words);
+    m_words->setCursorPosition(0);
     m_file->setText(form.writeFile);
     (form.writeArray ? m_arrayChoice : m_fileChoice)->setChecked(true);
 }
