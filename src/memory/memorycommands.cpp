@@ -1,0 +1,74 @@
+#include "memorycommands.h"
+
+#include "ids.h"
+
+#include <QCoreApplication>
+
+namespace MemoryCommands {
+
+namespace {
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("DevelopViews::MemoryViewTab", text);
+}
+
+MemoryRequest refused(const QString& error)
+{
+    MemoryRequest r;
+    r.error = error;
+    return r;
+}
+
+MemoryRequest command(int nameId, const MemoryViewItemInfo& memory)
+{
+    // Without a memory the runner would only refuse a command with an empty id.
+    if (memory.value.trimmed().isEmpty())
+        return refused(tr("No memory is chosen!"));
+    MemoryRequest r;
+    r.ok = true;
+    r.command.id = Ids::newId();
+    r.command.nameId = nameId;
+    r.command.params.insert(QLatin1String(ParamKey::MemoryId), memory.value);
+    return r;
+}
+
+MemoryRequest region(int nameId, const MemoryViewItemInfo& memory, const QString& address, const QString& length)
+{
+    // Blank counts as empty: the runner would read it as address or length 0.
+    if (address.trimmed().isEmpty())
+        return refused(tr("Address is empty!"));
+    if (length.trimmed().isEmpty())
+        return refused(tr("Length is empty!"));
+    MemoryRequest r = command(nameId, memory);
+    r.command.params.insert(QLatin1String(ParamKey::Address), address);
+    r.command.params.insert(QLatin1String(ParamKey::Length), length);
+    return r;
+}
+
+} // namespace
+
+MemoryRequest read(const MemoryViewItemInfo& memory, const QString& address, const QString& length)
+{
+    MemoryRequest r = region(ReadMemory, memory, address, length);
+    if (r.ok)
+        r.command.params.insert(QLatin1String(ParamKey::ShowReadMemoryLog), QStringLiteral("false"));
+    return r;
+}
+
+MemoryRequest erase(const MemoryViewItemInfo& memory, const QString& address, const QString& length)
+{
+    return region(EraseRegion, memory, address, length);
+}
+
+MemoryRequest eraseAll(const MemoryViewItemInfo& memory)
+{
+    return command(EraseChip, memory);
+}
+
+bool isErasable(const QVariant& itemData)
+{
+    return itemData.canConvert<MemoryViewItemInfo>() && itemData.value<MemoryViewItemInfo>().erasable;
+}
+
+} // namespace MemoryCommands
