@@ -1,6 +1,8 @@
 #include "memorycommands.h"
 
+#include "hex.h"
 #include "ids.h"
+#include "socdatabase.h"
 
 #include <QCoreApplication>
 
@@ -64,6 +66,17 @@ MemoryRequest erase(const MemoryViewItemInfo& memory, const QString& address, co
 MemoryRequest eraseAll(const MemoryViewItemInfo& memory)
 {
     return command(EraseChip, memory);
+}
+
+bool precedesWithOtpWord0(const MemoryViewItemInfo& memory, const QString& address, const QString& length)
+{
+    if (Hex::parse32(address).value_or(0) != 0 || length.trimmed().toUInt(nullptr, 10) <= uint(OtpWord0Bytes))
+        return false;
+    const std::optional<quint32> id = Hex::parse32(memory.value);
+    for (const MemoryViewItemInfo& m : SocDatabase::instance().currentSoc().memoryView)
+        if (m.name == QLatin1String("OTP"))
+            return id && Hex::parse32(m.value) == id;
+    return false;
 }
 
 bool isErasable(const QVariant& itemData)

@@ -25,6 +25,14 @@ MemoryRequest read(const MemoryViewItemInfo& memory, const QString& address, con
 MemoryRequest erase(const MemoryViewItemInfo& memory, const QString& address, const QString& length);
 MemoryRequest eraseAll(const MemoryViewItemInfo& memory);
 
+// Before a read of the OTP the runner reads OTP word 0 for its lock check, and
+// those 4 bytes reach the viewer's slot first, at the same address 0. True when
+// the read is such that a first piece of exactly 4 bytes can only be that word:
+// the OTP memory (the memoryView entry named "OTP", as the runner finds it),
+// address 0 and a length above 4 (the read's own first piece is then longer).
+constexpr int OtpWord0Bytes = 4;
+bool precedesWithOtpWord0(const MemoryViewItemInfo& memory, const QString& address, const QString& length);
+
 // The chooser's item data: erasable exactly when it holds an erasable memory.
 bool isErasable(const QVariant& itemData);
 

@@ -142,8 +142,8 @@ void MemoryViewTab::slotLoadBtnClicked()
 {
     const QString address = m_addressEdit->text();
     const QString length = m_lengthEdit->text();
-    const MemoryRequest request
-        = MemoryCommands::read(m_memoryCbb->currentData().value<MemoryViewItemInfo>(), address, length);
+    const MemoryViewItemInfo memory = m_memoryCbb->currentData().value<MemoryViewItemInfo>();
+    const MemoryRequest request = MemoryCommands::read(memory, address, length);
     if (request.ok) {
         m_hexView->clear();
         m_hexView->setAddress(address, length);
@@ -151,6 +151,7 @@ void MemoryViewTab::slotLoadBtnClicked()
         m_loadLength = length.trimmed().toUInt(nullptr, 10);
         m_loading = true;
         m_overflowLogged = false;
+        m_skipOtpWord0 = MemoryCommands::precedesWithOtpWord0(memory, address, length);
         updateStatus();
     }
     run(request);
@@ -194,6 +195,11 @@ void MemoryViewTab::slotMemoryDataReadFinished(uint32_t address, QVector<uint8_t
         return;
     }
     HexViewModel* model = m_hexView->hexModel();
+    if (m_skipOtpWord0 && model->bytes().isEmpty() && dataVec.size() == MemoryCommands::OtpWord0Bytes) {
+        m_skipOtpWord0 = false;
+        return;
+    }
+    m_skipOtpWord0 = false;
     int count = dataVec.size();
     if (m_loadLength > 0)
         count = int(std::min<quint64>(quint64(count), m_loadLength - quint64(model->bytes().size())));

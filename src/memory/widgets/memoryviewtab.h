@@ -80,6 +80,7 @@ private:
     uint32_t m_loadAddress = 0; // as the read command reads the address text
     quint64 m_loadLength = 0; // 0: unknown
     bool m_overflowLogged = false;
+    bool m_skipOtpWord0 = false; // the runner's OTP check may deliver word 0 first
 
     QLabel* m_memoryLbl = nullptr;
     QLabel* m_addressLbl = nullptr;
