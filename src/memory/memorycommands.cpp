@@ -10,11 +10,6 @@ namespace MemoryCommands {
 
 namespace {
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("DevelopViews::MemoryViewTab", text);
-}
-
 MemoryRequest refused(const QString& error)
 {
     MemoryRequest r;
@@ -26,7 +21,7 @@ MemoryRequest command(int nameId, const MemoryViewItemInfo& memory)
 {
     // Without a memory the runner would only refuse a command with an empty id.
     if (memory.value.trimmed().isEmpty())
-        return refused(tr("No memory is chosen!"));
+        return refused(QCoreApplication::translate("DevelopViews::MemoryViewTab", "No memory is chosen!"));
     MemoryRequest r;
     r.ok = true;
     r.command.id = Ids::newId();
@@ -39,9 +34,9 @@ MemoryRequest region(int nameId, const MemoryViewItemInfo& memory, const QString
 {
     // Blank counts as empty: the runner would read it as address or length 0.
     if (address.trimmed().isEmpty())
-        return refused(tr("Address is empty!"));
+        return refused(QCoreApplication::translate("DevelopViews::MemoryViewTab", "Address is empty!"));
     if (length.trimmed().isEmpty())
-        return refused(tr("Length is empty!"));
+        return refused(QCoreApplication::translate("DevelopViews::MemoryViewTab", "Length is empty!"));
     MemoryRequest r = command(nameId, memory);
     r.command.params.insert(QLatin1String(ParamKey::Address), address);
     r.command.params.insert(QLatin1String(ParamKey::Length), length);

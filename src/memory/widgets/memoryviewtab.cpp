@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace DevelopViews {
@@ -73,9 +74,18 @@ void MemoryViewTab::buildUi()
     connect(m_eraseAllBtn, &QPushButton::clicked, this, &MemoryViewTab::confirmEraseAll);
     connect(m_saveBtn, &QPushButton::clicked, this, &MemoryViewTab::slotSaveBtnClicked);
     HexViewModel* model = m_hexView->hexModel();
+    // The status line follows the bytes at most ten times a second, not per piece.
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setSingleShot(true);
+    m_statusTimer->setInterval(100);
+    connect(m_statusTimer, &QTimer::timeout, this, &MemoryViewTab::updateStatus);
+    auto later = [this] {
+        if (!m_statusTimer->isActive())
+            m_statusTimer->start();
+    };
     connect(model, &QAbstractItemModel::modelReset, this, &MemoryViewTab::updateStatus);
-    connect(model, &QAbstractItemModel::rowsInserted, this, &MemoryViewTab::updateStatus);
-    connect(model, &QAbstractItemModel::dataChanged, this, &MemoryViewTab::updateStatus);
+    connect(model, &QAbstractItemModel::rowsInserted, this, later);
+    connect(model, &QAbstractItemModel::dataChanged, this, later);
 }
 
 void MemoryViewTab::retranslateUi()
@@ -209,9 +219,10 @@ void MemoryViewTab::slotMemoryDataReadFinished(uint32_t address, QVector<uint8_t
         log(tr("The viewer holds at most %1 bytes; the rest of the read is not shown.").arg(HexViewModel::MaxBytes),
             LogWarning);
     }
-    if (m_loadLength > 0 && quint64(model->bytes().size()) >= m_loadLength)
+    if (m_loadLength > 0 && quint64(model->bytes().size()) >= m_loadLength) {
         m_loading = false;
-    m_saveBtn->setEnabled(!model->bytes().isEmpty());
+        updateStatus();
+    }
 }
 
 void MemoryViewTab::updateStatus()

@@ -21,6 +21,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 namespace DevelopViews {
 
@@ -94,6 +95,7 @@ private:
     QPushButton* m_eraseAllBtn = nullptr;
     QPushButton* m_saveBtn = nullptr;
     HexViewWidget* m_hexView = nullptr;
+    QTimer* m_statusTimer = nullptr;
 };
 
 } // namespace DevelopViews
