@@ -118,17 +118,17 @@ QVariant HexViewModel::data(const QModelIndex& index, int role) const
             return QString(pair, 2);
         }
         return QString(displayChar(byte));
-    case Qt::TextAlignmentRole:
-        return int(Qt::AlignCenter);
+    case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
     case Qt::ToolTipRole:
-        return QStringLiteral("0x%1: 0x%2 (%3)").arg(upperHex(m_base + quint64(i), m_addressWidth), upperHex(byte, 2)).arg(byte);
+        return QStringLiteral("0x%1: 0x%2 (%3)")
+            .arg(upperHex(m_base + quint64(i), m_addressWidth), upperHex(byte, 2))
+            .arg(byte);
     case Qt::ForegroundRole:
         // Erased flash (FF) and zero fill fade, so that data stands out.
         if (byte == 0x00 || byte == 0xFF)
             return QBrush(QColor(Qt::gray));
         return QVariant();
-    default:
-        return QVariant();
+    default: return QVariant();
     }
 }
 

@@ -27,10 +27,11 @@ public:
         GlobalSetting::instance().resetForTests();
         GlobalSetting::instance().load();
         ProjectConfig::instance().resetForTests();
-        QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?><configuration><socs>"
-                         "<soc name=\"M1\" vid=\"0x34B7\" pid=\"0x0009\"><memoryView>"
-                         "<memory name=\"ILM\" value=\"0\"/><memory name=\"XPI0 NOR\" value=\"0x10000\" erasable=\"1\"/>"
-                         "<memory name=\"OTP\" value=\"0x20000\"/></memoryView><fuseMap>";
+        QByteArray xml
+            = "<?xml version=\"1.0\" encoding=\"utf-8\"?><configuration><socs>"
+              "<soc name=\"M1\" vid=\"0x34B7\" pid=\"0x0009\"><memoryView>"
+              "<memory name=\"ILM\" value=\"0\"/><memory name=\"XPI0 NOR\" value=\"0x10000\" erasable=\"1\"/>"
+              "<memory name=\"OTP\" value=\"0x20000\"/></memoryView><fuseMap>";
         for (int i = 0; i < 32; ++i)
             xml += QStringLiteral("<word index=\"%1\" type=\"GENERAL\" desc=\"W\"><field name=\"F%1\" offset=\"0\" "
                                   "width=\"32\" type=\"none\"/></word>")
@@ -68,8 +69,9 @@ public:
 
     Tab()
     {
-        connect(this, &MemoryViewTab::signalAddLogs, this,
-            [this](const QString& text, LogLevel level) { logs.append({ text, int(level) }); });
+        connect(this, &MemoryViewTab::signalAddLogs, this, [this](const QString& text, LogLevel level) {
+            logs.append({ text, int(level) });
+        });
     }
     void choose(const QString& memory) { memoryChooser()->setCurrentIndex(memoryChooser()->findText(memory)); }
 

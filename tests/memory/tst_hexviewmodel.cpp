@@ -32,12 +32,14 @@ struct ChangeLog
     QObject scope;
     explicit ChangeLog(HexViewModel& m)
     {
-        QObject::connect(&m, &QAbstractItemModel::rowsInserted, &scope, [this](const QModelIndex&, int first, int last) {
-            events.append(QStringLiteral("ins %1-%2").arg(first).arg(last));
-        });
-        QObject::connect(&m, &QAbstractItemModel::dataChanged, &scope, [this](const QModelIndex& a, const QModelIndex& b) {
-            events.append(QStringLiteral("chg %1:%2-%3").arg(a.row()).arg(a.column()).arg(b.column()));
-        });
+        QObject::connect(
+            &m, &QAbstractItemModel::rowsInserted, &scope, [this](const QModelIndex&, int first, int last) {
+                events.append(QStringLiteral("ins %1-%2").arg(first).arg(last));
+            });
+        QObject::connect(
+            &m, &QAbstractItemModel::dataChanged, &scope, [this](const QModelIndex& a, const QModelIndex& b) {
+                events.append(QStringLiteral("chg %1:%2-%3").arg(a.row()).arg(a.column()).arg(b.column()));
+            });
     }
 };
 
@@ -55,10 +57,14 @@ private slots:
         QTest::addColumn<QList<int>>("rowBytes");
         QTest::addColumn<int>("width");
         QTest::addColumn<QString>("lastRowAddress");
-        QTest::newRow("40 bytes at 0x80000000") << "0x80000000" << "40" << QList<int> { 16, 16, 8 } << 8 << "0x80000020";
-        QTest::newRow("small address, still 8 digits") << "10" << "16" << QList<int> { 16 } << 8 << "0x00000010";
-        QTest::newRow("end past 32 bits") << "0xFFFFFFF0" << "32" << QList<int> { 16, 16 } << 9 << "0x100000000";
-        QTest::newRow("unreadable address is 0") << "xyz" << "3" << QList<int> { 3 } << 8 << "0x00000000";
+        QTest::newRow("40 bytes at 0x80000000") << "0x80000000"
+                                                << "40" << QList<int> { 16, 16, 8 } << 8 << "0x80000020";
+        QTest::newRow("small address, still 8 digits") << "10"
+                                                       << "16" << QList<int> { 16 } << 8 << "0x00000010";
+        QTest::newRow("end past 32 bits") << "0xFFFFFFF0"
+                                          << "32" << QList<int> { 16, 16 } << 9 << "0x100000000";
+        QTest::newRow("unreadable address is 0") << "xyz"
+                                                 << "3" << QList<int> { 3 } << 8 << "0x00000000";
     }
     void rowsAndAddressColumn()
     {
@@ -115,7 +121,8 @@ private slots:
         QTest::newRow("partial then across")
             << QList<int> { 5, 20, 7 } << QStringList { "ins 0-0", "chg 0:5-31", "ins 1-1", "chg 1:9-31" };
         QTest::newRow("inside one row") << QList<int> { 3, 4 } << QStringList { "ins 0-0", "chg 0:3-22" };
-        QTest::newRow("fills exactly") << QList<int> { 10, 6, 1 } << QStringList { "ins 0-0", "chg 0:10-31", "ins 1-1" };
+        QTest::newRow("fills exactly") << QList<int> { 10, 6, 1 }
+                                       << QStringList { "ins 0-0", "chg 0:10-31", "ins 1-1" };
         QTest::newRow("empty piece") << QList<int> { 8, 0 } << QStringList { "ins 0-0" };
     }
     void appendsFillTheLastRowFirst()
@@ -195,23 +202,65 @@ private slots:
         QTest::addColumn<QString>("error");
         QTest::addColumn<int>("nameId");
         QTest::addColumn<QStringList>("params"); // key=value, in key order
-        QTest::newRow("read") << "read" << "0x10000" << "0x80000000" << "40" << "" << 5
+        QTest::newRow("read") << "read"
+                              << "0x10000"
+                              << "0x80000000"
+                              << "40"
+                              << "" << 5
                               << QStringList { "address=0x80000000", "length=40", "memoryId=0x10000",
                                      "showReadMemoryLog=false" };
-        QTest::newRow("read as typed") << "read" << "0" << " 80000000" << "040" << "" << 5
+        QTest::newRow("read as typed") << "read"
+                                       << "0"
+                                       << " 80000000"
+                                       << "040"
+                                       << "" << 5
                                        << QStringList { "address= 80000000", "length=040", "memoryId=0",
                                               "showReadMemoryLog=false" };
-        QTest::newRow("read, empty address") << "read" << "0" << "" << "40" << "Address is empty!" << 0 << QStringList();
-        QTest::newRow("read, empty length") << "read" << "0" << "0x0" << "" << "Length is empty!" << 0 << QStringList();
-        QTest::newRow("read, both empty") << "read" << "0" << "" << "" << "Address is empty!" << 0 << QStringList();
-        QTest::newRow("read, blank length") << "read" << "0" << "0x0" << "  " << "Length is empty!" << 0 << QStringList();
-        QTest::newRow("read, no memory") << "read" << "" << "0x0" << "4" << "No memory is chosen!" << 0 << QStringList();
-        QTest::newRow("erase") << "erase" << "0x10000" << "0x80001000" << "4096" << "" << 7
-                               << QStringList { "address=0x80001000", "length=4096", "memoryId=0x10000" };
-        QTest::newRow("erase, empty length")
-            << "erase" << "0x10000" << "0x80001000" << "" << "Length is empty!" << 0 << QStringList();
-        QTest::newRow("erase all") << "eraseAll" << "0x10000" << "" << "" << "" << 8 << QStringList { "memoryId=0x10000" };
-        QTest::newRow("erase all, no memory") << "eraseAll" << "" << "" << "" << "No memory is chosen!" << 0 << QStringList();
+        QTest::newRow("read, empty address") << "read"
+                                             << "0"
+                                             << ""
+                                             << "40"
+                                             << "Address is empty!" << 0 << QStringList();
+        QTest::newRow("read, empty length") << "read"
+                                            << "0"
+                                            << "0x0"
+                                            << ""
+                                            << "Length is empty!" << 0 << QStringList();
+        QTest::newRow("read, both empty") << "read"
+                                          << "0"
+                                          << ""
+                                          << ""
+                                          << "Address is empty!" << 0 << QStringList();
+        QTest::newRow("read, blank length") << "read"
+                                            << "0"
+                                            << "0x0"
+                                            << "  "
+                                            << "Length is empty!" << 0 << QStringList();
+        QTest::newRow("read, no memory") << "read"
+                                         << ""
+                                         << "0x0"
+                                         << "4"
+                                         << "No memory is chosen!" << 0 << QStringList();
+        QTest::newRow("erase") << "erase"
+                               << "0x10000"
+                               << "0x80001000"
+                               << "4096"
+                               << "" << 7 << QStringList { "address=0x80001000", "length=4096", "memoryId=0x10000" };
+        QTest::newRow("erase, empty length") << "erase"
+                                             << "0x10000"
+                                             << "0x80001000"
+                                             << ""
+                                             << "Length is empty!" << 0 << QStringList();
+        QTest::newRow("erase all") << "eraseAll"
+                                   << "0x10000"
+                                   << ""
+                                   << ""
+                                   << "" << 8 << QStringList { "memoryId=0x10000" };
+        QTest::newRow("erase all, no memory") << "eraseAll"
+                                              << ""
+                                              << ""
+                                              << ""
+                                              << "No memory is chosen!" << 0 << QStringList();
     }
     void requests()
     {
@@ -277,8 +326,9 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("firstLine");
         QTest::newRow("raw") << "dump.bin" << QByteArray();
-        QTest::newRow("text")
-            << "dump.TXT" << QByteArray("0x80000000  00 0D 1A 27 34 41 4E 5B 68 75 82 8F 9C A9 B6 C3  ...'4AN[hu......");
+        QTest::newRow("text") << "dump.TXT"
+                              << QByteArray(
+                                     "0x80000000  00 0D 1A 27 34 41 4E 5B 68 75 82 8F 9C A9 B6 C3  ...'4AN[hu......");
     }
     void saveRoundTrip()
     {

@@ -52,8 +52,8 @@ private slots:
         const QVariant info = rom.info();
         QObject::connect(&tab, &DevelopViews::MemoryViewTab::signalCommondsRun, ui,
             [ui, info](QList<DownloadCommand> list) { ui->slotDeviceDownloadTask(info, EDeviceTypeUart, list); });
-        QObject::connect(
-            ui, &RomUiMode::signalMemoryDataReadFinished, &tab, &DevelopViews::MemoryViewTab::slotMemoryDataReadFinished);
+        QObject::connect(ui, &RomUiMode::signalMemoryDataReadFinished, &tab,
+            &DevelopViews::MemoryViewTab::slotMemoryDataReadFinished);
         QSignalSpy finished(ui, &RomUiMode::signalRunFinished);
 
         tab.choose(memory);

@@ -60,14 +60,30 @@ private slots:
         QTest::addColumn<int>("answer");
         QTest::addColumn<int>("nameId"); // 0: nothing emitted
         QTest::addColumn<QString>("error");
-        QTest::newRow("load") << "load" << "0x80000000" << "40" << 0 << 5 << "";
-        QTest::newRow("load, empty address") << "load" << "" << "40" << 0 << 0 << "Address is empty!";
-        QTest::newRow("load, empty length") << "load" << "0x80000000" << "" << 0 << 0 << "Length is empty!";
-        QTest::newRow("erase") << "erase" << "0x80000000" << "4096" << 0 << 7 << "";
-        QTest::newRow("erase, cancelled") << "erase" << "0x80000000" << "4096" << 1 << 0 << "";
-        QTest::newRow("erase, empty length") << "erase" << "0x80000000" << "" << 0 << 0 << "Length is empty!";
-        QTest::newRow("erase all") << "eraseAll" << "" << "" << 0 << 8 << "";
-        QTest::newRow("erase all, box closed") << "eraseAll" << "" << "" << -1 << 0 << "";
+        QTest::newRow("load") << "load"
+                              << "0x80000000"
+                              << "40" << 0 << 5 << "";
+        QTest::newRow("load, empty address") << "load"
+                                             << ""
+                                             << "40" << 0 << 0 << "Address is empty!";
+        QTest::newRow("load, empty length") << "load"
+                                            << "0x80000000"
+                                            << "" << 0 << 0 << "Length is empty!";
+        QTest::newRow("erase") << "erase"
+                               << "0x80000000"
+                               << "4096" << 0 << 7 << "";
+        QTest::newRow("erase, cancelled") << "erase"
+                                          << "0x80000000"
+                                          << "4096" << 1 << 0 << "";
+        QTest::newRow("erase, empty length") << "erase"
+                                             << "0x80000000"
+                                             << "" << 0 << 0 << "Length is empty!";
+        QTest::newRow("erase all") << "eraseAll"
+                                   << ""
+                                   << "" << 0 << 8 << "";
+        QTest::newRow("erase all, box closed") << "eraseAll"
+                                               << ""
+                                               << "" << -1 << 0 << "";
     }
     void buttons()
     {
@@ -90,7 +106,9 @@ private slots:
 
         tab.addressEdit()->setText(address);
         tab.lengthEdit()->setText(length);
-        QPushButton* b = button == "load" ? tab.loadButton() : button == "erase" ? tab.eraseButton() : tab.eraseAllButton();
+        QPushButton* b = button == "load" ? tab.loadButton()
+            : button == "erase"           ? tab.eraseButton()
+                                          : tab.eraseAllButton();
         b->click();
 
         QCOMPARE(tab.questions.size(), button == "load" ? 0 : 1);
@@ -154,9 +172,12 @@ private slots:
         QTest::addColumn<QString>("memory");
         QTest::addColumn<QString>("length");
         QTest::addColumn<int>("firstOfView"); // seed of the view's first byte
-        QTest::newRow("OTP, 8 bytes") << "OTP" << "8" << 50;
-        QTest::newRow("OTP, word 0 alone") << "OTP" << "4" << 0;
-        QTest::newRow("ILM") << "ILM" << "8" << 0;
+        QTest::newRow("OTP, 8 bytes") << "OTP"
+                                      << "8" << 50;
+        QTest::newRow("OTP, word 0 alone") << "OTP"
+                                           << "4" << 0;
+        QTest::newRow("ILM") << "ILM"
+                             << "8" << 0;
     }
     void otpWord0BeforeTheLoad()
     {

@@ -25,7 +25,14 @@ HexViewWidget::HexViewWidget(QWidget* parent)
     , m_selection(new HexSelectionModel(m_model, this))
 {
     setObjectName(QStringLiteral("HexViewWidget"));
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!QFontInfo(fixed).fixedPitch()) {
+        // Some platforms (offscreen among them) answer with a proportional font.
+        fixed.setFamily(QStringLiteral("monospace"));
+        fixed.setStyleHint(QFont::TypeWriter);
+        fixed.setFixedPitch(true);
+    }
+    setFont(fixed);
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(false);
     // Pieces come many to an event-loop pass: the scroll bars follow once per pass,
@@ -100,7 +107,7 @@ void HexViewWidget::updateMetrics()
     m_rowH = fm.height() + 4;
     m_headerH = m_rowH + 2;
     m_baseline = 2 + fm.ascent();
-    m_addressW = m_charW * (m_model->addressWidth() + 2) + 2 * m_charW;
+    m_addressW = m_charW * (m_model->addressWidth() + 2) + 3 * m_charW;
     m_hexW = m_charW * 3;
     m_chrW = m_charW + 2;
     m_gap = m_charW * 2;
@@ -179,8 +186,8 @@ void HexViewWidget::paintEvent(QPaintEvent*)
 
     // Header: column numbers of both halves.
     const int width = columnX(2 * Row) + m_charW;
-    p.fillRect(QRect(0, 0, std::max(width, viewport()->width() + horizontalScrollBar()->value()), m_headerH),
-        pal.button());
+    p.fillRect(
+        QRect(0, 0, std::max(width, viewport()->width() + horizontalScrollBar()->value()), m_headerH), pal.button());
     p.setPen(pal.buttonText().color());
     for (int c = 0; c < 2 * Row; ++c)
         p.drawText(QRect(columnX(c), 0, cellWidth(c), m_headerH), Qt::AlignCenter,
@@ -216,7 +223,7 @@ void HexViewWidget::paintEvent(QPaintEvent*)
     p.setPen(pal.color(QPalette::Mid));
     const int bottom = m_headerH + (last - first) * m_rowH;
     p.drawLine(m_addressW - m_charW / 2, 0, m_addressW - m_charW / 2, bottom);
-    p.drawLine(columnX(Row) + m_gap / 2, 0, columnX(Row) + m_gap / 2, bottom);
+    p.drawLine(columnX(Row) - m_gap / 2, 0, columnX(Row) - m_gap / 2, bottom);
 }
 
 void HexViewWidget::resizeEvent(QResizeEvent* event)
@@ -325,8 +332,8 @@ bool HexViewWidget::viewportEvent(QEvent* event)
         auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = indexAt(help->pos());
         if (index.isValid())
-            QToolTip::showText(help->globalPos(), m_model->data(index, Qt::ToolTipRole).toString(), viewport(),
-                visualRect(index));
+            QToolTip::showText(
+                help->globalPos(), m_model->data(index, Qt::ToolTipRole).toString(), viewport(), visualRect(index));
         else
             QToolTip::hideText();
         return true;

@@ -180,9 +180,9 @@ void MemoryViewTab::slotEraseAllBtnClicked()
 
 void MemoryViewTab::confirmErase()
 {
-    const QString text = tr("Erase %1 bytes of %2 from address %3?")
-                             .arg(m_lengthEdit->text().trimmed(), m_memoryCbb->currentText(),
-                                 m_addressEdit->text().trimmed());
+    const QString text
+        = tr("Erase %1 bytes of %2 from address %3?")
+              .arg(m_lengthEdit->text().trimmed(), m_memoryCbb->currentText(), m_addressEdit->text().trimmed());
     if (ask(QMessageBox::Question, tr("Erase"), text, { tr("Erase"), tr("Cancel") }) == 0)
         slotEraseBtnClicked();
 }
