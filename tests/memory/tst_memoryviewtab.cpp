@@ -8,6 +8,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -156,6 +157,14 @@ private slots:
         const QModelIndexList selected = view->selectionModel()->selectedIndexes();
         QCOMPARE(selected.size(), 2);
         QVERIFY(view->selectionModel()->isSelected(m->index(1, 21)));
+        // A drag selects the bytes between its ends, row after row; Ctrl+A all of them.
+        QTest::mousePress(view->viewport(), Qt::LeftButton, {}, view->visualRect(m->index(0, 30)).center());
+        QMouseEvent move(QEvent::MouseMove, view->visualRect(m->index(1, 1)).center(), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(view->viewport(), &move);
+        QCOMPARE(view->selectionModel()->selectedIndexes().size(), 8);
+        QCOMPARE(view->selectedText(), QStringLiteral("0E 0F 10 11"));
+        QTest::keyClick(view, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(view->selectedText().split('\n').size(), 3);
 
         tab.savePath = app.filePath("read.bin");
         tab.saveButton()->click();
