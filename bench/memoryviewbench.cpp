@@ -94,17 +94,17 @@ int main(int argc, char** argv)
         MemoryViewTab tab;
         tab.resize(1020, 560);
         tab.addressEdit()->setText(QStringLiteral("0x80000000"));
-        tab.lengthEdit()->setText(QStringLiteral("4096"));
+        tab.lengthEdit()->setText(QStringLiteral("280"));
         tab.loadButton()->click();
-        QVector<uint8_t> data(4096);
+        QVector<uint8_t> data(280);
         const char text[] = "VLX boot image header. Hello from the flash! ";
         for (int i = 0; i < data.size(); ++i)
             data[i] = i < 64 ? uint8_t(i * 37 + 5)
                 : i < 160    ? uint8_t(text[(i - 64) % (sizeof text - 1)])
                 : i < 512    ? 0xFF
                              : uint8_t(i);
-        for (int at = 0; at < data.size(); at += 512)
-            tab.slotMemoryDataReadFinished(0x80000000u, data.mid(at, 512));
+        for (int at = 0; at < data.size(); at += 100)
+            tab.slotMemoryDataReadFinished(0x80000000u, data.mid(at, 100));
         tab.show();
         QCoreApplication::processEvents();
         QTest::qWait(150);

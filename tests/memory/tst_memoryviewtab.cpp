@@ -159,7 +159,8 @@ private slots:
         QVERIFY(view->selectionModel()->isSelected(m->index(1, 21)));
         // A drag selects the bytes between its ends, row after row; Ctrl+A all of them.
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, view->visualRect(m->index(0, 30)).center());
-        QMouseEvent move(QEvent::MouseMove, view->visualRect(m->index(1, 1)).center(), Qt::NoButton, Qt::LeftButton, {});
+        QMouseEvent move(
+            QEvent::MouseMove, view->visualRect(m->index(1, 1)).center(), Qt::NoButton, Qt::LeftButton, {});
         QApplication::sendEvent(view->viewport(), &move);
         QCOMPARE(view->selectionModel()->selectedIndexes().size(), 8);
         QCOMPARE(view->selectedText(), QStringLiteral("0E 0F 10 11"));

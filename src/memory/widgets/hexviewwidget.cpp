@@ -204,8 +204,13 @@ void HexViewWidget::paintEvent(QPaintEvent*)
         for (int c = 0; c < 2 * Row; ++c) {
             const QModelIndex index = m_model->index(row, c);
             const QString text = m_model->data(index).toString();
-            if (text.isEmpty())
-                break; // the rest of a partly filled last row
+            if (text.isEmpty()) {
+                // Past the last byte of a partly filled row: on to its characters, or done.
+                if (c >= Row)
+                    break;
+                c = Row - 1;
+                continue;
+            }
             const QRect cell(columnX(c), y, cellWidth(c), m_rowH);
             if (m_selection->isSelected(index)) {
                 p.fillRect(cell, pal.highlight());
@@ -215,8 +220,6 @@ void HexViewWidget::paintEvent(QPaintEvent*)
                 p.setPen(fg.isValid() ? fg.value<QBrush>().color() : pal.text().color());
             }
             p.drawText(cell.x() + (cell.width() - text.size() * m_charW) / 2, y + m_baseline, text);
-            if (c == Row - 1 && m_model->data(m_model->index(row, Row)).toString().isEmpty())
-                break;
         }
     }
     // The line between the addresses and the bytes, and between the halves.
@@ -273,18 +276,31 @@ void HexViewWidget::mouseMoveEvent(QMouseEvent* event)
 {
     if (!(event->buttons() & Qt::LeftButton) || m_anchor < 0 || (event->modifiers() & Qt::ControlModifier))
         return;
-    QPoint pos = event->pos();
+    const QPoint pos = event->pos();
     // Past the bottom or top edge the view follows the drag.
     if (pos.y() > viewport()->height())
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     else if (pos.y() < m_headerH)
         verticalScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepSub);
-    pos.setY(std::clamp(pos.y(), m_headerH, viewport()->height() - 1));
-    QModelIndex index = indexAt(pos);
-    if (!index.isValid() && m_model->rowCount() > 0)
-        index = m_model->index(m_model->rowCount() - 1, (m_model->bytes().size() - 1) % Row);
-    if (index.isValid())
-        selectBytes(m_anchor, m_model->byteIndex(index), QItemSelectionModel::ClearAndSelect);
+    const int byte = byteNear(pos);
+    if (byte >= 0)
+        selectBytes(m_anchor, byte, QItemSelectionModel::ClearAndSelect);
+}
+
+int HexViewWidget::byteNear(const QPoint& point) const
+{
+    const int size = m_model->bytes().size();
+    if (size == 0)
+        return -1;
+    const int y = std::clamp(point.y(), m_headerH, std::max(m_headerH, viewport()->height() - 1));
+    const int row = verticalScrollBar()->value() + (y - m_headerH) / m_rowH;
+    const int x = point.x() + horizontalScrollBar()->value();
+    int column = 0; // left of the bytes: the row's first
+    if (x >= columnX(Row))
+        column = std::min(Row - 1, (x - columnX(Row)) / m_chrW);
+    else if (x >= m_addressW)
+        column = std::min(Row - 1, (x - m_addressW) / m_hexW);
+    return std::min(size - 1, row * Row + column);
 }
 
 void HexViewWidget::keyPressEvent(QKeyEvent* event)

@@ -52,6 +52,8 @@ private:
     void updateMetrics();
     void updateScrollBars();
     bool isRowInSight(int row) const;
+    // The byte under a point, or the nearest one (drags beyond the cells).
+    int byteNear(const QPoint& point) const;
     void scheduleRefresh(bool repaint);
     int columnX(int column) const; // content x of a cell column
     int cellWidth(int column) const;
