@@ -19,6 +19,7 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 class QToolButton;
+class UpdateFirmwareDlg;
 
 namespace DevelopViews {
 
@@ -34,7 +35,7 @@ public:
     QString currentVersion() const { return m_currentVersion; }
     QString newestVersion() const { return m_newestVersion; }
     QString firmwarePath() const { return m_firmwarePath; }
-    // A newer firmware than the box's is known (the upgrade itself comes with its dialog).
+    // A newer firmware than the box's is known: the upgrade button is on.
     bool upgradeAvailable() const { return m_upgradeAvailable; }
 
 public slots:
@@ -43,6 +44,7 @@ public slots:
     void slotUartRefreshBtnClicked();
     void slotConnectBtnClicked(bool checked);
     void slotResetBtnClicked(bool checked);
+    void slotUpdateBtnClicked();
     void slotPwdEyeBtnClicked(bool checked);
     void slotCustomStatus(int status);
     void slotCustomRecvData(int result, QList<QPair<int, QString>> ackList);
@@ -56,6 +58,8 @@ signals:
     void signalCustomeCmdData(QList<QString> listCmd);
     void signalDeviceDestroy();
     void signalDeviceSetConnectStatus(bool isconnect);
+    // The modal upgrade dialog is about to run (the demo points its folder question at the simulated drive).
+    void signalUpgradeDialogOpened(UpdateFirmwareDlg* dialog);
 
 protected:
     void changeEvent(QEvent* event) override;
