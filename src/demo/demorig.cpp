@@ -8,6 +8,7 @@
 #include "ptylink.h"
 #include "romsim.h"
 #include "scriptedhotplugsource.h"
+#include "serialportlister.h"
 #include "simdrivelister.h"
 #include "uartserver.h"
 #include "updatefirmwaredlg.h"
@@ -63,7 +64,10 @@ DemoRig::DemoRig()
     m_link = std::make_unique<PtyLink>();
     if (m_link->isOpen()) {
         m_server = std::make_unique<RomSim::UartServer>(*m_link, *m_engine);
-        m_window->deviceDock()->panel()->slotUpdatePortDevice(m_link->toolPath(), true);
+        const QString port = m_link->toolPath();
+        m_window->deviceDock()->panel()->setPortLister(
+            [port] { return RomCmd::SerialPortLister().portNames() << port; });
+        m_window->deviceDock()->panel()->slotUartRefreshBtnClicked();
     }
 
     // The dialog tells the user to set the switches and plug the box in: the demo
@@ -151,8 +155,8 @@ void DemoRig::updateActions()
 
 void DemoRig::retranslate()
 {
-    m_window->setWindowTitle(QLatin1String(DevelopViews::MainWindow::Title) + QStringLiteral(" - ")
-        + tr("Demo on simulated devices"));
+    m_window->setWindowTitle(
+        QLatin1String(DevelopViews::MainWindow::Title) + QStringLiteral(" - ") + tr("Demo on simulated devices"));
     m_menu->setTitle(tr("Demo"));
     m_unplug->setText(tr("Unplug the Krel box"));
     m_replug->setText(tr("Plug the Krel box in again"));

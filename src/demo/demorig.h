@@ -22,7 +22,7 @@ class KrelBox;
 namespace RomSim {
 class Engine;
 class UartServer;
-}
+} // namespace RomSim
 
 class DemoRig : public QObject
 {

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolButton>
 #include <QtTest>
 
 using DevelopViews::DeviceDockWidget;
@@ -78,6 +79,7 @@ private slots:
         QCOMPARE(m_rig->demoMenu()->title(), QString("Demo"));
         QTRY_COMPARE_WITH_TIMEOUT(child<QComboBox>("DeviceList")->count(), 1, kSafety);
         QVERIFY(!m_rig->romPort().isEmpty());
+        child<QToolButton>("UartRefreshBtn")->click(); // the ROM device's port stays listed
         QCOMPARE(child<QListWidget>("UartList")->findItems(m_rig->romPort(), Qt::MatchExactly).size(), 1);
     }
 

@@ -305,7 +305,8 @@ void DeviceDockWidget::slotUartRefreshBtnClicked()
 {
     emit signalAddLogs(tr("Refresh UART List"), LogDebug);
     m_uartList->clear();
-    for (const QString& port : RomCmd::SerialPortLister().portNames()) {
+    const QStringList ports = m_portLister ? m_portLister() : RomCmd::SerialPortLister().portNames();
+    for (const QString& port : ports) {
         m_uartList->addItem(port);
         emit signalAddLogs(tr("Detect UART: ") + port, LogDebug);
     }

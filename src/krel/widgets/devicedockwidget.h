@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 #include <QWidget>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -37,6 +38,8 @@ public:
     QString firmwarePath() const { return m_firmwarePath; }
     // A newer firmware than the box's is known: the upgrade button is on.
     bool upgradeAvailable() const { return m_upgradeAvailable; }
+    // Where the UART list comes from (the system's serial ports unless set; the demo adds its own).
+    void setPortLister(std::function<QStringList()> lister) { m_portLister = std::move(lister); }
 
 public slots:
     void slotUpdateUsbDevice(UsbInfo info, bool isArrival);
@@ -79,6 +82,7 @@ private:
     QStringList listedIds() const;
 
     QString m_firmwareFolder;
+    std::function<QStringList()> m_portLister;
     QString m_currentVersion;
     QString m_newestVersion;
     QString m_firmwarePath;

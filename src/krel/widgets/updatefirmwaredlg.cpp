@@ -77,6 +77,9 @@ UpdateFirmwareDlg::UpdateFirmwareDlg(
     pictures->addWidget(picture(QStringLiteral(":/img/update_u1"), this), 1, 1);
     pictures->setColumnStretch(0, 1);
     pictures->setColumnStretch(1, 1);
+    pictures->setRowStretch(1, 1);
+    m_step1->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    m_step2->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
     auto* button = new QHBoxLayout;
     button->addStretch(1);
     button->addWidget(m_downloadBtn);
