@@ -13,7 +13,39 @@
 #include <QFile>
 #include <QIcon>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTemporaryDir>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+int g_quitPipe[2] = { -1, -1 };
+
+// Ctrl-C or a kill ends the event loop, so the run's temporary folders go too.
+void requestQuit(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(g_quitPipe[1], &byte, 1);
+}
+
+void quitOnSignals(QObject* owner)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_quitPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(g_quitPipe[0], QSocketNotifier::Read, owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, &QCoreApplication::quit);
+    struct sigaction sa
+    {
+    };
+    sa.sa_handler = requestQuit;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    ::sigaction(SIGINT, &sa, nullptr);
+    ::sigaction(SIGTERM, &sa, nullptr);
+}
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -27,6 +59,7 @@ int main(int argc, char* argv[])
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
+    quitOnSignals(&app);
     QApplication::setApplicationName(QStringLiteral("Veltirx Krel Tool"));
     QApplication::setApplicationVersion(QStringLiteral("0.4.0"));
     QString error;
