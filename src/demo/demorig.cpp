@@ -14,14 +14,21 @@
 #include "updatefirmwaredlg.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTranslator>
 
 using KrelSim::KrelBox;
+
+static void initDemoResources()
+{
+    Q_INIT_RESOURCE(demo_language);
+}
 
 namespace {
 const char kFirmwareName[] = "krel_demo_1.1.0.bin";
@@ -47,6 +54,10 @@ bool DemoRig::prepareAppFolder(const QString& root, QString* error)
 
 DemoRig::DemoRig()
 {
+    initDemoResources();
+    m_translator = new QTranslator(this);
+    if (!m_translator->load(QStringLiteral(":/demo/language/chinese")))
+        qWarning("Cannot load the demo's Chinese texts");
     KrelSim::installDriveLister();
     auto source = std::make_unique<ScriptedHotplugSource>();
     m_source = source.get();
@@ -102,6 +113,8 @@ DemoRig::~DemoRig()
     m_box->disconnect(this);
     m_second->disconnect(this);
     m_window.reset();
+    if (m_translatorInstalled)
+        QCoreApplication::removeTranslator(m_translator);
     m_server.reset();
     m_second.reset();
     m_box.reset();
@@ -155,6 +168,15 @@ void DemoRig::updateActions()
 
 void DemoRig::retranslate()
 {
+    // Follows the window's language; (un)installing sends LanguageChange, which lands here again.
+    const bool chinese = m_window->chineseAction()->isChecked();
+    if (chinese != m_translatorInstalled) {
+        m_translatorInstalled = chinese;
+        if (chinese)
+            QCoreApplication::installTranslator(m_translator);
+        else
+            QCoreApplication::removeTranslator(m_translator);
+    }
     m_window->setWindowTitle(
         QLatin1String(DevelopViews::MainWindow::Title) + QStringLiteral(" - ") + tr("Demo on simulated devices"));
     m_menu->setTitle(tr("Demo"));

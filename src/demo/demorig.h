@@ -11,6 +11,7 @@
 class PtyLink;
 class QAction;
 class QMenu;
+class QTranslator;
 class ScriptedHotplugSource;
 
 namespace DevelopViews {
@@ -64,6 +65,8 @@ private:
     std::unique_ptr<RomSim::Engine> m_engine;
     std::unique_ptr<RomSim::UartServer> m_server;
     std::unique_ptr<DevelopViews::MainWindow> m_window;
+    QTranslator* m_translator = nullptr; // the demo's Chinese texts, installed while the window is Chinese
+    bool m_translatorInstalled = false;
     QMenu* m_menu = nullptr;
     QAction* m_unplug = nullptr;
     QAction* m_replug = nullptr;

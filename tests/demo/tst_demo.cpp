@@ -153,6 +153,15 @@ private slots:
         actions.at(1)->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(child<QComboBox>("DeviceList")->count(), 1, kSafety);
     }
+
+    // The demo's texts follow the window's language from a catalogue of their own.
+    void demoMenuSpeaksChinese()
+    {
+        m_rig->window()->chineseAction()->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_rig->demoMenu()->title(), QString::fromUtf8("演示"), kSafety);
+        m_rig->window()->englishAction()->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(m_rig->demoMenu()->title(), QString("Demo"), kSafety);
+    }
 };
 
 QTEST_MAIN(TestDemo)
