@@ -60,25 +60,26 @@ private slots:
     void copy_data()
     {
         QTest::addColumn<int>("drive");
-        QTest::addColumn<bool>("oldFileStuck");
+        QTest::addColumn<int>("oldFile"); // 0 none, 1 an old firmware, 2 one no attempt removes
         QTest::addColumn<int>("outcome");
         QTest::addColumn<bool>("success");
         QTest::addColumn<QString>("firstLine");
         const QString ok = "Downloaded files successfull: 1 ";
-        QTest::newRow("whole file") << int(Stays) << false << int(FirmwareCopyResult::Copied) << true << ok;
+        QTest::newRow("whole file") << int(Stays) << 0 << int(FirmwareCopyResult::Copied) << true << ok;
+        QTest::newRow("old file replaced") << int(Stays) << 1 << int(FirmwareCopyResult::Copied) << true << ok;
         QTest::newRow("drive leaves after the flushed last byte")
-            << int(LeavesAfterLastByte) << false << int(FirmwareCopyResult::Restarting) << true << ok;
+            << int(LeavesAfterLastByte) << 0 << int(FirmwareCopyResult::Restarting) << true << ok;
         QTest::newRow("drive leaves half way")
-            << int(LeavesHalfWay) << false << int(FirmwareCopyResult::DriveLost) << false << "Failed to download";
+            << int(LeavesHalfWay) << 0 << int(FirmwareCopyResult::DriveLost) << false << "Failed to download";
         QTest::newRow("name not taken, drive stays")
-            << int(RefusesRename) << false << int(FirmwareCopyResult::Failed) << false << "Failed to download";
+            << int(RefusesRename) << 0 << int(FirmwareCopyResult::Failed) << false << "Failed to download";
         QTest::newRow("old file cannot be deleted")
-            << int(Stays) << true << int(FirmwareCopyResult::Failed) << false << "Failed to download";
+            << int(Stays) << 2 << int(FirmwareCopyResult::Failed) << false << "Failed to download";
     }
     void copy()
     {
         QFETCH(int, drive);
-        QFETCH(bool, oldFileStuck);
+        QFETCH(int, oldFile);
         QFETCH(int, outcome);
         QFETCH(bool, success);
         QFETCH(QString, firstLine);
@@ -90,8 +91,13 @@ private slots:
         QVERIFY(f.open(QIODevice::WriteOnly) && f.write(firmware) == firmware.size());
         f.close();
         QVERIFY(QDir().mkpath(root));
-        if (oldFileStuck) // a folder by that name with something in it: no attempt removes it
+        if (oldFile == 1) {
+            QFile old(root + "/krel_2.0.0.uf2");
+            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("OLD") == 3);
+            QVERIFY(old.setPermissions(QFileDevice::ReadOwner));
+        } else if (oldFile == 2) { // a folder by that name with something in it
             QVERIFY(QDir().mkpath(root + "/krel_2.0.0.uf2/inside"));
+        }
 
         // The real durable copy while the drive stays; a drive that leaves is played here.
         Krel::CopyStep step = [&](const QString&, const QString& t, QString* error, bool* flushed) {
