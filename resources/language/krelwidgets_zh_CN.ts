@@ -71,10 +71,6 @@
         <translation>复位</translation>
     </message>
     <message>
-        <source>Firmware %1 is available; the upgrade from this tool is not available yet</source>
-        <translation>有新固件 %1；本工具暂不支持升级</translation>
-    </message>
-    <message>
         <source>No newer firmware is known</source>
         <translation>没有更新的固件</translation>
     </message>
@@ -113,6 +109,10 @@
     <message>
         <source>The Krel box did not confirm the login. Unplug it, plug it in again and press Connect.</source>
         <translation>Krel 未确认登录。请拔下后重新插入，再点击“连接”。</translation>
+    </message>
+    <message>
+        <source>Firmware %1 is available</source>
+        <translation>有新固件 %1 可用</translation>
     </message>
 </context>
 <context>
@@ -391,6 +391,105 @@
     <message>
         <source>Remove USB: </source>
         <translation>移除 USB：</translation>
+    </message>
+</context>
+<context>
+    <name>UpdateFirmwareDlg</name>
+    <message>
+        <source>Open Directory</source>
+        <translation>打开目录</translation>
+    </message>
+    <message>
+        <source>Firmware Updates</source>
+        <translation>固件升级</translation>
+    </message>
+    <message>
+        <source>Current firmware version:</source>
+        <translation>当前固件版本：</translation>
+    </message>
+    <message>
+        <source>Latest firmware version:</source>
+        <translation>最新固件版本：</translation>
+    </message>
+    <message>
+        <source>Operation:Please connect the KREL to the computer after dialing code to:0,1 and switch to firmware upgrade mode.As the following picture.</source>
+        <translation>操作：请将拨码拨至 0,1 后把 KREL 连接到电脑，进入固件升级模式，如下图所示。</translation>
+    </message>
+    <message>
+        <source>Phenomenon:The computer shows the inserted USB flash drive: VLXBOOT, As the following picture.</source>
+        <translation>现象：电脑显示插入了 U 盘：VLXBOOT，如下图所示。</translation>
+    </message>
+    <message>
+        <source>Operation: Click the &apos;Download Firmware&apos; button and select &apos;VLXBOOT&apos; USB flash drive to complete the firmware upgrade</source>
+        <translation>操作：点击“下载固件”按钮，选择“VLXBOOT”U 盘，完成固件升级</translation>
+    </message>
+    <message>
+        <source>Tip: After the Download is complete, dial back to 0,0 or 1,0.</source>
+        <translation>提示：下载完成后，请将拨码拨回 0,0 或 1,0。</translation>
+    </message>
+    <message>
+        <source>Download Firmware</source>
+        <translation>下载固件</translation>
+    </message>
+    <message>
+        <source>Update Error</source>
+        <translation>升级错误</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>Downloading files...</source>
+        <translation>正在下载文件...</translation>
+    </message>
+    <message>
+        <source>File Download</source>
+        <translation>文件下载</translation>
+    </message>
+    <message>
+        <source>Download Successfully</source>
+        <translation>下载成功</translation>
+    </message>
+    <message>
+        <source>Failed to download</source>
+        <translation>下载失败</translation>
+    </message>
+    <message>
+        <source>Current version is empty</source>
+        <translation>当前版本为空</translation>
+    </message>
+    <message>
+        <source>New version is empty</source>
+        <translation>新版本为空</translation>
+    </message>
+    <message>
+        <source>New firmware path is empty</source>
+        <translation>新固件路径为空</translation>
+    </message>
+    <message>
+        <source>Unable to create target directory</source>
+        <translation>无法创建目标目录</translation>
+    </message>
+    <message>
+        <source>Download failed:</source>
+        <translation>下载失败：</translation>
+    </message>
+    <message>
+        <source>The old file on the drive cannot be removed: %1</source>
+        <translation>无法删除驱动器上的旧文件：%1</translation>
+    </message>
+    <message>
+        <source>Downloaded files successfull:</source>
+        <translation>成功下载文件：</translation>
+    </message>
+    <message>
+        <source>The Krel box has the whole firmware and is restarting. Set its switches back to 0,0 or 1,0.</source>
+        <translation>Krel 已收到完整固件，正在重启。请将拨码拨回 0,0 或 1,0。</translation>
+    </message>
+    <message>
+        <source>The update drive disappeared before the whole firmware was written to it. Set the switches to 0,1, plug the Krel box in again and download again.</source>
+        <translation>固件尚未完整写入，升级驱动器就已消失。请将拨码拨至 0,1，重新插入 Krel 后再次下载。</translation>
     </message>
 </context>
 </TS>

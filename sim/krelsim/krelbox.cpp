@@ -1,6 +1,8 @@
 #include "krelbox.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileSystemWatcher>
 #include <QHash>
 #include <QMetaObject>
 #include <QTemporaryDir>
@@ -17,6 +19,8 @@ namespace {
 
 const char kPrefix[] = "Veltrix_Zindrake_";
 const char kMarker[] = ".VID_34B7_PID_1000";
+const char kFirmwareTag[] = "KRELFW ";
+const char kCopyPrefix[] = ".krel-part-"; // a copy still under way
 // Length of the over-long reply, report id excluded: well past the 64-byte report.
 constexpr int kOversizedText = 100;
 // How often, and how many times, a pending re-enumeration looks whether the
@@ -234,6 +238,7 @@ KrelBox::KrelBox(const QString& pathBase, QObject* parent)
     : QObject(parent)
     , m_state(std::make_shared<State>())
     , m_drive(std::make_unique<QTemporaryDir>())
+    , m_updateDrive(std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/VLXBOOT-XXXXXX")))
 {
     setObjectName(pathBase);
     m_endpoint = std::make_shared<Endpoint>(m_state);
@@ -323,8 +328,16 @@ void KrelBox::switchTo(Mode mode)
         emit detached(pathFor(old), productString(old));
     }
     m_endpoint->clearInput();
+    if (old == Mode::Update && m_updateWatch) {
+        delete m_updateWatch;
+        m_updateWatch = nullptr;
+    }
     if (mode == Mode::Unplugged)
         return;
+    if (mode == Mode::Update) {
+        m_updateWatch = new QFileSystemWatcher({ updateDriveRoot() }, this);
+        connect(m_updateWatch, &QFileSystemWatcher::directoryChanged, this, &KrelBox::checkUpdateDrive);
+    }
     FakeHid::addDevice(m_endpoint, identity(mode));
     if (mode == Mode::Drive)
         SimDrives::add(driveRoot(), DriveBytes);
@@ -346,6 +359,36 @@ void KrelBox::processPendingSwitch()
         return;
     }
     switchTo(target);
+}
+
+void KrelBox::checkUpdateDrive()
+{
+    if (mode() != Mode::Update)
+        return;
+    const QDir dir(updateDriveRoot());
+    bool taken = false;
+    for (const QString& name : dir.entryList(QDir::Files)) {
+        if (name.startsWith(QLatin1String(kCopyPrefix)))
+            continue;
+        QFile file(dir.filePath(name));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray head = file.read(64);
+        file.close();
+        if (head.startsWith(kFirmwareTag))
+            setFirmwareVersion(QString::fromUtf8(head.mid(int(sizeof(kFirmwareTag)) - 1)).section(QLatin1Char('\n'), 0, 0).trimmed());
+        QFile::remove(dir.filePath(name));
+        taken = true;
+        emit firmwareTaken(name, firmwareVersion());
+    }
+    // The loader restarts the box once it has the whole image.
+    if (taken)
+        switchTo(Mode::Command);
+}
+
+QString KrelBox::updateDriveRoot() const
+{
+    return m_updateDrive->path();
 }
 
 Mode KrelBox::mode() const

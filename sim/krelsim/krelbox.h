@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <memory>
 
+class QFileSystemWatcher;
 class QTemporaryDir;
 
 namespace KrelSim {
@@ -59,6 +60,10 @@ public:
     void setFirmwareVersion(const QString& version);
     // The drive's folder; it holds ".VID_34B7_PID_1000" and is listed while in Drive mode.
     QString driveRoot() const;
+    // The update drive ("VLXBOOT") of Update mode. A firmware file that lands there
+    // under its own name is taken: a file beginning "KRELFW " + version sets the
+    // version, the drive is emptied and the box restarts in Command mode.
+    QString updateDriveRoot() const;
 
     // The next `commands` commands suffer `fault` (queued after earlier injections).
     void injectFault(Fault fault, int commands = 1);
@@ -82,9 +87,12 @@ signals:
     // Emitted on this object's thread when the box leaves or joins the bus.
     void detached(const QString& path, const QString& productString);
     void attached(const QString& path, const QString& productString);
+    // A firmware file was taken from the update drive; version is the box's version now.
+    void firmwareTaken(const QString& file, const QString& version);
 
 private slots:
     void processPendingSwitch();
+    void checkUpdateDrive();
 
 private:
     void switchTo(Mode mode);
@@ -92,6 +100,8 @@ private:
     std::shared_ptr<State> m_state;
     std::shared_ptr<FakeHid::Device> m_endpoint;
     std::unique_ptr<QTemporaryDir> m_drive;
+    std::unique_ptr<QTemporaryDir> m_updateDrive;
+    QFileSystemWatcher* m_updateWatch = nullptr; // watches m_updateDrive while in Update mode
     int m_switchPolls = 0;
 };
 

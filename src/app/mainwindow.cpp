@@ -7,6 +7,7 @@
 #include "devicedock.h"
 #include "dockbasetitlewidget.h"
 #include "globalsetting.h"
+#include "hotplugsource.h"
 #include "loadingwidget.h"
 #include "logdock.h"
 #include "projectconfig.h"
@@ -66,10 +67,12 @@ void registerWindowMetaTypes()
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(QWidget* parent) : MainWindow(nullptr, parent) { }
+
+MainWindow::MainWindow(std::unique_ptr<HotplugSource> source, QWidget* parent) : QMainWindow(parent)
 {
     initAppResources();
-    m_romUiMode = new RomCmd::RomUiMode(this);
+    m_romUiMode = source ? new RomCmd::RomUiMode(std::move(source), this) : new RomCmd::RomUiMode(this);
 
     // 1. Language.
     m_translator = new QTranslator(qApp);

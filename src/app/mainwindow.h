@@ -7,10 +7,12 @@
 
 #include <QMainWindow>
 #include <QVariantMap>
+#include <memory>
 
 class QAction;
 class QMenu;
 class QTranslator;
+class HotplugSource;
 
 namespace RomCmd {
 class RomUiMode;
@@ -32,6 +34,8 @@ public:
     static constexpr int CloseWaitMs = 500;
 
     explicit MainWindow(QWidget* parent = nullptr);
+    // Devices come from source instead of the system (the demo build's simulated ones).
+    explicit MainWindow(std::unique_ptr<HotplugSource> source, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     RomCmd::RomUiMode* romUiMode() const { return m_romUiMode; }

@@ -27,8 +27,10 @@ bool writeAll(QFile& in, QFile& out, QString* error)
 
 } // namespace
 
-bool copyFile(const QString& source, const QString& target, QString* error)
+bool copyFile(const QString& source, const QString& target, QString* error, bool* flushed)
 {
+    if (flushed)
+        *flushed = false;
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly))
         return fail(error, in.errorString());
@@ -41,6 +43,8 @@ bool copyFile(const QString& source, const QString& target, QString* error)
     // The box reads the drive as soon as it is unplugged: the data must be on
     // the device before the name points at it.
     bool ok = writeAll(in, out, error) && syncFile(out, error);
+    if (flushed)
+        *flushed = ok;
     out.close();
     if (ok && out.error() != QFileDevice::NoError)
         ok = fail(error, out.errorString());

@@ -17,7 +17,9 @@ inline constexpr char TempPrefix[] = ".krel-part-";
 // device, then renames it over target. On failure target is as it was (see
 // replaceFile for the one exception) and no temporary file is left. Two copies
 // onto the same target must not run at the same time. False with the reason in error.
-bool copyFile(const QString& source, const QString& target, QString* error = nullptr);
+// flushed tells whether the whole data had reached the device: a drive that
+// takes its file block by block (the box's update drive) may leave right after.
+bool copyFile(const QString& source, const QString& target, QString* error = nullptr, bool* flushed = nullptr);
 
 // Removes the temporary files interrupted copies left in dir (not below it);
 // the names removed go to removed. False when one could not be removed.

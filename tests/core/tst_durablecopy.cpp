@@ -56,16 +56,22 @@ private slots:
         QTest::addColumn<QString>("source"); // name in the folder
         QTest::addColumn<QString>("target");
         QTest::addColumn<bool>("ok");
-        QTest::newRow("replaces the target") << "new.bin" << "t.bin" << true;
-        QTest::newRow("missing source") << "gone.bin" << "t.bin" << false;
-        QTest::newRow("target is a folder") << "new.bin" << "dir" << false;
-        QTest::newRow("target folder missing") << "new.bin" << "nowhere/t.bin" << false;
+        QTest::addColumn<bool>("flushed"); // the data reached the device before the end
+        QTest::newRow("replaces the target") << "new.bin"
+                                             << "t.bin" << true << true;
+        QTest::newRow("missing source") << "gone.bin"
+                                        << "t.bin" << false << false;
+        QTest::newRow("target is a folder") << "new.bin"
+                                            << "dir" << false << true;
+        QTest::newRow("target folder missing") << "new.bin"
+                                               << "nowhere/t.bin" << false << false;
     }
     void copies()
     {
         QFETCH(QString, source);
         QFETCH(QString, target);
         QFETCH(bool, ok);
+        QFETCH(bool, flushed);
         QVERIFY(writeFile(path("new.bin"), "NEW"));
         QVERIFY(writeFile(path("t.bin"), "OLD"));
         QVERIFY(QDir().mkpath(path("dir")));
@@ -73,7 +79,9 @@ private slots:
         const QByteArray old = readFile(path(target));
 
         QString error;
-        QCOMPARE(DurableCopy::copyFile(path(source), path(target), &error), ok);
+        bool wasFlushed = !flushed;
+        QCOMPARE(DurableCopy::copyFile(path(source), path(target), &error, &wasFlushed), ok);
+        QCOMPARE(wasFlushed, flushed);
         QCOMPARE(error.isEmpty(), ok);
         QCOMPARE(readFile(path(target)), ok ? QByteArray("NEW") : old);
         // No temporary file stays, whatever happened.

@@ -6,8 +6,10 @@
 #include "devicedockwidget.h"
 #include "krelbox.h"
 #include "simdrivelister.h"
+#include "updatefirmwaredlg.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -101,6 +103,9 @@ private slots:
     void noAnswer_data();
     void noAnswer();
     void reset();
+    void updatePasswordThenQuit();
+    void upgradeButton_data();
+    void upgradeButton();
     void twoBoxes();
     void passwordTooLong();
 };
@@ -141,7 +146,7 @@ void TestDeviceDock::login()
         QTRY_COMPARE_WITH_TIMEOUT(box.receivedCommands().count("Veltrix_Zindrake_VER"), 2, kSafety);
         QTRY_COMPARE_WITH_TIMEOUT(b.child<QLineEdit>("VersionEdit")->text(), QString("1.5.0"), kSafety);
         QVERIFY(b.panel()->upgradeAvailable());
-        QVERIFY(!b.child<QPushButton>("UpgradeBtn")->isEnabled());
+        QVERIFY(b.child<QPushButton>("UpgradeBtn")->isEnabled());
         b.connectBtn()->click(); // Disconnect
         QVERIFY(b.disconnectedLook());
         QTRY_VERIFY_WITH_TIMEOUT(box.receivedCommands().contains("Veltrix_Zindrake_QUT"), kSafety);
@@ -186,6 +191,63 @@ void TestDeviceDock::reset()
     QTRY_COMPARE_WITH_TIMEOUT(b.boxText(), QString("Reset successful, please reconnect"), kSafety);
     QVERIFY(box.receivedCommands().contains("Veltrix_Zindrake_RST"));
     QVERIFY(b.disconnectedLook());
+}
+
+void TestDeviceDock::updatePasswordThenQuit()
+{
+    Bench b;
+    KrelBox box;
+    b.attach(box, "KREL0");
+    box.plug();
+    QTRY_COMPARE_WITH_TIMEOUT(b.devices()->count(), 1, kSafety);
+    b.connectBtn()->click();
+    QTRY_VERIFY_WITH_TIMEOUT(b.panel()->isConnected(), kSafety);
+    box.clearReceived();
+    b.child<QLineEdit>("PasswordEdit")->setText("new");
+    b.resetBtn()->click(); // reads "UpdatePD" while connected
+    QTRY_COMPARE_WITH_TIMEOUT(b.boxText(), QString("Change password successfully, please reconnect"), kSafety);
+    QTRY_VERIFY_WITH_TIMEOUT(box.receivedCommands().contains("Veltrix_Zindrake_QUT"), kSafety);
+    const QStringList sent = box.receivedCommands();
+    QVERIFY(sent.indexOf("Veltrix_Zindrake_SSS:3,new") >= 0);
+    QVERIFY(sent.indexOf("Veltrix_Zindrake_SSS:3,new") < sent.indexOf("Veltrix_Zindrake_QUT"));
+    QCOMPARE(box.password(), QString("new"));
+    QTRY_VERIFY_WITH_TIMEOUT(b.disconnectedLook(), kSafety);
+}
+
+void TestDeviceDock::upgradeButton_data()
+{
+    QTest::addColumn<QByteArray>("newJson");
+    QTest::addColumn<bool>("enabled");
+    QTest::newRow("no new.json") << QByteArray() << false;
+    QTest::newRow("same version") << QByteArray(R"({"firmware_name":"fw.uf2","version":"1.5"})") << false;
+    QTest::newRow("newer firmware") << QByteArray(R"({"firmware_name":"fw.uf2","version":"1.10.0"})") << true;
+}
+
+void TestDeviceDock::upgradeButton()
+{
+    QFETCH(QByteArray, newJson);
+    QFETCH(bool, enabled);
+    Bench b(newJson);
+    KrelBox box;
+    box.setFirmwareVersion("1.5.0");
+    b.attach(box, "KREL0");
+    box.plug(KrelSim::Mode::Drive); // logged in before: the drive's arrival connects and asks VER
+    QTRY_COMPARE_WITH_TIMEOUT(b.child<QLineEdit>("VersionEdit")->text(), QString("1.5.0"), kSafety);
+    auto* upgrade = b.child<QPushButton>("UpgradeBtn");
+    QCOMPARE(upgrade->isEnabled(), enabled);
+    if (!enabled)
+        return;
+    // The dialog gets the box's version, the newest and the firmware file.
+    QObject::connect(b.panel(), &DeviceDockWidget::signalUpgradeDialogOpened, b.panel(), [](UpdateFirmwareDlg* dlg) {
+        QCOMPARE(dlg->findChild<QLabel*>("CurrentVersionLabel")->text(), QString("Current firmware version: 1.5.0"));
+        QCOMPARE(dlg->findChild<QLabel*>("NewVersionLabel")->text(), QString("Latest firmware version: 1.10.0"));
+        QTimer::singleShot(0, dlg, &QDialog::reject);
+    });
+    upgrade->click();
+    QCOMPARE(b.panel()->firmwarePath(), b.firmware.path() + "/fw.uf2");
+    // Unplugged, the button goes off again.
+    box.unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(!upgrade->isEnabled(), kSafety);
 }
 
 void TestDeviceDock::twoBoxes()

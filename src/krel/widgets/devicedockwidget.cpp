@@ -4,6 +4,7 @@
 #include "krelarrival.h"
 #include "krelcommand.h"
 #include "serialportlister.h"
+#include "updatefirmwaredlg.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -108,6 +109,7 @@ DeviceDockWidget::DeviceDockWidget(QWidget* parent, const QString& firmwareFolde
     connect(m_resetBtn, &QPushButton::clicked, this, &DeviceDockWidget::slotResetBtnClicked);
     connect(m_eyeBtn, &QToolButton::clicked, this, &DeviceDockWidget::slotPwdEyeBtnClicked);
     connect(m_uartRefreshBtn, &QToolButton::clicked, this, &DeviceDockWidget::slotUartRefreshBtnClicked);
+    connect(m_upgradeBtn, &QPushButton::clicked, this, &DeviceDockWidget::slotUpdateBtnClicked);
 
     setMinimumWidth(330);
     retranslate();
@@ -155,11 +157,9 @@ void DeviceDockWidget::readFirmwareInfo()
 void DeviceDockWidget::setUpgradeAvailable(bool on)
 {
     m_upgradeAvailable = on;
-    // The upgrade dialog is not part of this build: the button says what is known and stays off.
-    m_upgradeBtn->setEnabled(false);
-    m_upgradeBtn->setToolTip(on
-            ? tr("Firmware %1 is available; the upgrade from this tool is not available yet").arg(m_newestVersion)
-            : tr("No newer firmware is known"));
+    m_upgradeBtn->setEnabled(on);
+    m_upgradeBtn->setToolTip(
+        on ? tr("Firmware %1 is available").arg(m_newestVersion) : tr("No newer firmware is known"));
 }
 
 void DeviceDockWidget::applyLook(bool connected)
@@ -305,7 +305,8 @@ void DeviceDockWidget::slotUartRefreshBtnClicked()
 {
     emit signalAddLogs(tr("Refresh UART List"), LogDebug);
     m_uartList->clear();
-    for (const QString& port : RomCmd::SerialPortLister().portNames()) {
+    const QStringList ports = m_portLister ? m_portLister() : RomCmd::SerialPortLister().portNames();
+    for (const QString& port : ports) {
         m_uartList->addItem(port);
         emit signalAddLogs(tr("Detect UART: ") + port, LogDebug);
     }
@@ -369,6 +370,14 @@ void DeviceDockWidget::slotResetBtnClicked(bool checked)
         return;
     }
     sendToBox(batch);
+}
+
+void DeviceDockWidget::slotUpdateBtnClicked()
+{
+    readFirmwareInfo();
+    UpdateFirmwareDlg dlg(m_currentVersion, m_newestVersion, m_firmwarePath, this);
+    emit signalUpgradeDialogOpened(&dlg);
+    dlg.exec();
 }
 
 void DeviceDockWidget::slotPwdEyeBtnClicked(bool checked)

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVariant>
 #include <QWidget>
+#include <functional>
 
 class QComboBox;
 class QLabel;
@@ -19,6 +20,7 @@ class QListWidget;
 class QPushButton;
 class QTimer;
 class QToolButton;
+class UpdateFirmwareDlg;
 
 namespace DevelopViews {
 
@@ -34,8 +36,10 @@ public:
     QString currentVersion() const { return m_currentVersion; }
     QString newestVersion() const { return m_newestVersion; }
     QString firmwarePath() const { return m_firmwarePath; }
-    // A newer firmware than the box's is known (the upgrade itself comes with its dialog).
+    // A newer firmware than the box's is known: the upgrade button is on.
     bool upgradeAvailable() const { return m_upgradeAvailable; }
+    // Where the UART list comes from (the system's serial ports unless set; the demo adds its own).
+    void setPortLister(std::function<QStringList()> lister) { m_portLister = std::move(lister); }
 
 public slots:
     void slotUpdateUsbDevice(UsbInfo info, bool isArrival);
@@ -43,6 +47,7 @@ public slots:
     void slotUartRefreshBtnClicked();
     void slotConnectBtnClicked(bool checked);
     void slotResetBtnClicked(bool checked);
+    void slotUpdateBtnClicked();
     void slotPwdEyeBtnClicked(bool checked);
     void slotCustomStatus(int status);
     void slotCustomRecvData(int result, QList<QPair<int, QString>> ackList);
@@ -56,6 +61,8 @@ signals:
     void signalCustomeCmdData(QList<QString> listCmd);
     void signalDeviceDestroy();
     void signalDeviceSetConnectStatus(bool isconnect);
+    // The modal upgrade dialog is about to run (the demo points its folder question at the simulated drive).
+    void signalUpgradeDialogOpened(UpdateFirmwareDlg* dialog);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -75,6 +82,7 @@ private:
     QStringList listedIds() const;
 
     QString m_firmwareFolder;
+    std::function<QStringList()> m_portLister;
     QString m_currentVersion;
     QString m_newestVersion;
     QString m_firmwarePath;
