@@ -43,11 +43,8 @@ private:
 
     QString writeImage(int size)
     {
-        QFile file(m_dir.path() + QStringLiteral("/image-%1.bin").arg(size));
-        if (!file.open(QIODevice::WriteOnly))
-            return QString();
-        file.write(QByteArray(size, '\x3C'));
-        return file.fileName();
+        const QString path = m_dir.path() + QStringLiteral("/image-%1.bin").arg(size);
+        return writeFile(path, QByteArray(size, '\x3C')) ? path : QString();
     }
 
 private slots:
