@@ -18,12 +18,6 @@ namespace {
 
 const char kXorKey[] = "wQe7LPsBTN3xk-9R";
 
-std::function<bool()>& beforeCommitHook()
-{
-    static std::function<bool()> hook;
-    return hook;
-}
-
 QByteArray xorWithKey(QByteArray bytes)
 {
     const int keyLen = int(sizeof(kXorKey)) - 1;
@@ -226,11 +220,6 @@ void ProjectConfig::resetForTests()
     std::lock_guard<std::mutex> locker(m_lock);
     m_data = ProjectData();
     m_filePath = AppPaths::configDir() + QLatin1Char('/') + QLatin1String(DefaultFileName);
-}
-
-void ProjectConfig::setBeforeCommitHook(std::function<bool()> hook)
-{
-    beforeCommitHook() = std::move(hook);
 }
 
 QString ProjectConfig::filePath() const
@@ -458,9 +447,6 @@ bool ProjectConfig::writeFile(const QString& path, const ProjectData& data)
         reason = file.errorString();
     } else {
         if (file.write(bytes) != bytes.size())
-            file.cancelWriting();
-        const auto& hook = beforeCommitHook();
-        if (hook && !hook())
             file.cancelWriting();
         if (!file.commit())
             reason = file.errorString().isEmpty() ? QStringLiteral("write abandoned") : file.errorString();

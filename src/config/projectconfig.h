@@ -131,9 +131,6 @@ public:
 
     // Tests: fields to defaults, filePath derived again from AppPaths.
     void resetForTests();
-    // Tests: called after the data is written and before the rename; false
-    // abandons the write as a failing disk would.
-    static void setBeforeCommitHook(std::function<bool()> hook);
 
     ProjectConfig(const ProjectConfig&) = delete;
     ProjectConfig& operator=(const ProjectConfig&) = delete;

@@ -1,8 +1,9 @@
 // The plain rules behind the window: log line text and colour, run results,
-// the overlay's step text and bar position, style-sheet checking, and the
-// translation catalogues.
+// the overlay's step text and bar position, window placement, style-sheet
+// checking, and the translation catalogues.
 #include "logline.h"
 #include "runreport.h"
+#include "startup.h"
 #include "stylesheet.h"
 
 #include <QDir>
@@ -157,6 +158,30 @@ private slots:
         QFETCH(QString, file);
         QString why;
         QVERIFY2(!StyleSheet::load(file, &why).isEmpty(), qPrintable(why));
+    }
+
+    void placement_data()
+    {
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QRect>("area");
+        QTest::addColumn<bool>("centred");
+        QTest::addColumn<QPoint>("topLeft");
+        QTest::newRow("fits") << QSize(1280, 720) << QRect(0, 0, 1920, 1040) << true << QPoint(320, 160);
+        QTest::newRow("second screen, odd") << QSize(1281, 721) << QRect(1920, 30, 1920, 1050) << true
+                                            << QPoint(1920 + 319, 30 + 164);
+        QTest::newRow("too wide") << QSize(1280, 720) << QRect(0, 0, 1280, 1000) << false << QPoint();
+        QTest::newRow("too high") << QSize(1280, 720) << QRect(0, 0, 1600, 700) << false << QPoint();
+    }
+    void placement()
+    {
+        QFETCH(QSize, frame);
+        QFETCH(QRect, area);
+        QFETCH(bool, centred);
+        QFETCH(QPoint, topLeft);
+        QPoint got;
+        QCOMPARE(Startup::centredPosition(frame, area, &got), centred);
+        if (centred)
+            QCOMPARE(got, topLeft);
     }
 
     // Every catalogue entry is translated; English, the source language, only

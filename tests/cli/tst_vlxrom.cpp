@@ -6,6 +6,7 @@
 #include "progressmeter.h"
 #include "projectconfig.h"
 #include "scriptedhotplugsource.h"
+#include "testfiles.h"
 
 #include <QBuffer>
 #include <QJsonDocument>
@@ -45,19 +46,6 @@ struct Row
     std::function<void(Fixture&, const QString& out)> check;
 };
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QByteArray le(std::initializer_list<uint32_t> words)
 {
     QByteArray b;
@@ -88,7 +76,7 @@ QList<Row> rows()
                 QVERIFY(o.value("memories").toArray().size() >= 3);
             } },
         { "write", EDeviceTypeUart, { "{dev}", "--memory", "0", "write", "{dir}/image.bin", "0x1000" }, 0,
-            "write: 100%", {}, [](Fixture& f) { writeFile(f.path("image.bin"), Image); },
+            "write: 100%", {}, [](Fixture& f) { QVERIFY(writeFile(f.path("image.bin"), Image)); },
             [](Fixture& f, const QString&) {
                 QCOMPARE(f.sim().readBytes(RomSim::MemIlm, 0x1000, Image.size()), Image);
                 QCOMPARE(f.sim().receivedPackets().first().left(16),
@@ -118,7 +106,7 @@ QList<Row> rows()
         { "config-memory", EDeviceTypeUart, { "{dev}", "-m", "0x10000", "config-memory", "0x100" }, 0, {}, {}, nullptr,
             [](Fixture& f, const QString&) { QVERIFY(f.sim().isConfigured(RomSim::MemXpi0)); } },
         { "load-image", EDeviceTypeUsbHid, { "{dev}", "load-image", "{dir}/image.bin" }, 0, {}, {},
-            [](Fixture& f) { writeFile(f.path("image.bin"), Image); },
+            [](Fixture& f) { QVERIFY(writeFile(f.path("image.bin"), Image)); },
             [](Fixture& f, const QString&) { QCOMPARE(f.sim().loadedImage(), Image); } },
         { "otp-read", EDeviceTypeUart, { "{dev}", "otp-read", "2", "3" }, 0, {}, "   2 0x0000abcd\n   3 0x12345678\n",
             [](Fixture& f) {
@@ -143,9 +131,8 @@ QList<Row> rows()
                 write.nameId = 4;
                 write.params = { { "memoryId", "0" }, { "address", "0x100" }, { "word", "11223344" } };
                 p.openCommands = { write };
-                writeFile(f.path("p.vlxmfg"), ProjectConfig::wrap(ProjectConfig::toXml(p)));
-                QVERIFY(QDir().mkpath(f.path("bl_fw/TSL1100")));
-                writeFile(f.path("bl_fw/TSL1100/tsl1100_blfw_unsigned.bin"), Firmware);
+                QVERIFY(writeFile(f.path("p.vlxmfg"), ProjectConfig::wrap(ProjectConfig::toXml(p))));
+                QVERIFY(writeFile(f.path("bl_fw/TSL1100/tsl1100_blfw_unsigned.bin"), Firmware));
                 f.sim().setSocRevision("A9.9.9");
                 f.sim().setVersionAfterImageLoad("F1.0.0");
             },
@@ -163,7 +150,7 @@ QList<Row> rows()
                 read.nameId = 5;
                 read.params = { { "memoryId", "0x20000" }, { "address", "0x0" }, { "length", "4" } };
                 p.openCommands = { read };
-                writeFile(f.path("p.vlxmfg"), ProjectConfig::wrap(ProjectConfig::toXml(p)));
+                QVERIFY(writeFile(f.path("p.vlxmfg"), ProjectConfig::wrap(ProjectConfig::toXml(p))));
                 f.sim().setOtpWord(0, 0x1);
             },
             [](Fixture& f, const QString&) {
@@ -178,7 +165,7 @@ QList<Row> rows()
         { "ROM refuses the write", EDeviceTypeUsbHid, { "{dev}", "--json", "-m", "0", "write", "{dir}/image.bin", "0" },
             5, "status 1001002 (programming memory failed)", "\"romStatus\":1001002",
             [](Fixture& f) {
-                writeFile(f.path("image.bin"), Image);
+                QVERIFY(writeFile(f.path("image.bin"), Image));
                 f.sim().setCommandStatus(RomSim::TagWriteMemory, RomSim::StProgramFailed);
             },
             nullptr },
@@ -199,7 +186,7 @@ QList<Row> rows()
             { "{dev}", "--baud", "460800", "-m", "0x10000", "write", "{dir}/big.bin", "0x80000000" }, 130,
             "interrupted", {},
             [](Fixture& f) {
-                writeFile(f.path("big.bin"), Rig::pattern(1 << 20, 5));
+                QVERIFY(writeFile(f.path("big.bin"), Rig::pattern(1 << 20, 5)));
                 f.sim().setRequireFlashConfig(false);
                 RomSim::Engine* sim = &f.sim();
                 f.helper = std::thread([sim] {
@@ -317,7 +304,7 @@ void TestVlxRom::program()
 {
     Rig::Rom rom(EDeviceTypeUart, false);
     QTemporaryDir dir;
-    writeFile(dir.filePath("image.bin"), Image);
+    QVERIFY(writeFile(dir.filePath("image.bin"), Image));
     QProcess p;
     p.start(VLXROM_PROGRAM,
         { "--port", rom.link->toolPath(), "--json", "-m", "0", "write", dir.filePath("image.bin"), "0x40" });

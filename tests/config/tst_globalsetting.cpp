@@ -1,6 +1,7 @@
 // The settings file: absent values, conversions and which keys each write touches.
 #include "apppaths.h"
 #include "globalsetting.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QSettings>
@@ -17,17 +18,7 @@ private:
     QScopedPointer<QTemporaryDir> m_dir;
 
     QString iniPath() const { return m_dir->path() + QStringLiteral("/config.ini"); }
-    void writeIni(const QByteArray& content)
-    {
-        QFile f(iniPath());
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(content);
-    }
-    QByteArray readIni() const
-    {
-        QFile f(iniPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void writeIni(const QByteArray& content) { QVERIFY(writeFile(iniPath(), content)); }
 
 private slots:
     void init()
@@ -155,7 +146,7 @@ private slots:
         struct stat after {};
         QCOMPARE(::stat(QFile::encodeName(iniPath()).constData(), &after), 0);
         QVERIFY(before.st_ino != after.st_ino);
-        QVERIFY(readIni().contains("Language=1"));
+        QVERIFY(readFile(iniPath()).contains("Language=1"));
     }
 
     void writesBeforeLoadOnlyChangeMemory()

@@ -2,32 +2,16 @@
 // command list operations, and bad or interrupted files.
 #include "apppaths.h"
 #include "constants.h"
-#include "messagecatcher.h"
+#include "logcapture.h"
 #include "projectconfig.h"
+#include "testfiles.h"
 
-#include <QCoreApplication>
 #include <QDomDocument>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include <csignal>
-
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-}
 
 // The envelope, written out independently of the code under test.
 QByteArray xorKey(QByteArray b)
@@ -100,11 +84,9 @@ private slots:
         QVERIFY(m_dir->isValid());
         AppPaths::setAppDirOverride(m_dir->path());
         pc().resetForTests();
-        ProjectConfig::setBeforeCommitHook(nullptr);
     }
     void cleanup()
     {
-        ProjectConfig::setBeforeCommitHook(nullptr);
         pc().resetForTests();
         AppPaths::setAppDirOverride(QString());
     }
@@ -369,7 +351,7 @@ private slots:
         if (exists)
             writeFile(file, content);
         {
-            MessageCatcher log;
+            LogCapture log;
             QVERIFY(!pc().load(file));
             if (exists)
                 QVERIFY(log.anyStartsWith(QtWarningMsg, QStringLiteral("settingconfig.vlxmfg read failed: ") + why));
@@ -379,7 +361,7 @@ private slots:
         QCOMPARE(ProjectConfig::toXml(pc().data()), before);
 
         {
-            MessageCatcher log;
+            LogCapture log;
             QCOMPARE(pc().importFrom(file), int(ProjectConfig::ImportBroken));
         }
         QCOMPARE(ProjectConfig::toXml(pc().data()), before);
@@ -412,7 +394,7 @@ private slots:
         const QString before = ProjectConfig::toXml(pc().data());
         ProjectData d = pc().data();
         d.flashAddress = bad;
-        MessageCatcher log;
+        LogCapture log;
         bool result = true;
         switch (setter) {
         case 0: result = pc().setSocType(bad); break;
@@ -452,34 +434,11 @@ private slots:
     {
         writeFile(pc().filePath(), "garbage");
         pc().setSocType("stale");
-        MessageCatcher log;
+        LogCapture log;
         pc().loadIfExists();
         QCOMPARE(pc().socType(), QString()); // reset happened
         QCOMPARE(readFile(pc().filePath() + ".broken"), QByteArray("garbage"));
         QVERIFY(log.anyStartsWith(QtWarningMsg, QStringLiteral("settingconfig.vlxmfg read failed: ")));
-    }
-
-    // A child process is killed between writing and renaming: the old file must stay whole.
-    void killDuringSaveKeepsOldFile()
-    {
-        pc().setSocType("OLD");
-        fillStages();
-        QVERIFY(pc().saveDefault());
-        const QByteArray before = readFile(pc().filePath());
-
-        QProcess child;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("KREL_CHILD_SAVE_DIR"), app());
-        child.setProcessEnvironment(env);
-        child.start(QCoreApplication::applicationFilePath(), {});
-        QVERIFY(child.waitForFinished(120000));
-        QCOMPARE(child.exitStatus(), QProcess::CrashExit);
-
-        QCOMPARE(readFile(pc().filePath()), before);
-        pc().reset();
-        QVERIFY(pc().load(pc().filePath()));
-        QCOMPARE(pc().socType(), QStringLiteral("OLD"));
-        QCOMPARE(pc().openCommands().size(), 3);
     }
 
     // Images of the same name from different folders get distinct files; one
@@ -546,7 +505,7 @@ private slots:
         QTemporaryDir pkg;
         QDir().mkpath(QFileInfo(pkg.path() + "/" + obstacle).absolutePath());
         writeFile(pkg.path() + "/" + obstacle, "in the way");
-        MessageCatcher log;
+        LogCapture log;
         QString error;
         QVERIFY(!pc().exportPackage(pkg.path(), &error));
         QVERIFY2(error.startsWith(why), qPrintable(error));
@@ -555,30 +514,5 @@ private slots:
     }
 };
 
-// Child of killDuringSaveKeepsOldFile: saves a changed project and is killed
-// after the data is written, before the rename.
-static int childSave(int argc, char** argv)
-{
-    QCoreApplication app(argc, argv);
-    AppPaths::setAppDirOverride(qEnvironmentVariable("KREL_CHILD_SAVE_DIR"));
-    ProjectConfig& pc = ProjectConfig::instance();
-    pc.resetForTests();
-    pc.setSocType(QStringLiteral("NEW"));
-    ProjectConfig::setBeforeCommitHook([] {
-        std::raise(SIGKILL);
-        return true;
-    });
-    pc.saveDefault();
-    return 0;
-}
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsSet("KREL_CHILD_SAVE_DIR"))
-        return childSave(argc, argv);
-    QCoreApplication app(argc, argv);
-    TestProjectConfig test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestProjectConfig)
 #include "tst_projectconfig.moc"

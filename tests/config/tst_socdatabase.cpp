@@ -2,9 +2,10 @@
 // documents, current-SoC resolution, and the shape of the shipped catalogue.
 #include "apppaths.h"
 #include "globalsetting.h"
-#include "messagecatcher.h"
+#include "logcapture.h"
 #include "projectconfig.h"
 #include "socdatabase.h"
+#include "testfiles.h"
 
 #include <QFile>
 #include <QSet>
@@ -15,13 +16,6 @@
 #include <thread>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(bytes);
-}
 
 QByteArray socsDoc(const QByteArray& socs)
 {
@@ -96,7 +90,7 @@ private slots:
             writeFile(m_dir->path() + "/config.ini", "[Base]\nEnableAllSoCs=1\n");
             GlobalSetting::instance().load();
         }
-        MessageCatcher log;
+        LogCapture log;
         loadDoc(socsDoc(kThreeSocs));
         QTEST(names(db().socList()), "kept");
         QCOMPARE(log.anyStartsWith(QtInfoMsg, QStringLiteral("Exclude Soc Name List: ")), !enableAll);
@@ -106,7 +100,7 @@ private slots:
 
     void missingExclusionListHidesNothing()
     {
-        MessageCatcher log;
+        LogCapture log;
         loadDoc(socsDoc(kThreeSocs));
         QVERIFY(log.contains(QtCriticalMsg, QStringLiteral("Cannot open configure file: exclude_soc_list")));
         QCOMPARE(db().socList().size(), 3);
@@ -176,7 +170,7 @@ private slots:
     void fuseMap()
     {
         QList<SocInfo> socs;
-        MessageCatcher log;
+        LogCapture log;
         QVERIFY(SocDatabase::parseDocument(
             socsDoc("<soc name=\"S\"><fuseMap>"
                     "<word index=\"1\" type=\"SECURE\" desc=\"SECURITY\">"
@@ -190,7 +184,7 @@ private slots:
                     "</fuseMap></soc>"),
             {}, socs));
         QVERIFY(log.contains(QtCriticalMsg, QStringLiteral("Parse word type error! index: 5 type: TRIM")));
-        QCOMPARE(log.of(QtCriticalMsg).size(), 1);
+        QCOMPARE(log.texts(QtCriticalMsg).size(), 1);
         const QVector<FuseWordInfo>& fm = socs.at(0).fuseMap;
         QCOMPARE(fm.size(), 5);
         QCOMPARE(fm[0].type, qint32(EFuseWordSecure));
@@ -220,7 +214,7 @@ private slots:
         QFETCH(QByteArray, doc);
         QFETCH(QString, logPrefix);
         writeFile(listPath(), "");
-        MessageCatcher log;
+        LogCapture log;
         if (!doc.isEmpty())
             writeFile(docPath(), doc);
         db().loadFrom(docPath(), listPath());
@@ -228,7 +222,7 @@ private slots:
         if (!logPrefix.isEmpty())
             QVERIFY(log.anyStartsWith(QtCriticalMsg, logPrefix));
         if (logPrefix.startsWith(QLatin1String("read")))
-            QVERIFY(log.of(QtCriticalMsg).at(0).contains(QRegularExpression(" line: \\d+ col: \\d+$")));
+            QVERIFY(log.texts(QtCriticalMsg).at(0).contains(QRegularExpression(" line: \\d+ col: \\d+$")));
         QCOMPARE(db().currentSoc().vid, 0xFFFFFFFFu);
     }
 
@@ -310,9 +304,9 @@ private slots:
     // The catalogue the tool ships: every SoC whole, none lost to a parse error.
     void shippedCatalogue()
     {
-        MessageCatcher log;
+        LogCapture log;
         db().load();
-        QVERIFY(log.of(QtCriticalMsg).isEmpty());
+        QVERIFY(log.texts(QtCriticalMsg).isEmpty());
         const QList<SocInfo> socs = db().socList();
         QCOMPARE(socs.size(), 8);
         int withEmmc = 0;

@@ -1,38 +1,12 @@
-// The durable copy: the target name always holds a whole file, also when the
-// copying process is killed, and left-overs of such a kill are cleared.
+// The durable copy: the target name holds the old or the new file, whole, and
+// left-overs of a cut-off copy are cleared. Copies killed at random moments are
+// tests/reliability's kill test.
 #include "durablecopy.h"
+#include "testfiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include <csignal>
-#include <cstdio>
-
-namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-// Distinct sizes and contents, so any cut or mix is told apart from each whole.
-QByteArray pattern(char c, int mib)
-{
-    return QByteArray(mib << 20, c);
-}
-
-} // namespace
 
 class TestDurableCopy : public QObject
 {
@@ -105,54 +79,7 @@ private slots:
         QCOMPARE(entries(), QStringList({ "config.info", "sub" }));
         QVERIFY(QFile::exists(path("sub/") + stale));
     }
-
-    // A child copies two files in turn onto one target and is killed at a
-    // random moment: the target is always one of the files, whole.
-    void killMidCopyLeavesAWholeFile()
-    {
-        const QByteArray old = pattern('o', 3), a = pattern('a', 4), b = pattern('b', 5);
-        QVERIFY(writeFile(path("a.bin"), a));
-        QVERIFY(writeFile(path("b.bin"), b));
-        for (int run = 0; run < 5; ++run) {
-            QVERIFY(writeFile(path("config.info"), old));
-            QProcess child;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(QStringLiteral("KREL_DURABLE_COPY_CHILD"), m_dir->path());
-            child.setProcessEnvironment(env);
-            child.start(QCoreApplication::applicationFilePath(), {});
-            QVERIFY(child.waitForReadyRead(30000)); // the child has begun copying
-            QTest::qWait(int(QRandomGenerator::global()->bounded(5, 60)));
-            ::kill(pid_t(child.processId()), SIGKILL);
-            QVERIFY(child.waitForFinished(30000));
-
-            const QByteArray left = readFile(path("config.info"));
-            QVERIFY2(left == old || left == a || left == b,
-                qPrintable(QStringLiteral("run %1: %2 bytes under the final name").arg(run).arg(left.size())));
-            QVERIFY(DurableCopy::removeStaleTemporaries(m_dir->path()));
-            QCOMPARE(entries(), QStringList({ "a.bin", "b.bin", "config.info" }));
-        }
-    }
 };
 
-// Child of killMidCopyLeavesAWholeFile: copies until it is killed.
-static int copyUntilKilled(const QString& dir)
-{
-    const QString target = dir + QStringLiteral("/config.info");
-    std::printf("copying\n");
-    std::fflush(stdout);
-    for (;;) {
-        DurableCopy::copyFile(dir + QStringLiteral("/a.bin"), target);
-        DurableCopy::copyFile(dir + QStringLiteral("/b.bin"), target);
-    }
-}
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsSet("KREL_DURABLE_COPY_CHILD"))
-        return copyUntilKilled(qEnvironmentVariable("KREL_DURABLE_COPY_CHILD"));
-    QCoreApplication app(argc, argv);
-    TestDurableCopy test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestDurableCopy)
 #include "tst_durablecopy.moc"

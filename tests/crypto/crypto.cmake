@@ -1,4 +1,4 @@
-# AES engine: known answers and a cross-check against libcrypto (test-only dependency).
+# AES engine: a cross-check against libcrypto (test-only dependency) and its own rules.
 find_package(OpenSSL REQUIRED COMPONENTS Crypto)
 
 krel_add_test(tst_aes_reference

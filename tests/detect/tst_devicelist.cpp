@@ -106,7 +106,7 @@ void TestDeviceList::removeDevice()
     QCOMPARE(l.removeDevice(EDeviceType(type), id), removed);
     QCOMPARE(usbTags(l), usbLeft);
     QCOMPARE(bauds(l), portsLeft);
-    QCOMPARE(log.all(), removed ? QStringList("DeviceListInfo remove device: " + id) : QStringList());
+    QCOMPARE(log.lines(), removed ? QStringList("DeviceListInfo remove device: " + id) : QStringList());
 }
 
 void TestDeviceList::setStatus_data()

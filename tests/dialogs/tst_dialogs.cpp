@@ -1,10 +1,9 @@
 // Fill and save rules of the settings dialogs, the sidebar of the global
 // settings, and what the about box shows.
 #include "aboutdlg.h"
-#include "apppaths.h"
-#include "globalsetting.h"
 #include "globalsettingdlg.h"
 #include "programsettingdlg.h"
+#include "tempappdir.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -15,14 +14,13 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
 class TestDialogs : public QObject
 {
     Q_OBJECT
 
-    QScopedPointer<QTemporaryDir> m_dir;
+    std::unique_ptr<TempAppDir> m_app;
 
     static QByteArray fileBytes()
     {
@@ -34,17 +32,10 @@ class TestDialogs : public QObject
 private slots:
     void init()
     {
-        m_dir.reset(new QTemporaryDir);
-        QVERIFY(m_dir->isValid());
-        AppPaths::setAppDirOverride(m_dir->path());
-        GlobalSetting::instance().resetForTests();
-        GlobalSetting::instance().load();
+        m_app = std::make_unique<TempAppDir>();
+        QVERIFY(m_app->isValid());
     }
-    void cleanup()
-    {
-        GlobalSetting::instance().resetForTests();
-        AppPaths::setAppDirOverride(QString());
-    }
+    void cleanup() { m_app.reset(); }
 
     void globalFill_data()
     {

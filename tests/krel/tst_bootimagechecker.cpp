@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "bootimagechecker.h"
+#include "testfiles.h"
 
 namespace {
 
@@ -88,10 +89,7 @@ void TstBootImageChecker::initTestCase()
 QString TstBootImageChecker::write(const QString& name, const QByteArray& bytes)
 {
     const QString path = m_dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        return QString();
-    return path;
+    return writeFile(path, bytes) ? path : QString();
 }
 
 void TstBootImageChecker::detections_data()

@@ -5,6 +5,7 @@
 #include "krelbox.h"
 #include "krelcommand.h"
 #include "simdrivelister.h"
+#include "testfiles.h"
 #include "writeconfigtask.h"
 
 #include <QTemporaryDir>
@@ -166,10 +167,8 @@ void TestCustomCmdTask::connectWithPassword()
     // The rest of a session: the tool's drive listing finds that drive and the writer fills it.
     QVERIFY(run.stop());
     QTemporaryDir src;
-    QFile f(src.filePath("config.info"));
-    QVERIFY(f.open(QIODevice::WriteOnly) && f.write("enciphered") == 10);
-    f.close();
-    RomCmd::writeconfigtask writer(0, { { f.fileName(), "config.info" } }, QString());
+    QVERIFY(writeFile(src.filePath("config.info"), "enciphered"));
+    RomCmd::writeconfigtask writer(0, { { src.filePath("config.info"), "config.info" } }, QString());
     QList<int> statuses;
     connect(&writer, &RomCmd::writeconfigtask::signalTaskStatus, [&](int s) { statuses << s; });
     writer.run();

@@ -1,6 +1,7 @@
 // The firmware information file "new.json".
 #include "apppaths.h"
 #include "firmwareinfo.h"
+#include "testfiles.h"
 
 #include <QtTest>
 
@@ -42,11 +43,7 @@ void TestFirmwareInfo::read()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString folder = dir.path() + "/mcuimage/";
-    QVERIFY(QDir().mkpath(folder));
-    QFile f(folder + "new.json");
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(content);
-    f.close();
+    QVERIFY(writeFile(folder + "new.json", content));
 
     const FirmwareInfo info = readFirmwareInfo(folder);
     QCOMPARE(info.version, version);
@@ -68,11 +65,9 @@ void TestFirmwareInfo::defaultFolderIsBelowAppDir()
 {
     QTemporaryDir app, elsewhere;
     for (const QString& root : { app.path(), elsewhere.path() }) {
-        QVERIFY(QDir().mkpath(root + "/mcuimage"));
-        QFile f(root + "/mcuimage/new.json");
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(root == app.path() ? R"({"firmware_name":"fw.uf2","version":"1.2"})"
-                                   : R"({"firmware_name":"cwd.uf2","version":"9.9"})");
+        QVERIFY(writeFile(root + "/mcuimage/new.json",
+            root == app.path() ? R"({"firmware_name":"fw.uf2","version":"1.2"})"
+                               : R"({"firmware_name":"cwd.uf2","version":"9.9"})"));
     }
     const QString old = QDir::currentPath();
     AppPaths::setAppDirOverride(app.path());

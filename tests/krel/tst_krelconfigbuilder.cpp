@@ -8,20 +8,9 @@
 #include "krelcipher.h"
 #include "krelconfigbuilder.h"
 #include "krelotpinfo.h"
+#include "testfiles.h"
 
 namespace {
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 QStringList names(const KrelCopyList& list)
 {

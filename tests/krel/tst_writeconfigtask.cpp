@@ -7,6 +7,7 @@
 
 #include "drivespace.h"
 #include "removabledrives.h"
+#include "testfiles.h"
 #include "writeconfigtask.h"
 
 using RomCmd::writeconfigtask;
@@ -14,18 +15,6 @@ using RomCmd::writeconfigtask;
 namespace {
 
 const quint64 MiB = 1 << 20;
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
 
 struct Outcome
 {
@@ -63,20 +52,16 @@ private slots:
     void init();
     void cleanup();
     void copiesOntoTheOneKrelDrive();
-    void noCandidate_data();
-    void noCandidate();
-    void twoCandidates();
-    void listingFailureIsNotNoDrive();
+    void stopsBeforeCopying_data();
+    void stopsBeforeCopying();
     void existingTargetReplaced();
     void failedImageLeavesNoConfig_data();
     void failedImageLeavesNoConfig();
     void notEnoughSpaceCopiesNothing();
     void lastFailureDecidesStatus_data();
     void lastFailureDecidesStatus();
-    void exportFolderGiven();
-    void exportFolderMissing();
-    void exportIntoSourceFolderKeepsFile();
-    void unknownTypeEnds();
+    void exportFolder_data();
+    void exportFolder();
 
 private:
     // A folder posing as a drive of the given size, with or without the marker.
@@ -153,61 +138,59 @@ void TstWriteConfigTask::copiesOntoTheOneKrelDrive()
     QCOMPARE(o.logs, expected);
 }
 
-void TstWriteConfigTask::noCandidate_data()
+// Every way the job stops before it copies: the reason is the last line and no
+// drive gets a file.
+void TstWriteConfigTask::stopsBeforeCopying_data()
 {
-    QTest::addColumn<quint64>("size");
-    QTest::addColumn<bool>("marker");
-    QTest::addColumn<bool>("anyDrive");
-    QTest::newRow("no drive") << quint64(0) << false << false;
-    QTest::newRow("128 MiB without marker") << 128 * MiB << false << true;
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("marked");
+    QTest::addColumn<int>("plain");
+    QTest::addColumn<QString>("listingError");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("message");
+    const QString none = QStringLiteral("Krel USB flash drive device not detected, please reset and reconnect to retry!");
+    QTest::newRow("no drive") << 0 << 0 << 0 << QString() << int(writeconfigtask::StatusNoDrive) << none;
+    QTest::newRow("128 MiB without marker") << 0 << 0 << 1 << QString() << int(writeconfigtask::StatusNoDrive) << none;
+    QTest::newRow("two Krel drives") << 0 << 2 << 0 << QString() << int(writeconfigtask::StatusSeveralDrives)
+                                     << "Multiple Krel USB flash drive devices are detected, multiple devices are not "
+                                        "supported to be processed at the same time, please try to reconnect after "
+                                        "keeping only one Krel!";
+    // A listing that failed is not "no drive".
+    QTest::newRow("listing fails") << 0 << 0 << 0 << "lsblk did not finish within 30000 ms"
+                                   << int(writeconfigtask::StatusListingFailed)
+                                   << "List removable drives failed: lsblk did not finish within 30000 ms";
+    QTest::newRow("unknown type") << 1 << 1 << 0 << QString() << int(writeconfigtask::StatusUnknownType) << QString();
 }
 
-void TstWriteConfigTask::noCandidate()
+void TstWriteConfigTask::stopsBeforeCopying()
 {
-    QFETCH(quint64, size);
-    QFETCH(bool, marker);
-    QFETCH(bool, anyDrive);
-    QString root;
-    if (anyDrive)
-        root = addDrive(QStringLiteral("d"), size, marker);
-    const QString cfg = source(QStringLiteral("config.info"), "CFG");
-    const Outcome o = runJob(0, { { cfg, "config.info" } }, QString());
-    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusNoDrive }));
-    QCOMPARE(o.logs.last(),
-        qMakePair(QStringLiteral("Krel USB flash drive device not detected, please reset and reconnect to retry!"),
-            LogError));
+    QFETCH(int, type);
+    QFETCH(int, marked);
+    QFETCH(int, plain);
+    QFETCH(QString, listingError);
+    QFETCH(int, status);
+    QFETCH(QString, message);
+    QStringList roots;
+    for (int i = 0; i < marked + plain; ++i)
+        roots << addDrive(QStringLiteral("d%1").arg(i), 128 * MiB, i < marked);
+    if (!listingError.isEmpty()) {
+        RemovableDrives::setLister([listingError] {
+            DriveListing l;
+            l.error = listingError;
+            return l;
+        });
+    }
+    const Outcome o = runJob(type, { { source(QStringLiteral("config.info"), "CFG"), "config.info" } }, QString());
+    QCOMPARE(o.statuses, QList<int>({ 1, status }));
+    if (!message.isEmpty())
+        QCOMPARE(o.logs.last(), qMakePair(message, LogError));
+    if (type != 0) {
+        QCOMPARE(m_listCalls.load(), 0);
+        QVERIFY(!o.texts().contains("write config run..."));
+    }
     QVERIFY(!o.texts().contains("now copy..."));
-    if (anyDrive)
+    for (const QString& root : roots)
         QVERIFY(!QFile::exists(QDir(root).filePath("config.info")));
-}
-
-void TstWriteConfigTask::twoCandidates()
-{
-    const QString a = addDrive(QStringLiteral("a"), 128 * MiB, true);
-    const QString b = addDrive(QStringLiteral("b"), 128 * MiB, true);
-    const QString cfg = source(QStringLiteral("config.info"), "CFG");
-    const Outcome o = runJob(0, { { cfg, "config.info" } }, QString());
-    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusSeveralDrives }));
-    QCOMPARE(o.logs.last().first,
-        QStringLiteral("Multiple Krel USB flash drive devices are detected, multiple devices are not supported "
-                       "to be processed at the same time, please try to reconnect after keeping only one Krel!"));
-    QCOMPARE(o.logs.last().second, LogError);
-    QVERIFY(!QFile::exists(QDir(a).filePath("config.info")));
-    QVERIFY(!QFile::exists(QDir(b).filePath("config.info")));
-}
-
-void TstWriteConfigTask::listingFailureIsNotNoDrive()
-{
-    RemovableDrives::setLister([] {
-        DriveListing l;
-        l.error = QStringLiteral("lsblk did not finish within 30000 ms");
-        return l;
-    });
-    const Outcome o = runJob(0, { { source("config.info", "CFG"), "config.info" } }, QString());
-    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusListingFailed }));
-    QCOMPARE(o.logs.last(),
-        qMakePair(QStringLiteral("List removable drives failed: lsblk did not finish within 30000 ms"), LogError));
-    QVERIFY(!o.texts().join('\n').contains("not detected"));
 }
 
 // The copy replaces the old file in one step; what a cut-off earlier write
@@ -310,41 +293,34 @@ void TstWriteConfigTask::lastFailureDecidesStatus()
     QVERIFY(!QFileInfo::exists(QDir(box).filePath("folder_0.bin")));
 }
 
-void TstWriteConfigTask::exportFolderGiven()
+// A given folder takes the files without any drive listing; the folder that
+// already holds "config.info" keeps it.
+void TstWriteConfigTask::exportFolder_data()
 {
-    const QString out = m_dir->filePath("export");
-    QVERIFY(QDir().mkpath(out));
-    const Outcome o = runJob(0, { { source("config.info", "CFG"), "config.info" } }, QDir::toNativeSeparators(out));
-    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
-    QCOMPARE(m_listCalls.load(), 0);
-    QCOMPARE(readFile(QDir(out).filePath("config.info")), QByteArray("CFG"));
-    QVERIFY(!o.texts().join('\n').contains("Sniffing"));
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("status");
+    QTest::newRow("given") << "export" << 0;
+    QTest::newRow("the source's own") << "src" << 0;
+    QTest::newRow("missing") << "nowhere" << int(writeconfigtask::StatusNoDestination);
 }
 
-void TstWriteConfigTask::exportFolderMissing()
+void TstWriteConfigTask::exportFolder()
 {
-    const QString out = m_dir->filePath("nowhere");
-    const Outcome o = runJob(0, { { source("config.info", "CFG"), "config.info" } }, out);
-    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusNoDestination }));
-    QCOMPARE(o.logs.last(), qMakePair("Current path: " + out + ". non-existent", LogError));
-}
-
-// Exporting into the folder that already holds "config.info" keeps it.
-void TstWriteConfigTask::exportIntoSourceFolderKeepsFile()
-{
+    QFETCH(QString, folder);
+    QFETCH(int, status);
     const QString cfg = source("config.info", "CFG");
-    const Outcome o = runJob(0, { { cfg, "config.info" } }, QFileInfo(cfg).absolutePath());
-    QCOMPARE(o.statuses, QList<int>({ 1, 0 }));
-    QCOMPARE(readFile(cfg), QByteArray("CFG"));
-}
-
-void TstWriteConfigTask::unknownTypeEnds()
-{
-    addDrive(QStringLiteral("box"), 128 * MiB, true);
-    const Outcome o = runJob(1, { { source("config.info", "CFG"), "config.info" } }, QString());
-    QCOMPARE(o.statuses, QList<int>({ 1, writeconfigtask::StatusUnknownType }));
+    const QString out = m_dir->filePath(folder);
+    if (folder == "export")
+        QVERIFY(QDir().mkpath(out));
+    const Outcome o = runJob(0, { { cfg, "config.info" } }, QDir::toNativeSeparators(out));
+    QCOMPARE(o.statuses, QList<int>({ 1, status }));
     QCOMPARE(m_listCalls.load(), 0);
-    QVERIFY(!o.texts().contains("write config run..."));
+    if (status != 0) {
+        QCOMPARE(o.logs.last(), qMakePair("Current path: " + out + ". non-existent", LogError));
+        return;
+    }
+    QCOMPARE(readFile(QDir(out).filePath("config.info")), QByteArray("CFG"));
+    QCOMPARE(readFile(cfg), QByteArray("CFG"));
 }
 
 QTEST_GUILESS_MAIN(TstWriteConfigTask)

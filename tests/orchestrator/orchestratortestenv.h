@@ -3,20 +3,14 @@
 // and a way to wait until every pool job has ended.
 #pragma once
 
-#include "apppaths.h"
-#include "globalsetting.h"
-#include "projectconfig.h"
-#include "records.h"
 #include "romuimode.h"
 #include "scriptedhotplugsource.h"
-#include "socdatabase.h"
+#include "poolwait.h"
+#include "tempappdir.h"
+#include "testfiles.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
-#include <QThread>
 #include <QThreadPool>
 #include <functional>
 #include <memory>
@@ -38,7 +32,7 @@ constexpr const char SocName[] = "A/B";
 constexpr const char SeriesFolder[] = "A_B";
 
 // Log lines the orchestrator sent to the log view, with their levels.
-struct LogCapture
+struct ViewLog
 {
     QList<QPair<QString, int>> lines;
     QObject context; // ends the connection when the capture goes, whatever outlives it
@@ -78,28 +72,8 @@ private:
     std::function<QStringList()> m_ports;
 };
 
-// Spins the event loop until cond holds; false after timeoutMs (a safety net only).
-inline bool waitFor(const std::function<bool()>& cond, int timeoutMs = 30000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
-
-// Every pool job has returned and its queued signals have been delivered.
-inline bool drainPool(int timeoutMs = 30000)
-{
-    const bool ok = waitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }, timeoutMs);
-    QCoreApplication::processEvents();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    return ok;
-}
+using PoolWait::drainPool;
+using PoolWait::waitFor;
 
 // Destroys the orchestrator only once every job has returned and its queued signals
 // are delivered, as a main window closing after its work would.
@@ -118,54 +92,32 @@ inline UiPtr makeUi()
     return UiPtr(new RomCmd::RomUiMode(std::make_unique<ScriptedHotplugSource>()));
 }
 
-class AppDir
+class AppDir : public TempAppDir
 {
 public:
     AppDir()
+        : TempAppDir("<?xml version=\"1.0\" encoding=\"utf-8\"?><configuration><socs>"
+                     "<soc name=\"A/B\" vid=\"0x34B7\" pid=\"0x0009\" minSocRevision=\"0.1.0\">"
+                     "<memoryView><memory name=\"OTP\" value=\"0x20000\" /></memoryView></soc>"
+                     "</socs></configuration>",
+            QString::fromLatin1(SocName))
     {
-        registerMetaTypes();
         // Every job on a fresh pool thread: the thread sanitizer cannot see the hand-over
         // of a job to a waiting thread inside the (uninstrumented) pool.
         QThreadPool::globalInstance()->setExpiryTimeout(0);
-        AppPaths::setAppDirOverride(m_dir.path());
-        GlobalSetting::instance().resetForTests();
-        GlobalSetting::instance().load();
-        ProjectConfig::instance().resetForTests();
-
-        const QString xml = m_dir.filePath(QStringLiteral("socs.xml"));
-        QFile f(xml);
-        f.open(QIODevice::WriteOnly);
-        f.write("<?xml version=\"1.0\" encoding=\"utf-8\"?><configuration><socs>"
-                "<soc name=\"A/B\" vid=\"0x34B7\" pid=\"0x0009\" minSocRevision=\"0.1.0\">"
-                "<memoryView><memory name=\"OTP\" value=\"0x20000\" /></memoryView></soc>"
-                "</socs></configuration>");
-        f.close();
-        SocDatabase::instance().loadFrom(xml, m_dir.filePath(QStringLiteral("no_exclude_list")));
-        ProjectConfig::instance().setSocType(QString::fromLatin1(SocName));
-    }
-    ~AppDir()
-    {
-        SocDatabase::instance().resetForTests();
-        ProjectConfig::instance().resetForTests();
-        GlobalSetting::instance().resetForTests();
-        AppPaths::setAppDirOverride(QString());
     }
 
-    QString path() const { return m_dir.path(); }
-    QString firmwareFolder() const { return m_dir.path() + QStringLiteral("/bl_fw/") + QLatin1String(SeriesFolder); }
+    QString firmwareFolder() const { return path() + QStringLiteral("/bl_fw/") + QLatin1String(SeriesFolder); }
 
     // Writes a firmware file whose id bytes at 0x90 are idByte, idByte+1, ...
     QByteArray addFirmware(const QString& fileName, uchar idByte = 0x10, int size = 1200) const
     {
-        QDir().mkpath(firmwareFolder());
         QByteArray bytes(size, '\0');
         for (int i = 0; i < size; ++i)
             bytes[i] = char(i * 7 + idByte);
         for (int i = 0; i < 8 && 0x90 + i < size; ++i)
             bytes[0x90 + i] = char(idByte + i);
-        QFile f(firmwareFolder() + QLatin1Char('/') + fileName);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
+        writeFile(firmwareFolder() + QLatin1Char('/') + fileName, bytes);
         return bytes;
     }
 
@@ -175,9 +127,6 @@ public:
         info.fwLoadType = type;
         GlobalSetting::instance().save(info);
     }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 } // namespace OrchTest

@@ -18,12 +18,6 @@ constexpr int Never = 3600000; // restart intervals the tests drive by hand
 const QString HidPath = QStringLiteral("sim-rom-hid-orch");
 const QString WaitingText = QStringLiteral("Waiting for the device to restart! Please don't operate the device!");
 
-struct HidRom : Rig::HidRig
-{
-    HidRom()
-        : Rig::HidRig(HidPath)
-    { }
-};
 using UartRom = Rig::UartRig;
 
 // The orchestrator as the main window would hold it, with spies on its outcomes.
@@ -31,7 +25,7 @@ struct Ui
 {
     ScriptedHotplugSource* source = nullptr;
     UiPtr ui;
-    LogCapture logs;
+    ViewLog logs;
     std::unique_ptr<QSignalSpy> finished;
     std::unique_ptr<QSignalSpy> batch;
     std::unique_ptr<QSignalSpy> hidden;
@@ -92,7 +86,7 @@ private slots:
         QFETCH(bool, uart);
         QFETCH(QString, version);
         m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"));
-        HidRom hid;
+        Rig::HidRig hid(HidPath);
         UartRom serial;
         RomSim::Engine& engine = uart ? serial.engine : hid.engine();
         engine.setRomVersion(version);
@@ -121,7 +115,7 @@ private slots:
     void plainRomLoadsFirmwareWaitsAndRetests()
     {
         const QByteArray firmware = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"), 0x41);
-        HidRom hid;
+        Rig::HidRig hid(HidPath);
         hid.engine().setExpectedImageLength(uint32_t(firmware.size()));
         hid.engine().setVersionAfterImageLoad(QStringLiteral("F2.0.0"));
         Ui ui;
@@ -178,7 +172,7 @@ private slots:
         QFETCH(QString, log);
         if (folder)
             m_app->addFirmware(QStringLiteral("a_b_blfw_signed.bin"));
-        HidRom hid;
+        Rig::HidRig hid(HidPath);
         Ui ui;
         ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
         QVERIFY(ui.waitFinished());
@@ -191,7 +185,7 @@ private slots:
     void socRevisionBelowMinimumKeepsTheRom()
     {
         m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"));
-        HidRom hid;
+        Rig::HidRig hid(HidPath);
         hid.engine().setSocRevision(QStringLiteral("A0.0.9"));
         Ui ui;
         ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
@@ -204,7 +198,7 @@ private slots:
 
     void unknownRomVersionFails()
     {
-        HidRom hid;
+        Rig::HidRig hid(HidPath);
         hid.engine().setRomVersion(QStringLiteral("X1.0.0"));
         Ui ui;
         ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
@@ -216,7 +210,7 @@ private slots:
     void fourthTestGivesUpLoading()
     {
         const QByteArray firmware = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"));
-        HidRom hid;
+        Rig::HidRig hid(HidPath);
         hid.engine().setExpectedImageLength(uint32_t(firmware.size()));
         Ui ui;
         ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
@@ -252,7 +246,7 @@ private slots:
         m_app->setFwLoadType(fwLoadType);
         const QByteArray unsignedFw = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"), 0x01, 1100);
         const QByteArray signedFw = m_app->addFirmware(QStringLiteral("a_b_blfw_signed.bin"), 0x02, 1300);
-        HidRom hid;
+        Rig::HidRig hid(HidPath);
         hid.engine().setLifecycle(uint8_t(lifecycle));
         hid.engine().setExpectedImageLength(uint32_t((signedFile ? signedFw : unsignedFw).size()));
         Ui ui;
@@ -269,7 +263,7 @@ private slots:
         ProjectConfig::instance().setCustomSocs({ custom });
         ProjectConfig::instance().setSocType(custom.name);
         const QByteArray firmware = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"));
-        HidRom hid;
+        Rig::HidRig hid(HidPath);
         hid.engine().setExpectedImageLength(uint32_t(firmware.size()));
         Ui ui;
         ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);

@@ -18,13 +18,6 @@ namespace {
 const QString RomPath = QStringLiteral("sim-rom-hid-jobs");
 const QString Ver = QStringLiteral("Veltrix_Zindrake_VER");
 
-// The orchestrator reports the device by this path.
-struct HidRom : Rig::HidRig
-{
-    HidRom()
-        : Rig::HidRig(RomPath)
-    { }
-};
 
 DownloadCommand queryRte()
 {
@@ -139,15 +132,13 @@ private slots:
     {
         QTemporaryDir src;
         QTemporaryDir dest;
-        QFile a(src.filePath(QStringLiteral("app.bin")));
-        QVERIFY(a.open(QIODevice::WriteOnly));
-        a.write("image");
-        a.close();
+        const QString app = src.filePath(QStringLiteral("app.bin"));
+        QVERIFY(writeFile(app, "image"));
         auto ui = makeUi();
-        LogCapture logs;
+        ViewLog logs;
         logs.attach(*ui);
         QSignalSpy status(ui.get(), &RomUiMode::signalWriteConfigStatus);
-        const QList<QPair<QString, QString>> files { { a.fileName(), QStringLiteral("app_0.bin") },
+        const QList<QPair<QString, QString>> files { { app, QStringLiteral("app_0.bin") },
             { src.filePath(QStringLiteral("gone.bin")), QStringLiteral("gone_1.bin") } };
         ui->slotWriteConfigTask(0, files, dest.path());
         QVERIFY(waitFor([&] { return status.count() == 2; }));
@@ -161,12 +152,12 @@ private slots:
 
     void downloadTaskForwardsItsSignals()
     {
-        HidRom rom;
+        Rig::HidRig rom(RomPath);
         auto ui = makeUi();
         QSignalSpy started(ui.get(), &RomUiMode::signalRunStarted);
         QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
         QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
-        LogCapture logs;
+        ViewLog logs;
         logs.attach(*ui);
 
         ui->slotDeviceDownloadTask(rom.info(), EDeviceTypeUsbHid, { queryRte() });
@@ -182,7 +173,7 @@ private slots:
 
     void linkedTaskTakesStepsUntilEnded()
     {
-        HidRom rom;
+        Rig::HidRig rom(RomPath);
         auto ui = makeUi();
         QSignalSpy steps(ui.get(), &RomUiMode::signalLinkedStepFinished);
         QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
@@ -204,7 +195,7 @@ private slots:
 
     void linkedTaskEndedByAnEmptyStep()
     {
-        HidRom rom;
+        Rig::HidRig rom(RomPath);
         auto ui = makeUi();
         QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
         const QString uuid = QStringLiteral("ended-by-empty-step");
@@ -224,7 +215,7 @@ private slots:
 
     void stageTaskRunsTheProjectList()
     {
-        HidRom rom;
+        Rig::HidRig rom(RomPath);
         ProjectConfig::instance().setStageCommands({ queryRte(), queryRte() }, EStageOpen, false);
         auto ui = makeUi();
         QSignalSpy started(ui.get(), &RomUiMode::signalRunStarted);
@@ -243,7 +234,7 @@ private slots:
 
     void terminateReachesLinkedJobs()
     {
-        HidRom rom;
+        Rig::HidRig rom(RomPath);
         rom.device->gateAt = 3;
         rom.device->gateTag = 0x06; // load image
 
@@ -251,10 +242,7 @@ private slots:
         QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
         QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
         const QString image = m_app->path() + QStringLiteral("/image.bin");
-        QFile f(image);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray(16 * 1024, 'x'));
-        f.close();
+        QVERIFY(writeFile(image, QByteArray(16 * 1024, 'x')));
         DownloadCommand load;
         load.nameId = 6;
         load.params.insert(QStringLiteral("imagePath"), image);

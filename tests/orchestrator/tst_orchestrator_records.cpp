@@ -130,7 +130,7 @@ private slots:
         QFETCH(QString, log);
         QFETCH(int, level);
         auto ui = makeUi();
-        LogCapture logs;
+        ViewLog logs;
         logs.attach(*ui);
         QString path = m_app->path() + QStringLiteral("/absent.bin");
         if (exists) {
@@ -176,7 +176,6 @@ private slots:
         QTest::addColumn<bool>("kept");
         QTest::newRow("waiting for restart") << WaitForRestart << true;
         QTest::newRow("finished") << EndMap { { "isLoadBLFWCmd", "0" } } << false;
-        QTest::newRow("no key") << EndMap() << false;
     }
     void endSendKeepsOrDrops()
     {
@@ -244,7 +243,7 @@ private slots:
     {
         auto ui = makeUi();
         ui->setSerialPortLister(std::make_unique<ScriptedPorts>([] { return QStringList { "ttyOther" }; }));
-        LogCapture logs;
+        ViewLog logs;
         logs.attach(*ui);
         QSignalSpy hidden(ui.get(), &RomUiMode::signalSetLoadingWidgetHided);
         ui->slotDeviceConnectTest(port(DeadPort), EDeviceTypeUart, 1);
@@ -299,7 +298,7 @@ private slots:
     void usbTimerGivesUpForItsOwnRecord()
     {
         auto ui = makeUi();
-        LogCapture logs;
+        ViewLog logs;
         logs.attach(*ui);
         QSignalSpy hidden(ui.get(), &RomUiMode::signalSetLoadingWidgetHided);
         const QStringList paths { "hid#one", "hid#two" };

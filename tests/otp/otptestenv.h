@@ -4,15 +4,9 @@
 // empty project selecting it, and message boxes answered by script.
 #pragma once
 
-#include "apppaths.h"
-#include "globalsetting.h"
-#include "projectconfig.h"
-#include "records.h"
-#include "socdatabase.h"
+#include "tempappdir.h"
 
-#include <QFile>
 #include <QMessageBox>
-#include <QTemporaryDir>
 
 namespace OtpTest {
 
@@ -46,36 +40,13 @@ inline QByteArray catalogue()
     return xml;
 }
 
-class AppDir
+struct AppDir : TempAppDir
 {
-public:
     AppDir()
+        : TempAppDir(catalogue(), QStringLiteral("T1"))
     {
-        registerMetaTypes();
-        AppPaths::setAppDirOverride(m_dir.path());
-        GlobalSetting::instance().resetForTests();
-        GlobalSetting::instance().load();
-        ProjectConfig::instance().resetForTests();
-        QFile f(m_dir.filePath(QStringLiteral("socs.xml")));
-        f.open(QIODevice::WriteOnly);
-        f.write(catalogue());
-        f.close();
-        SocDatabase::instance().loadFrom(f.fileName(), m_dir.filePath(QStringLiteral("no_exclude_list")));
-        ProjectConfig::instance().setSocType(QStringLiteral("T1"));
         ProjectConfig::instance().saveDefault();
     }
-    ~AppDir()
-    {
-        SocDatabase::instance().resetForTests();
-        ProjectConfig::instance().resetForTests();
-        GlobalSetting::instance().resetForTests();
-        AppPaths::setAppDirOverride(QString());
-    }
-    QString path() const { return m_dir.path(); }
-    QString filePath(const QString& name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
 };
 
 // A message box as the user saw it.

@@ -5,37 +5,19 @@
 #include "hiddevice.h"
 #include "otptab.h"
 #include "otptestenv.h"
+#include "poolwait.h"
 #include "romsim.h"
 #include "romuimode.h"
 #include "scriptedhotplugsource.h"
 
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTableWidget>
-#include <QThreadPool>
 #include <QtTest>
 
 using DevelopViews::OTPTab;
 using RomCmd::RomUiMode;
 
-namespace {
-
-const QString RomPath = QStringLiteral("sim-rom-hid-otp");
-
-bool waitFor(const std::function<bool()>& cond, int timeoutMs = 30000)
-{
-    QElapsedTimer t;
-    t.start();
-    while (!cond()) {
-        if (t.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
-
-} // namespace
+static const QString RomPath = QStringLiteral("sim-rom-hid-otp");
 
 class TestOtpReadSim : public QObject
 {
@@ -75,7 +57,7 @@ private slots:
         QSignalSpy finished(ui, &RomUiMode::signalRunFinished);
 
         tab.slotRefreshBtnClicked();
-        QVERIFY(waitFor([&] { return finished.count() == 1; }));
+        QVERIFY(PoolWait::waitFor([&] { return finished.count() == 1; }));
         QCOMPARE(finished[0][0].toBool(), true);
         QCOMPARE(tab.readSteps(), 31);
         QVERIFY(!ui->hasLinkedTask(tab.linkedUuid()));
@@ -89,8 +71,7 @@ private slots:
         QCOMPARE(t->item(2, 0)->text(), QStringLiteral("0xc0de0010"));
         QCOMPARE(t->item(15, 7)->text(), QStringLiteral("0xc0de007f"));
 
-        QVERIFY(waitFor([] { return QThreadPool::globalInstance()->activeThreadCount() == 0; }));
-        QCoreApplication::processEvents();
+        QVERIFY(PoolWait::drainPool());
         delete ui;
         FakeHid::removeDevice(RomPath);
     }

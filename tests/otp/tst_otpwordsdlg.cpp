@@ -135,10 +135,6 @@ private slots:
                                       << ""
                                       << ""
                                       << "1=0x30000003";
-        QTest::newRow("input 15") << QStringList { "KEY_REVOKE" } << ""
-                                  << "15"
-                                  << ""
-                                  << "2=0x000000f0";
         QTest::newRow("input 16") << QStringList { "KEY_REVOKE" } << ""
                                   << "16"
                                   << "Input value greater than the threshold! key: KEY_REVOKE bit width: 4"

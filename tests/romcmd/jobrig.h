@@ -13,6 +13,7 @@
 #include "projectconfig.h"
 #include "records.h"
 #include "socdatabase.h"
+#include "testfiles.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -110,15 +111,10 @@ inline void selectTestSoc(const QString& dir)
     for (int i = 0; i < 128; ++i)
         xml += QStringLiteral("<word index=\"%1\" type=\"GENERAL\" desc=\"G\"/>").arg(i);
     xml += QStringLiteral("</fuseMap></soc></socs></configuration>");
-    QFile doc(dir + "/common.xml");
-    QVERIFY(doc.open(QIODevice::WriteOnly));
-    doc.write(xml.toUtf8());
-    doc.close();
-    QFile exclude(dir + "/exclude_soc_list");
-    QVERIFY(exclude.open(QIODevice::WriteOnly));
-    exclude.close();
+    QVERIFY(writeFile(dir + "/common.xml", xml.toUtf8()));
+    QVERIFY(writeFile(dir + "/exclude_soc_list", QByteArray()));
     AppPaths::setAppDirOverride(dir);
-    SocDatabase::instance().loadFrom(doc.fileName(), exclude.fileName());
+    SocDatabase::instance().loadFrom(dir + "/common.xml", dir + "/exclude_soc_list");
     ProjectConfig::instance().setSocType(QStringLiteral("Model-T"));
     QCOMPARE(SocDatabase::instance().currentSoc().fuseMap.size(), 128);
 }

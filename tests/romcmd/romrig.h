@@ -1,17 +1,18 @@
 // Test rig for the ROM command set and the jobs: a simulated ROM behind the real
 // transports, UART over a pseudo-terminal or USB-HID through the fake hidapi, plus
-// a capture of the log lines of every thread.
+// the shared capture of the log lines of every thread.
 #pragma once
 
 #include "fakehid.h"
 #include "hiddevice.h"
+#include "logcapture.h"
 #include "ptylink.h"
 #include "records.h"
 #include "romcmd.h"
 #include "romsim.h"
+#include "testfiles.h"
 #include "uartserver.h"
 
-#include <QMutex>
 #include <QSemaphore>
 #include <QStringList>
 #include <atomic>
@@ -109,55 +110,7 @@ struct Rom
     std::unique_ptr<RomCmd::RomCmd> rom;
 };
 
-// Collects every log line while alive.
-class LogCapture
-{
-public:
-    LogCapture()
-    {
-        instance() = this;
-        m_previous = qInstallMessageHandler(&LogCapture::handler);
-    }
-    ~LogCapture()
-    {
-        qInstallMessageHandler(m_previous);
-        instance() = nullptr;
-    }
-    QStringList lines() const
-    {
-        QMutexLocker l(&m_mutex);
-        return m_lines;
-    }
-    void clear()
-    {
-        QMutexLocker l(&m_mutex);
-        m_lines.clear();
-    }
-    bool contains(const QString& text) const
-    {
-        for (const QString& line : lines())
-            if (line.contains(text))
-                return true;
-        return false;
-    }
-
-private:
-    static LogCapture*& instance()
-    {
-        static LogCapture* p = nullptr;
-        return p;
-    }
-    static void handler(QtMsgType, const QMessageLogContext&, const QString& msg)
-    {
-        if (LogCapture* c = instance()) {
-            QMutexLocker l(&c->m_mutex);
-            c->m_lines.append(msg);
-        }
-    }
-    mutable QMutex m_mutex;
-    QStringList m_lines;
-    QtMessageHandler m_previous = nullptr;
-};
+using ::LogCapture;
 
 // A ROM on a pseudo-terminal for the jobs, which open the port themselves.
 struct UartRig

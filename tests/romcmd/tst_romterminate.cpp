@@ -63,10 +63,7 @@ void TestRomTerminate::initTestCase()
 QString TestRomTerminate::image()
 {
     const QString path = m_dir.filePath("image.bin");
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(pattern(Size));
-    return path;
+    return writeFile(path, pattern(Size)) ? path : QString();
 }
 
 void TestRomTerminate::fromAnotherThread_data()
@@ -104,11 +101,7 @@ void TestRomTerminate::fromAnotherThread()
     r.sim().setExpectedImageLength(Size);
     const QString imagePath = image();
     const QString readPath = m_dir.filePath("read.bin");
-    {
-        QFile old(readPath);
-        QVERIFY(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        old.write("old");
-    }
+    QVERIFY(writeFile(readPath, "old"));
 
     // The worker parks inside its third progress report until the test has
     // asked for termination from this thread.

@@ -74,14 +74,9 @@ private slots:
         FakeHid::reset();
     }
 
-    void frameReportOnWire_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::newRow("largest report") << 1020;
-    }
     void frameReportOnWire()
     {
-        QFETCH(int, size);
+        const int size = 1020; // the largest report
         open();
         dev->queueInput(hex("01a10000"));
         const QByteArray payload = pattern(size);
@@ -91,7 +86,6 @@ private slots:
         expected.append(char(size >> 8));
         expected += payload;
         QCOMPARE(dev->writes(), QList<QByteArray> { expected });
-        QCOMPARE(dev->writes().first().size(), size + 4);
     }
 
     void oversizedPacketRefused()

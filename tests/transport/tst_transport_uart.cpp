@@ -74,14 +74,9 @@ private slots:
         link.reset();
     }
 
-    void frameOnWire_data()
-    {
-        QTest::addColumn<int>("size");
-        QTest::newRow("whole buffer") << 1024;
-    }
     void frameOnWire()
     {
-        QFETCH(int, size);
+        const int size = 1024; // the whole buffer
         open();
         const QByteArray payload = pattern(size);
         QVERIFY(link->writeAll(hex("5aa1")));
