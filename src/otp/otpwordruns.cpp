@@ -76,8 +76,8 @@ bool insideOtp(quint32 start, int count, quint32 wordCount)
     return count > 0 && quint64(start) + quint64(count) <= wordCount;
 }
 
-bool enableMessageRun(const OtpWordRuns& runs, const QString& text, quint32 wordCount, quint32& word,
-    QVector<quint32>& values)
+bool enableMessageRun(
+    const OtpWordRuns& runs, const QString& text, quint32 wordCount, quint32& word, QVector<quint32>& values)
 {
     const QStringList parts = text.split(QLatin1Char(','));
     quint32 enable = 0, bit = 0;

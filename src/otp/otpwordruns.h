@@ -39,8 +39,8 @@ bool insideOtp(quint32 start, int count, quint32 wordCount);
 
 // "enable,word,bit,x": the run to put at word, or false when nothing is to be
 // done (also for a word outside an OTP of wordCount words).
-bool enableMessageRun(const OtpWordRuns& runs, const QString& text, quint32 wordCount, quint32& word,
-    QVector<quint32>& values);
+bool enableMessageRun(
+    const OtpWordRuns& runs, const QString& text, quint32 wordCount, quint32& word, QVector<quint32>& values);
 
 // "lock,first,count": the run to put at word 0, or false when nothing is to be done.
 bool lockMessageRun(const OtpWordRuns& runs, const QString& text, QVector<quint32>& values);

@@ -206,7 +206,8 @@ void TestFaultScenarios::shortImage()
     // Cut on the job's thread, between the first chunk and the next read.
     std::atomic<bool> cut { false };
     if (cutTo >= 0)
-        QObject::connect(job, &RomCmd::DownloadCmd::callbackDownloadTaskUpdate, job,
+        QObject::connect(
+            job, &RomCmd::DownloadCmd::callbackDownloadTaskUpdate, job,
             [&](const QString&, const DownloadTaskInfo& progress) {
                 if (progress.progress > 0 && !cut)
                     cut = QFile::resize(path, cutTo);
@@ -280,8 +281,7 @@ void TestFaultScenarios::writer()
     QCOMPARE(statuses.last().at(0).toInt(), status);
     // Nothing but a whole file may carry the final name.
     const QFileInfo left(drive.filePath(QStringLiteral("config.info")));
-    QVERIFY2(!left.exists() || left.size() == QFileInfo(m_image).size(),
-             qPrintable(QString::number(left.size())));
+    QVERIFY2(!left.exists() || left.size() == QFileInfo(m_image).size(), qPrintable(QString::number(left.size())));
 }
 
 void TestFaultScenarios::krelBox_data()
@@ -304,8 +304,9 @@ void TestFaultScenarios::krelBox()
     QTemporaryDir firmware;
     auto dock = std::make_unique<DevelopViews::DeviceDock>(nullptr, firmware.path() + QLatin1Char('/'));
     QList<QPair<QString, int>> logs;
-    connect(dock.get(), &DevelopViews::DeviceDock::signalAddLogs, dock.get(),
-        [&](const QString& t, LogLevel l) { logs.append({ t, int(l) }); });
+    connect(dock.get(), &DevelopViews::DeviceDock::signalAddLogs, dock.get(), [&](const QString& t, LogLevel l) {
+        logs.append({ t, int(l) });
+    });
     using Ui = RomCmd::RomUiMode;
     using Dock = DevelopViews::DeviceDock;
     connect(&ui, &Ui::signalUpdateUsbDevice, &ui, &Ui::slotUpdateUsbDevice);
