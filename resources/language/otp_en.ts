@@ -164,6 +164,10 @@
         <translation>OTP words message cannot be parsed: </translation>
     </message>
     <message>
+        <source>OTP words message lies outside the OTP of %1 words: </source>
+        <translation>OTP words message lies outside the OTP of %1 words: </translation>
+    </message>
+    <message>
         <source>Delete Tip</source>
         <translation>Delete Tip</translation>
     </message>

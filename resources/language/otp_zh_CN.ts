@@ -164,6 +164,10 @@
         <translation>无法解析 OTP 字消息：</translation>
     </message>
     <message>
+        <source>OTP words message lies outside the OTP of %1 words: </source>
+        <translation>OTP 字消息超出了 %1 个字的 OTP：</translation>
+    </message>
+    <message>
         <source>Delete Tip</source>
         <translation>删除提示</translation>
     </message>

@@ -1,6 +1,7 @@
 #include "globalsetting.h"
 
 #include "apppaths.h"
+#include "stalelock.h"
 
 #include <QDebug>
 #include <QSettings>
@@ -67,6 +68,13 @@ void GlobalSetting::flushLocked()
 {
     if (!m_settings)
         return;
+    // A lock left by a killed writer would hold sync() up for 30 s; a live
+    // owner that keeps it past the wait leaves the change for the next write.
+    if (!StaleLock::takeOver(m_settings->fileName() + QStringLiteral(".lock"), m_lockWaitMs)) {
+        qWarning().noquote() << "Settings file is locked by another process, not written now:"
+                             << m_settings->fileName();
+        return;
+    }
     // QSettings writes INI files through QSaveFile (atomic rename), so a crash
     // during the write leaves the previous file whole.
     m_settings->sync();
@@ -160,4 +168,11 @@ void GlobalSetting::resetForTests()
     std::lock_guard<std::mutex> locker(m_lock);
     m_settings.reset();
     m_info = GlobalSettingInfo();
+    m_lockWaitMs = DefaultLockWaitMs;
+}
+
+void GlobalSetting::setLockWaitForTests(int ms)
+{
+    std::lock_guard<std::mutex> locker(m_lock);
+    m_lockWaitMs = ms;
 }

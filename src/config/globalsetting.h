@@ -49,6 +49,8 @@ public:
 
     // Tests: closes the file and restores the never-loaded state.
     void resetForTests();
+    // Tests: how long a write waits for a settings lock held by a live process.
+    void setLockWaitForTests(int ms);
 
     GlobalSetting(const GlobalSetting&) = delete;
     GlobalSetting& operator=(const GlobalSetting&) = delete;
@@ -58,7 +60,10 @@ private:
     GlobalSetting();
     void flushLocked();
 
-    mutable std::mutex m_lock; // guards m_settings and m_info: workers read the record
+    static constexpr int DefaultLockWaitMs = 2000;
+
+    mutable std::mutex m_lock; // guards m_settings, m_info and m_lockWaitMs: workers read the record
     std::unique_ptr<QSettings> m_settings;
     GlobalSettingInfo m_info;
+    int m_lockWaitMs = DefaultLockWaitMs;
 };

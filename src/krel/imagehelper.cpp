@@ -26,6 +26,15 @@ const Tag Tags[] = {
     { "OpenOTPWriteView", Message::OpenOtpWriteView },
 };
 
+// With its length: the QByteArray overload stops at the first NUL byte, which
+// would cut the line there and keep the "\r" before it.
+QString decode(QByteArray line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    return QString::fromLocal8Bit(line.constData(), line.size());
+}
+
 } // namespace
 
 QString programName()
@@ -75,10 +84,7 @@ QStringList LineReader::feed(const QByteArray& data)
     QStringList lines;
     int from = 0;
     for (int nl = m_pending.indexOf('\n'); nl >= 0; nl = m_pending.indexOf('\n', from)) {
-        QByteArray line = m_pending.mid(from, nl - from);
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines.append(QString::fromLocal8Bit(line));
+        lines.append(decode(m_pending.mid(from, nl - from)));
         from = nl + 1;
     }
     m_pending.remove(0, from);
@@ -88,12 +94,8 @@ QStringList LineReader::feed(const QByteArray& data)
 QStringList LineReader::finish()
 {
     QStringList lines;
-    if (!m_pending.isEmpty()) {
-        QByteArray line = m_pending;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        lines.append(QString::fromLocal8Bit(line));
-    }
+    if (!m_pending.isEmpty())
+        lines.append(decode(m_pending));
     m_pending.clear();
     return lines;
 }

@@ -71,12 +71,19 @@ bool parseRunMessage(const QString& text, quint32& start, QVector<quint32>& valu
     return true;
 }
 
-bool enableMessageRun(const OtpWordRuns& runs, const QString& text, quint32& word, QVector<quint32>& values)
+bool insideOtp(quint32 start, int count, quint32 wordCount)
+{
+    return count > 0 && quint64(start) + quint64(count) <= wordCount;
+}
+
+bool enableMessageRun(
+    const OtpWordRuns& runs, const QString& text, quint32 wordCount, quint32& word, QVector<quint32>& values)
 {
     const QStringList parts = text.split(QLatin1Char(','));
     quint32 enable = 0, bit = 0;
     if (parts.size() != 4 || !OtpHex::parseDec32(parts.at(0).trimmed(), enable)
-        || !OtpHex::parseDec32(parts.at(1).trimmed(), word) || !OtpHex::parseDec32(parts.at(2).trimmed(), bit))
+        || !OtpHex::parseDec32(parts.at(1).trimmed(), word) || !OtpHex::parseDec32(parts.at(2).trimmed(), bit)
+        || word >= wordCount)
         return false;
     const quint32 mask = 1u << (bit % 32);
     if (runs.contains(word) && !runs.value(word).isEmpty()) {

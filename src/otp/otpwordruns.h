@@ -34,8 +34,13 @@ AddResult addRun(OtpWordRuns& runs, quint32 start, const QVector<quint32>& value
 // "start;v1,v2,..." (start decimal, values hexadecimal with or without "0x").
 bool parseRunMessage(const QString& text, quint32& start, QVector<quint32>& values);
 
-// "enable,word,bit,x": the run to put at word, or false when nothing is to be done.
-bool enableMessageRun(const OtpWordRuns& runs, const QString& text, quint32& word, QVector<quint32>& values);
+// Whether count words from start lie inside an OTP of wordCount words (no wrap past word 0xffffffff).
+bool insideOtp(quint32 start, int count, quint32 wordCount);
+
+// "enable,word,bit,x": the run to put at word, or false when nothing is to be
+// done (also for a word outside an OTP of wordCount words).
+bool enableMessageRun(
+    const OtpWordRuns& runs, const QString& text, quint32 wordCount, quint32& word, QVector<quint32>& values);
 
 // "lock,first,count": the run to put at word 0, or false when nothing is to be done.
 bool lockMessageRun(const OtpWordRuns& runs, const QString& text, QVector<quint32>& values);

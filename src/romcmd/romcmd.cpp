@@ -331,8 +331,10 @@ int RomCmd::streamWrite(uint32_t memoryId, uint32_t address, uint32_t length, co
         const uint32_t want = std::min(MaxPacketSize - headerSize, length - sent);
         uint32_t got = want;
         if (file) {
+            // A regular file gives all that is asked until its end: fewer bytes
+            // mean it shrank under us, and its cut tail is not sent.
             const qint64 n = file->read(reinterpret_cast<char*>(packet + headerSize), want);
-            if (n <= 0) {
+            if (n < qint64(want)) {
                 qCritical().noquote() << prefix()
                         + QStringLiteral("Write memory by file failed! The file ended early. "
                                          "progress: %1 total: %2")
@@ -431,8 +433,10 @@ int RomCmd::loadImage(const QString& filePath)
     while (sent < total) {
         const uint32_t want = uint32_t(std::min<uint64_t>(DataChunk, total - sent));
         const qint64 n = file.read(reinterpret_cast<char*>(packet + PacketHeaderSize), want);
-        if (n <= 0) {
-            // The file is shorter than its size said: stop instead of spinning at its end.
+        if (n < qint64(want)) {
+            // The file is shorter than its size said: stop instead of spinning at
+            // its end, and never send the cut chunk, which the ROM would take
+            // for the image's last one and start a cut image.
             qCritical().noquote() << prefix()
                     + QStringLiteral("Load image failed! The file ended early. progress: %1 total: %2")
                           .arg(sent)

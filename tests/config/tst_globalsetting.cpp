@@ -4,6 +4,8 @@
 #include "testfiles.h"
 
 #include <QFile>
+#include <QLockFile>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -147,6 +149,52 @@ private slots:
         QCOMPARE(::stat(QFile::encodeName(iniPath()).constData(), &after), 0);
         QVERIFY(before.st_ino != after.st_ino);
         QVERIFY(readFile(iniPath()).contains("Language=1"));
+    }
+
+    // A writer killed while creating "config.ini.lock" leaves it empty; one
+    // killed later leaves its gone process id. Either is taken over at once
+    // (no wait allowed here); a lock a live process holds is left alone.
+    void staleLockTakenOver_data()
+    {
+        QTest::addColumn<QByteArray>("lock"); // "held": a live QLockFile of this process
+        QTest::addColumn<bool>("written");
+        QProcess gone;
+        gone.start(QStringLiteral("true"), QStringList());
+        QVERIFY(gone.waitForStarted());
+        const qint64 pid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        QTest::newRow("empty lock") << QByteArray() << true;
+        QTest::newRow("cut lock") << QByteArray("4") << true;
+        QTest::newRow("process gone") << QByteArray::number(pid) + "\nvlx_krel_tool\n" + QSysInfo::machineHostName().toUtf8() + "\n"
+                                      << true;
+        QTest::newRow("live owner") << QByteArray("held") << false;
+    }
+    void staleLockTakenOver()
+    {
+        QFETCH(QByteArray, lock);
+        QFETCH(bool, written);
+        writeIni("[Base]\nLanguage=0\n");
+        const QString lockPath = iniPath() + QStringLiteral(".lock");
+        QLockFile live(lockPath);
+        if (lock == "held") {
+            QVERIFY(live.tryLock(0));
+        } else {
+            QFile f(lockPath);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(lock);
+        }
+        GlobalSetting& s = GlobalSetting::instance();
+        s.setLockWaitForTests(0);
+        s.load();
+        if (!written)
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Settings file is locked by another process"));
+        s.setLanguage(1);
+        QCOMPARE(readIni().contains("Language=1"), written);
+        QCOMPARE(QFile::exists(lockPath), !written);
+        // Once the owner lets go, the next write carries the change.
+        live.unlock();
+        s.setAutoAddPort(true);
+        QVERIFY(readIni().contains("Language=1"));
     }
 
     void writesBeforeLoadOnlyChangeMemory()

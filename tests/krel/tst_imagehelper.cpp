@@ -70,6 +70,9 @@ void TstImageHelper::linesCutBetweenReads()
     QCOMPARE(reader.feed("long.bin#MESSAGE\nlast"), QStringList({ "MESSAGE#FILE#/a/very/long.bin#MESSAGE" }));
     QCOMPARE(reader.finish(), QStringList({ "last" }));
     QCOMPARE(reader.finish(), QStringList());
+    // A NUL byte the helper prints is a character of its line, not the line's end.
+    const QByteArray nul("x\0MESSAGE#FILE#/a.bin#MESSAGE\r\n\0\r\n", 34);
+    QCOMPARE(reader.feed(nul), QStringList({ QString::fromLatin1(nul.constData(), 29), QString(QChar(0)) }));
 }
 
 QTEST_GUILESS_MAIN(TstImageHelper)

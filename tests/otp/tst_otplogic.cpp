@@ -172,6 +172,13 @@ private slots:
                              << "64;0x1,ff" << true << 64u << QVector<quint32> { 1, 0xff };
         QTest::newRow("run bad item") << "add"
                                       << "64;0x1,zz" << false << 0u << QVector<quint32> {};
+        // An OTP of 128 words: runs past it, or wrapping round to word 0, are not taken.
+        QTest::newRow("run past the OTP") << "add"
+                                          << "127;1,2" << false << 0u << QVector<quint32> {};
+        QTest::newRow("run wrapping to word 0") << "add"
+                                                << "4294967295;1,2" << false << 0u << QVector<quint32> {};
+        QTest::newRow("enable past the OTP") << "enable"
+                                             << "1,128,4,x" << false << 0u << QVector<quint32> {};
         QTest::newRow("enable sets") << "enable"
                                      << "1,40,33,x" << true << 40u << QVector<quint32> { 0x12, 0x20 };
         QTest::newRow("disable clears") << "enable"
@@ -197,9 +204,9 @@ private slots:
         QVector<quint32> v;
         bool result = false;
         if (kind == "add")
-            result = OtpRuns::parseRunMessage(text, w, v);
+            result = OtpRuns::parseRunMessage(text, w, v) && OtpRuns::insideOtp(w, v.size(), 128);
         else if (kind == "enable")
-            result = OtpRuns::enableMessageRun(runs, text, w, v);
+            result = OtpRuns::enableMessageRun(runs, text, 128, w, v);
         else
             result = OtpRuns::lockMessageRun(runs, text, v);
         QCOMPARE(result, acts);

@@ -391,6 +391,11 @@ private slots:
         tab.slotOTPEXIPEnabled("1,16,3,0");
         tab.slotOTPEXIPLocked("1,16,12");
         tab.slotOTPEXIPLocked("1,16"); // ignored
+        // Past the OTP's last word, or wrapping round to the lock word 0: refused.
+        tab.slotOTPEXIPAdded("4294967295;0x5,0x6");
+        QCOMPARE(tab.logs.last().first,
+            QString("OTP words message lies outside the OTP of %1 words: 4294967295;0x5,0x6").arg(tab.otpWordCount()));
+        tab.slotOTPEXIPEnabled(QString("1,%1,3,0").arg(tab.otpWordCount()));
         const OtpWordRuns expected { { 0, { 0x70 } }, { 16, { 0x9, 0x2 } }, { 24, { 0xaa } } };
         QCOMPARE(tab.writeWords(), expected);
     }

@@ -1,12 +1,21 @@
 // Fault scenarios end to end: real jobs on the pool, real transports, the
 // simulators misbehaving. Each run must end with a failure status within its
 // time-out: no hang, no crash, no file left half-written under its final name.
+#include "devicedock.h"
+#include "devicedockwidget.h"
 #include "downloadtask.h"
 #include "globalsetting.h"
 #include "jobrig.h"
+#include "krelbox.h"
+#include "romuimode.h"
+#include "scriptedhotplugsource.h"
+#include "simdrivelister.h"
 #include "writeconfigtask.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QMessageBox>
+#include <QPushButton>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -41,13 +50,16 @@ class TestFaultScenarios : public QObject
 {
     Q_OBJECT
 
-    Rig::LogCapture m_logs; // keeps the runs' log lines out of the test output
+    // Keeps the runs' log lines out of the test output; made once QTest has
+    // installed its own handler, which would otherwise replace it.
+    std::unique_ptr<Rig::LogCapture> m_logs;
     QTemporaryDir m_dir;
     QString m_image;
 
 private slots:
     void initTestCase()
     {
+        m_logs = std::make_unique<Rig::LogCapture>();
         registerMetaTypes();
         RomCmd::registerRomMetaTypes();
         QVERIFY(m_dir.isValid());
@@ -62,11 +74,16 @@ private slots:
         m_image = f.fileName();
     }
     void cleanup() { QVERIFY(waitForPool()); }
+    void cleanupTestCase() { m_logs.reset(); }
 
     void romJob_data();
     void romJob();
+    void shortImage_data();
+    void shortImage();
     void writer_data();
     void writer();
+    void krelBox_data();
+    void krelBox();
 };
 
 void TestFaultScenarios::romJob_data()
@@ -140,6 +157,81 @@ void TestFaultScenarios::romJob()
     QVERIFY(w.last().status != 0);
 }
 
+void TestFaultScenarios::shortImage_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<int>("nameId"); // 4 write-memory from the file, 6 load-image
+    QTest::addColumn<int>("cutTo"); // bytes left once the first chunk is out; -1: empty from the start
+    for (int t : { int(EDeviceTypeUart), int(EDeviceTypeUsbHid) }) {
+        const char* n = t == EDeviceTypeUart ? "UART" : "HID";
+        QTest::addRow("%s image file cut during the write", n) << t << 4 << 700;
+        QTest::addRow("%s image file cut during the image load", n) << t << 6 << 700;
+        QTest::addRow("%s empty image file", n) << t << 4 << -1;
+    }
+}
+
+// The image file yields fewer bytes than its size promised: the transfer
+// stops with a failure instead of waiting at the file's end, and the ROM is
+// never handed a cut image as a complete one.
+void TestFaultScenarios::shortImage()
+{
+    QFETCH(int, type);
+    QFETCH(int, nameId);
+    QFETCH(int, cutTo);
+    std::unique_ptr<UartRig> uart;
+    std::unique_ptr<HidRig> hid;
+    QVariant info;
+    RomSim::Engine* engine;
+    if (type == EDeviceTypeUart) {
+        uart = std::make_unique<UartRig>();
+        info = uart->info();
+        engine = &uart->engine;
+    } else {
+        hid = std::make_unique<HidRig>();
+        info = hid->info();
+        engine = &hid->engine();
+    }
+    const QString path = m_dir.filePath(QStringLiteral("short.bin"));
+    QFile image(path);
+    QVERIFY(image.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    image.write(cutTo < 0 ? QByteArray() : QByteArray(8192, '\x5C'));
+    image.close();
+    QMap<QString, QString> params { { "imagePath", path } };
+    if (nameId == 4)
+        params.insert({ { "memoryId", "0x0" }, { "address", "0x1000" } });
+
+    m_logs->clear();
+    JobWatch w;
+    auto* job = new RomCmd::DownloadTask(info, EDeviceType(type), { command(nameId, params) });
+    w.relay.attach(job);
+    // Cut on the job's thread, between the first chunk and the next read.
+    std::atomic<bool> cut { false };
+    if (cutTo >= 0)
+        QObject::connect(
+            job, &RomCmd::DownloadCmd::callbackDownloadTaskUpdate, job,
+            [&](const QString&, const DownloadTaskInfo& progress) {
+                if (progress.progress > 0 && !cut)
+                    cut = QFile::resize(path, cutTo);
+            },
+            Qt::DirectConnection);
+    QElapsedTimer clock;
+    clock.start();
+    JobPool::start(job);
+    QVERIFY(waitForPool());
+    QVERIFY2(clock.elapsed() < RunLimitMs, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(cut.load(), cutTo >= 0);
+    QCOMPARE(w.finished.size(), 1);
+    QVERIFY(!w.result());
+    QCOMPARE(w.last().status, 9); // "Failed! Please reconnect device!"
+    const QString failed = nameId == 4 ? QStringLiteral("Write memory failed!") : QStringLiteral("Load image failed!");
+    const QStringList errors = w.relay.errors(w.logs);
+    QVERIFY2(errors.size() == 1 && errors.first().startsWith(failed) && errors.first().contains(path),
+        qPrintable(errors.join('|')));
+    if (cutTo >= 0)
+        QVERIFY(m_logs->contains(QStringLiteral("The file ended early.")));
+    QVERIFY(engine->loadedImage().isEmpty());
+}
+
 void TestFaultScenarios::writer_data()
 {
     QTest::addColumn<QString>("scenario");
@@ -190,9 +282,85 @@ void TestFaultScenarios::writer()
     QCOMPARE(statuses.last().at(0).toInt(), status);
     // Nothing but a whole file may carry the final name.
     const QFileInfo left(drive.filePath(QStringLiteral("config.info")));
-    QVERIFY2(!left.exists() || left.size() == QFileInfo(m_image).size(),
-             qPrintable(QString::number(left.size())));
+    QVERIFY2(!left.exists() || left.size() == QFileInfo(m_image).size(), qPrintable(QString::number(left.size())));
 }
 
-QTEST_GUILESS_MAIN(TestFaultScenarios)
+void TestFaultScenarios::krelBox_data()
+{
+    QTest::addColumn<int>("answered"); // commands of the Connect batch answered before the box falls silent
+    QTest::newRow("Krel box silent after the login") << 1;
+    QTest::newRow("Krel box silent after the version") << 2;
+}
+
+// The box answers the start of the Connect batch (SEC, VER, MSC), then
+// nothing more: the panel must come back disconnected with its reason, the
+// job must drain, and the box never shows its drive, so nothing is written.
+void TestFaultScenarios::krelBox()
+{
+    QFETCH(int, answered);
+    KrelSim::installDriveLister();
+    auto source = std::make_unique<ScriptedHotplugSource>();
+    ScriptedHotplugSource* hotplug = source.get();
+    RomCmd::RomUiMode ui(std::move(source));
+    QTemporaryDir firmware;
+    auto dock = std::make_unique<DevelopViews::DeviceDock>(nullptr, firmware.path() + QLatin1Char('/'));
+    QList<QPair<QString, int>> logs;
+    connect(dock.get(), &DevelopViews::DeviceDock::signalAddLogs, dock.get(), [&](const QString& t, LogLevel l) {
+        logs.append({ t, int(l) });
+    });
+    using Ui = RomCmd::RomUiMode;
+    using Dock = DevelopViews::DeviceDock;
+    connect(&ui, &Ui::signalUpdateUsbDevice, &ui, &Ui::slotUpdateUsbDevice);
+    connect(&ui, &Ui::signalUpdateUsbDevice, dock.get(), &Dock::signalUpdateUsbDevice);
+    connect(dock.get(), &Dock::signalDeviceconnect, &ui, &Ui::slotDeviceconnect);
+    connect(dock.get(), &Dock::signalDeviceDestroy, &ui, &Ui::slotDeviceDestroy);
+    connect(dock.get(), &Dock::signalCustomeCmdData, &ui, &Ui::signalCustomeCmdData);
+    connect(&ui, &Ui::signalCustomStatus, dock.get(), &Dock::signalCustomStatus);
+    connect(&ui, &Ui::signalCustomRecvData, dock.get(), &Dock::signalCustomRecvData);
+
+    KrelSim::KrelBox box;
+    connect(&box, &KrelSim::KrelBox::attached, dock.get(), [&](const QString& path, const QString& product) {
+        hotplug->plug(path, HidFacts { "KREL0", KrelSim::KrelBox::VendorId, KrelSim::KrelBox::ProductId, product });
+    });
+    connect(&box, &KrelSim::KrelBox::detached, dock.get(), [&](const QString& path) { hotplug->unplug(path); });
+    box.plug();
+    DevelopViews::DeviceDockWidget* panel = dock->panel();
+    auto* connectBtn = panel->findChild<QPushButton*>("ConnectBtn");
+    QTRY_COMPARE_WITH_TIMEOUT(panel->findChild<QComboBox*>("DeviceList")->count(), 1, 10000);
+    box.injectFault(KrelSim::Fault::None, answered);
+    box.injectFault(KrelSim::Fault::NoReply, 1000);
+
+    QElapsedTimer clock;
+    clock.start();
+    connectBtn->click();
+    QVERIFY(panel->isConnecting());
+    QTRY_VERIFY_WITH_TIMEOUT(!panel->isConnecting(), int(RunLimitMs));
+    QVERIFY2(clock.elapsed() < RunLimitMs, qPrintable(QString::number(clock.elapsed())));
+    // The whole batch went out: a silent command does not stop the ones after it.
+    QCOMPARE(box.receivedCommands().size(), 3);
+    // What the user sees: the reason in a warning box, the panel ready to connect again.
+    const QString reason = QStringLiteral("The Krel box did not confirm the login. "
+                                          "Unplug it, plug it in again and press Connect.");
+    const auto boxes = panel->findChildren<QMessageBox*>();
+    QVERIFY(!boxes.isEmpty());
+    QCOMPARE(boxes.last()->text(), reason);
+    QVERIFY(!panel->isConnected());
+    QCOMPARE(connectBtn->text(), QStringLiteral("Connect"));
+    QVERIFY(connectBtn->isEnabled() && !connectBtn->isChecked());
+    // What the log says: the reason as an error, and the job back to idle.
+    QVERIFY(logs.contains({ reason, int(LogError) }));
+    QTRY_VERIFY_WITH_TIMEOUT(logs.contains({ QStringLiteral("recv status: 0"), int(LogDebug) }), 10000);
+    // What is on the drive: the box never switched to it, nothing was written.
+    QCOMPARE(box.mode(), KrelSim::Mode::Command);
+    QVERIFY(KrelSim::SimDrives::list().isEmpty());
+    QCOMPARE(QDir(box.driveRoot()).entryList(QDir::Files | QDir::Hidden), QStringList { ".VID_34B7_PID_1000" });
+
+    dock.reset();
+    ui.slotDeviceDestroy();
+    QVERIFY(waitForPool());
+    KrelSim::uninstallDriveLister();
+    KrelSim::SimDrives::clear();
+}
+
+QTEST_MAIN(TestFaultScenarios)
 #include "tst_faultscenarios.moc"

@@ -607,8 +607,9 @@ void TestRomCmd::shortFile_data()
     QTest::addColumn<QList<int>>("sizes");
     for (int type : { EDeviceTypeUart, EDeviceTypeUsbHid }) {
         const QString t = QString::fromLatin1(transportName(type));
-        QTest::newRow(qPrintable(t + " write by file")) << type << false << QList<int>({ 512, 4 + 204 });
-        QTest::newRow(qPrintable(t + " load image")) << type << true << QList<int>({ 512, 4 + 192 });
+        // Only the first packet goes out: the cut tail read after it is not sent.
+        QTest::newRow(qPrintable(t + " write by file")) << type << false << QList<int>({ 512 });
+        QTest::newRow(qPrintable(t + " load image")) << type << true << QList<int>({ 512 });
     }
 }
 

@@ -427,6 +427,12 @@ void OTPTab::slotOTPEXIPAdded(QString exipStr)
         log(tr("OTP words message cannot be parsed: ") + exipStr, LogWarning);
         return;
     }
+    // Words past the OTP cannot be programmed, and a run wrapping past the
+    // last word number would reach the lock word 0 in the exported files.
+    if (!OtpRuns::insideOtp(start, values.size(), m_otpWordCount)) {
+        log(tr("OTP words message lies outside the OTP of %1 words: ").arg(m_otpWordCount) + exipStr, LogWarning);
+        return;
+    }
     slotOTPWordsAdd(start, values);
 }
 
@@ -439,7 +445,7 @@ void OTPTab::slotOTPEXIPEnabled(QString enableStr)
 {
     quint32 word = 0;
     QVector<quint32> values;
-    if (OtpRuns::enableMessageRun(m_writeWords, enableStr, word, values))
+    if (OtpRuns::enableMessageRun(m_writeWords, enableStr, m_otpWordCount, word, values))
         slotOTPWordsAdd(word, values);
 }
 
