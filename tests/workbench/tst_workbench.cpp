@@ -1,0 +1,212 @@
+// The ROM workbench as a user meets it: its parts in English and Chinese, USB
+// ROM devices coming and going, and connection tests from the device panel
+// against the ROM simulator on a pseudo-terminal.
+#include "globalsetting.h"
+#include "loadingwidget.h"
+#include "logdock.h"
+#include "orchestratortestenv.h"
+#include "otptab.h"
+#include "plaintextbrowser.h"
+#include "romcentralwidget.h"
+#include "romdevicepanel.h"
+#include "romrig.h"
+#include "romworkbenchwindow.h"
+#include "tiptabwidget.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace DevelopViews;
+using namespace OrchTest;
+
+namespace {
+
+const QString ReportHead = QStringLiteral("Device report: UART %1 115200");
+
+struct Bench
+{
+    ScriptedHotplugSource* source = nullptr;
+    std::unique_ptr<RomWorkbenchWindow> window;
+
+    Bench()
+    {
+        auto s = std::make_unique<ScriptedHotplugSource>();
+        source = s.get();
+        window = std::make_unique<RomWorkbenchWindow>(std::move(s));
+    }
+    ~Bench()
+    {
+        drainPool();
+        window.reset();
+    }
+    RomDevicePanel* panel() const { return window->devicePanel(); }
+    QStringList logLines() const
+    {
+        window->logDock()->browser()->flushPending();
+        return window->logDock()->browser()->toPlainText().split(QLatin1Char('\n'));
+    }
+    bool logged(const QString& text) const
+    {
+        for (const QString& line : logLines())
+            if (line.endsWith(text))
+                return true;
+        return false;
+    }
+    // Adds the port by name as a user would, selects it and presses Connect.
+    void connectPort(const QString& port)
+    {
+        panel()->portEdit()->setText(port);
+        QTest::keyClick(panel()->portEdit(), Qt::Key_Return);
+        panel()->connectButton()->click();
+    }
+};
+
+} // namespace
+
+class TestWorkbench : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<AppDir> m_app;
+
+private slots:
+    void init()
+    {
+        m_app = std::make_unique<AppDir>();
+        GlobalSetting::instance().setLanguage(1);
+    }
+    void cleanup()
+    {
+        QVERIFY(drainPool());
+        m_app.reset();
+    }
+
+    void partsInBothLanguages_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("connect");
+        QTest::addColumn<QString>("settings");
+        QTest::addColumn<QString>("otherTitle");
+        QTest::newRow("English") << 1 << "Veltrix Krel ROM Workbench" << "Connect" << "Global Settings..."
+                                 << "Veltrix Krel ROM 工作台";
+        QTest::newRow("Chinese") << 0 << "Veltrix Krel ROM 工作台" << "连接" << "全局设置……"
+                                 << "Veltrix Krel ROM Workbench";
+    }
+    void partsInBothLanguages()
+    {
+        QFETCH(int, language);
+        GlobalSetting::instance().setLanguage(language);
+        Bench bench;
+        RomWorkbenchWindow* w = bench.window.get();
+        QTEST(w->windowTitle(), "title");
+        QTEST(bench.panel()->connectButton()->text(), "connect");
+        QTEST(w->globalSettingsAction()->text(), "settings");
+        QCOMPARE(w->centralView()->tabWidget()->count(), 1);
+        QCOMPARE(w->centralView()->tabWidget()->widget(0), w->centralView()->otpTab());
+        QCOMPARE(bench.panel()->socCombo()->currentText(), QStringLiteral("A/B"));
+        // Switching the language from the menu renames the window and keeps the tab.
+        (language == 1 ? w->chineseAction() : w->englishAction())->trigger();
+        QCoreApplication::processEvents();
+        QTEST(w->windowTitle(), "otherTitle");
+        QCOMPARE(w->centralView()->tabWidget()->tabText(0), QStringLiteral("OTP"));
+    }
+
+    void usbDevicesComeAndGo_data()
+    {
+        QTest::addColumn<quint32>("pid");
+        QTest::addColumn<int>("listed");
+        QTest::newRow("ROM of the catalogue") << 0x0009u << 1;
+        QTest::newRow("Krel box") << 0x1000u << 0;
+    }
+    void usbDevicesComeAndGo()
+    {
+        QFETCH(quint32, pid);
+        QFETCH(int, listed);
+        Bench bench;
+        HidFacts facts;
+        facts.instanceId = QStringLiteral("HID\\VID_34B7&PID_%1\\1-2:1.0").arg(pid, 4, 16, QLatin1Char('0'));
+        facts.vendorId = 0x34B7;
+        facts.productId = pid;
+        bench.source->plug(QStringLiteral("/dev/hidraw5"), facts);
+        QListWidget* list = bench.panel()->usbList();
+        QTEST(list->count(), "listed");
+        if (listed)
+            QVERIFY(list->item(0)->text().startsWith(QStringLiteral("34B7:0009")));
+        QCOMPARE(bench.panel()->connectButton()->isEnabled(), bool(listed));
+        bench.source->unplug(QStringLiteral("/dev/hidraw5"));
+        QCOMPARE(list->count(), 0);
+    }
+
+    void connectionTestOnPty_data()
+    {
+        QTest::addColumn<QString>("version");
+        QTest::addColumn<bool>("firmwareFile");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("reportVersion");
+        QTest::newRow("firmware runs already")
+            << "F1.2.0" << true << "Connected (bootloader firmware)" << "F1.2.0 (bootloader firmware)";
+        QTest::newRow("plain ROM gets the firmware")
+            << "V1.0.0" << true << "Connected (bootloader firmware)" << "F2.0.0 (bootloader firmware)";
+        QTest::newRow("plain ROM, no firmware") << "V1.0.0" << false << "Connected (ROM)" << "V1.0.0 (plain ROM)";
+        QTest::newRow("not a ROM") << "X1.0.0" << false << "Connection failed" << "X1.0.0 (plain ROM)";
+    }
+    void connectionTestOnPty()
+    {
+        QFETCH(QString, version);
+        QFETCH(bool, firmwareFile);
+        QFETCH(QString, status);
+        QFETCH(QString, reportVersion);
+        QByteArray firmware;
+        if (firmwareFile)
+            firmware = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"), 0x41);
+        Rig::UartRig rom;
+        rom.engine.setRomVersion(version);
+        rom.engine.setExpectedImageLength(uint32_t(firmware.size()));
+        rom.engine.setVersionAfterImageLoad(QStringLiteral("F2.0.0"));
+        Bench bench;
+        // The restarted device is looked for among the ports the system shows.
+        const QString port = rom.id();
+        bench.window->romUiMode()->setSerialPortLister(
+            std::make_unique<ScriptedPorts>([port] { return QStringList { port }; }));
+        bench.window->romUiMode()->setRestartIntervals(20, 3600000);
+        QSignalSpy finished(bench.window->romUiMode(), &RomCmd::RomUiMode::signalDeviceConnectTestFinished);
+
+        bench.connectPort(port);
+        QVERIFY(!bench.panel()->connectButton()->isEnabled());
+        QVERIFY(waitFor([&] { return finished.count() == 1; }));
+
+        const bool usable = status != QLatin1String("Connection failed");
+        QCOMPARE(bench.panel()->statusLabel()->text(), status + QStringLiteral("\n") + ReportHead.arg(port).mid(15));
+        QVERIFY(bench.logged(ReportHead.arg(port)));
+        QVERIFY(bench.logged(QStringLiteral("  ROM version: ") + reportVersion));
+        QVERIFY(bench.logged(QStringLiteral("  Result: ") + status));
+        QCOMPARE(rom.engine.loadedImage(), version.startsWith('V') ? firmware : QByteArray());
+        QCOMPARE(bench.window->centralView()->hasRunDevice(), usable);
+        QCOMPARE(bench.panel()->disconnectButton()->isEnabled(), usable);
+        // The overlay goes once the test's last job has ended.
+        QVERIFY(drainPool());
+        QVERIFY(bench.window->loadingWidget()->isHidden());
+
+        // Disconnect: the tabs' runs are refused with a word to the user.
+        bench.panel()->disconnectButton()->click();
+        QVERIFY(!bench.window->centralView()->hasRunDevice());
+        QSignalSpy single(bench.window->centralView(), &CentralWidget::signalDeviceDownloadTask);
+        QSignalSpy linkedStep(bench.window->centralView(), &CentralWidget::signalLinkedStepFinished);
+        bench.window->centralView()->slotCommandsRun({ DownloadCommand() });
+        bench.window->centralView()->slotLinkedCommandsRun(QStringLiteral("u1"), { DownloadCommand() }, true);
+        QCOMPARE(single.count(), 0);
+        QCOMPARE(linkedStep.count(), 1);
+        QCOMPARE(linkedStep.at(0).at(2).toBool(), false);
+        QVERIFY(bench.logged(QStringLiteral("No device is connected: choose one in the device panel and press Connect.")));
+    }
+};
+
+QTEST_MAIN(TestWorkbench)
+#include "tst_workbench.moc"
