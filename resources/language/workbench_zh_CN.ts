@@ -35,16 +35,8 @@
         <translation>刷新串口列表</translation>
     </message>
     <message>
-        <source>Port by name, e.g. /dev/ttyUSB0</source>
-        <translation>按名称添加端口，例如 /dev/ttyUSB0</translation>
-    </message>
-    <message>
         <source>Add</source>
         <translation>添加</translation>
-    </message>
-    <message>
-        <source>Add a port the system does not list</source>
-        <translation>添加系统未列出的端口</translation>
     </message>
     <message>
         <source>Baud rate:</source>
@@ -102,6 +94,18 @@
         <source>Testing the connection...</source>
         <translation>正在测试连接……</translation>
     </message>
+    <message>
+        <source>Other port by name</source>
+        <translation>按名称添加其他端口</translation>
+    </message>
+    <message>
+        <source>A port the system does not list, e.g. /dev/ttyUSB0 or a pseudo-terminal</source>
+        <translation>系统未列出的端口，例如 /dev/ttyUSB0 或伪终端</translation>
+    </message>
+    <message>
+        <source>Add the port to the UART list</source>
+        <translation>将该端口加入串口列表</translation>
+    </message>
 </context>
 <context>
     <name>DevelopViews::RomWorkbenchWindow</name>
@@ -156,6 +160,22 @@
     <message>
         <source>Commands run start!</source>
         <translation>命令开始执行！</translation>
+    </message>
+    <message>
+        <source>OTP Warning</source>
+        <translation>OTP 警告</translation>
+    </message>
+    <message>
+        <source>There are OTP words in OTP write view, please ensure that words are wrote or synchronized to batch command list!</source>
+        <translation>OTP 写入视图中还有 OTP 字，请确认这些字已写入设备或已同步到批量命令列表！</translation>
+    </message>
+    <message>
+        <source>Enter OTP write view</source>
+        <translation>进入 OTP 写入视图</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
     </message>
 </context>
 <context>

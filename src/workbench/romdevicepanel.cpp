@@ -129,9 +129,10 @@ void RomDevicePanel::retranslate()
     m_uartLabel->setText(tr("UART:"));
     m_uartRefreshBtn->setText(tr("Refresh"));
     m_uartRefreshBtn->setToolTip(tr("Refresh the UART list"));
-    m_portEdit->setPlaceholderText(tr("Port by name, e.g. /dev/ttyUSB0"));
+    m_portEdit->setPlaceholderText(tr("Other port by name"));
+    m_portEdit->setToolTip(tr("A port the system does not list, e.g. /dev/ttyUSB0 or a pseudo-terminal"));
     m_addPortBtn->setText(tr("Add"));
-    m_addPortBtn->setToolTip(tr("Add a port the system does not list"));
+    m_addPortBtn->setToolTip(tr("Add the port to the UART list"));
     m_baudLabel->setText(tr("Baud rate:"));
     m_connectBtn->setText(tr("Connect"));
     m_connectBtn->setToolTip(tr("Test the connection of the selected device and load the bootloader firmware "

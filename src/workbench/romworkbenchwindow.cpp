@@ -10,13 +10,17 @@
 #include "logdock.h"
 #include "mainwindow.h"
 #include "programsettingdlg.h"
+#include "projectconfig.h"
 #include "romcentralwidget.h"
 #include "romdevicepanel.h"
 #include "romuimode.h"
 #include "runreport.h"
 #include "stylesheet.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QMessageBox>
 #include <QDebug>
 #include <QDockWidget>
 #include <QEvent>
@@ -109,7 +113,7 @@ void RomWorkbenchWindow::build()
 
     setDockNestingEnabled(true);
     resize(1280, 720);
-    resizeDocks({ m_deviceDock }, { 330 }, Qt::Horizontal);
+    resizeDocks({ m_deviceDock }, { 280 }, Qt::Horizontal);
     resizeDocks({ m_logDock }, { int(height() * 0.28) }, Qt::Vertical);
     m_loadingWidget->resize(size());
 
@@ -286,6 +290,29 @@ void RomWorkbenchWindow::resizeEvent(QResizeEvent* event)
     QMainWindow::resizeEvent(event);
     if (m_loadingWidget)
         m_loadingWidget->resize(size());
+}
+
+int RomWorkbenchWindow::askAboutOtpWords()
+{
+    QMessageBox box(QMessageBox::Information, tr("OTP Warning"),
+        tr("There are OTP words in OTP write view, please ensure that words are wrote or synchronized to batch "
+           "command list!"),
+        QMessageBox::Yes | QMessageBox::No, this);
+    box.button(QMessageBox::Yes)->setText(tr("Enter OTP write view"));
+    box.button(QMessageBox::No)->setText(tr("Quit"));
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes ? 0 : 1;
+}
+
+void RomWorkbenchWindow::closeEvent(QCloseEvent* event)
+{
+    // Here the OTP tab exists: the question can take the user to the words.
+    if (ProjectConfig::instance().showOtpWriteViewTips() && askAboutOtpWords() == 0) {
+        m_centralWidget->showOtpWriteView();
+        event->ignore();
+        return;
+    }
+    event->accept();
 }
 
 } // namespace DevelopViews

@@ -69,6 +69,10 @@ protected:
     bool nativeEvent(const QByteArray& eventType, void* message, long* result) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    // Asks about OTP words not yet written; the index of the answer (0 show the
+    // write view, 1 quit). Tests answer it themselves.
+    virtual int askAboutOtpWords();
 
 private:
     void build();

@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -29,16 +30,32 @@ namespace {
 
 const QString ReportHead = QStringLiteral("Device report: UART %1 115200");
 
+// Answers the closing question by script.
+class ScriptedWindow : public RomWorkbenchWindow
+{
+public:
+    using RomWorkbenchWindow::RomWorkbenchWindow;
+    int answer = 1;
+    int asked = 0;
+
+protected:
+    int askAboutOtpWords() override
+    {
+        ++asked;
+        return answer;
+    }
+};
+
 struct Bench
 {
     ScriptedHotplugSource* source = nullptr;
-    std::unique_ptr<RomWorkbenchWindow> window;
+    std::unique_ptr<ScriptedWindow> window;
 
     Bench()
     {
         auto s = std::make_unique<ScriptedHotplugSource>();
         source = s.get();
-        window = std::make_unique<RomWorkbenchWindow>(std::move(s));
+        window = std::make_unique<ScriptedWindow>(std::move(s));
     }
     ~Bench()
     {
@@ -116,6 +133,31 @@ private slots:
         QCoreApplication::processEvents();
         QTEST(w->windowTitle(), "otherTitle");
         QCOMPARE(w->centralView()->tabWidget()->tabText(0), QStringLiteral("OTP"));
+    }
+
+    void closeAsksAboutOtpWords_data()
+    {
+        QTest::addColumn<bool>("wordsLeft");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("asked");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("no words") << false << 0 << 0 << true;
+        QTest::newRow("words, quit") << true << 1 << 1 << true;
+        QTest::newRow("words, show them") << true << 0 << 1 << false;
+    }
+    void closeAsksAboutOtpWords()
+    {
+        QFETCH(bool, wordsLeft);
+        QFETCH(bool, closed);
+        ProjectConfig::instance().setShowOtpWriteViewTips(wordsLeft);
+        Bench bench;
+        QFETCH(int, answer);
+        bench.window->answer = answer;
+        bench.window->show();
+        QTEST(bench.window->close(), "closed");
+        QTEST(bench.window->asked, "asked");
+        OTPTab* otp = bench.window->centralView()->otpTab();
+        QCOMPARE(otp->writeRadio()->isChecked(), !closed);
     }
 
     void usbDevicesComeAndGo_data()
