@@ -177,6 +177,30 @@
         <source>Quit</source>
         <translation>退出</translation>
     </message>
+    <message>
+        <source>Device</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>Disconnect</source>
+        <translation>断开</translation>
+    </message>
+    <message>
+        <source>Stop the Run</source>
+        <translation>停止运行</translation>
+    </message>
+    <message>
+        <source>Stop requested!</source>
+        <translation>已请求停止！</translation>
+    </message>
+    <message>
+        <source>Runs go to %1</source>
+        <translation>命令发往 %1</translation>
+    </message>
 </context>
 <context>
     <name>WorkbenchRules</name>

@@ -16,6 +16,7 @@
 #include "romuimode.h"
 #include "runreport.h"
 #include "stylesheet.h"
+#include "workbenchrules.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,6 +25,7 @@
 #include <QDebug>
 #include <QDockWidget>
 #include <QEvent>
+#include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -135,6 +137,14 @@ void RomWorkbenchWindow::loadLanguage(int languageSetting)
 
 void RomWorkbenchWindow::buildMenus()
 {
+    m_deviceMenu = menuBar()->addMenu(QString());
+    m_connectAction = m_deviceMenu->addAction(QString());
+    m_disconnectAction = m_deviceMenu->addAction(QString());
+    m_deviceMenu->addSeparator();
+    m_stopAction = m_deviceMenu->addAction(QString());
+    // Esc reaches the window while the overlay covers it.
+    m_stopAction->setShortcut(QKeySequence(Qt::Key_Escape));
+    m_stopAction->setShortcutContext(Qt::WindowShortcut);
     m_settingsMenu = menuBar()->addMenu(QString());
     m_programSettingsAction = m_settingsMenu->addAction(QString());
     m_globalSettingsAction = m_settingsMenu->addAction(QString());
@@ -154,6 +164,10 @@ void RomWorkbenchWindow::retranslate()
 {
     setWindowTitle(titleText());
     m_deviceDock->setWindowTitle(tr("ROM Devices"));
+    m_deviceMenu->setTitle(tr("Device"));
+    m_connectAction->setText(tr("Connect"));
+    m_disconnectAction->setText(tr("Disconnect"));
+    m_stopAction->setText(tr("Stop the Run"));
     m_settingsMenu->setTitle(tr("Settings"));
     m_programSettingsAction->setText(tr("Program Settings..."));
     m_globalSettingsAction->setText(tr("Global Settings..."));
@@ -208,11 +222,32 @@ void RomWorkbenchWindow::connectParts()
         &RomWorkbenchWindow::slotSetLoadingShowProgress);
     connect(orch, &RomUiMode::callbackDownloadTaskUpdate, m_loadingWidget, &LoadingWidget::slotTaskInfoUpdated);
 
+    connect(m_connectAction, &QAction::triggered, panel, &RomDevicePanel::slotConnectBtnClicked);
+    connect(m_disconnectAction, &QAction::triggered, panel, &RomDevicePanel::slotDisconnectBtnClicked);
+    connect(m_stopAction, &QAction::triggered, this, &RomWorkbenchWindow::slotStopClicked);
+    connect(panel, &RomDevicePanel::signalRunDeviceChanged, this, &RomWorkbenchWindow::slotRunDeviceChanged);
     connect(m_programSettingsAction, &QAction::triggered, this, &RomWorkbenchWindow::slotProgramSettingsClicked);
     connect(m_globalSettingsAction, &QAction::triggered, this, &RomWorkbenchWindow::slotGlobalSettingsClicked);
     connect(m_aboutAction, &QAction::triggered, this, &RomWorkbenchWindow::slotAboutClicked);
     connect(m_englishAction, &QAction::triggered, this, &RomWorkbenchWindow::slotLanguageClicked);
     connect(m_chineseAction, &QAction::triggered, this, &RomWorkbenchWindow::slotLanguageClicked);
+}
+
+void RomWorkbenchWindow::slotStopClicked()
+{
+    // Nothing runs while the overlay is away.
+    if (m_loadingWidget->isHidden())
+        return;
+    m_logDock->slotAddLogs(tr("Stop requested!"), LogWarning);
+    m_romUiMode->slotDownloadStarted(false);
+}
+
+void RomWorkbenchWindow::slotRunDeviceChanged(QVariant info, EDeviceType type, bool connected)
+{
+    if (connected)
+        statusBar()->showMessage(tr("Runs go to %1").arg(WorkbenchRules::deviceText(info, type)));
+    else
+        statusBar()->clearMessage();
 }
 
 void RomWorkbenchWindow::slotProgramSettingsClicked()

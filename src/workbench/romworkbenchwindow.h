@@ -47,6 +47,7 @@ public:
     QDockWidget* deviceDock() const { return m_deviceDock; }
     LogDock* logDock() const { return m_logDock; }
     LoadingWidget* loadingWidget() const { return m_loadingWidget; }
+    QAction* stopAction() const { return m_stopAction; }
     QAction* programSettingsAction() const { return m_programSettingsAction; }
     QAction* globalSettingsAction() const { return m_globalSettingsAction; }
     QAction* englishAction() const { return m_englishAction; }
@@ -56,6 +57,9 @@ signals:
     void signalRefreshDevice();
 
 public slots:
+    // Asks the running jobs to stop after their current chunk.
+    void slotStopClicked();
+    void slotRunDeviceChanged(QVariant info, EDeviceType type, bool connected);
     void slotProgramSettingsClicked();
     void slotGlobalSettingsClicked();
     void slotAboutClicked();
@@ -88,6 +92,10 @@ private:
     RomDevicePanel* m_devicePanel = nullptr;
     LogDock* m_logDock = nullptr;
     LoadingWidget* m_loadingWidget = nullptr;
+    QMenu* m_deviceMenu = nullptr;
+    QAction* m_connectAction = nullptr;
+    QAction* m_disconnectAction = nullptr;
+    QAction* m_stopAction = nullptr;
     QMenu* m_settingsMenu = nullptr;
     QMenu* m_viewsMenu = nullptr;
     QMenu* m_helpMenu = nullptr;

@@ -160,6 +160,24 @@ private slots:
         QCOMPARE(otp->writeRadio()->isChecked(), !closed);
     }
 
+    void stopOnlyWhileRunning_data()
+    {
+        QTest::addColumn<bool>("running");
+        QTest::newRow("running") << true;
+        QTest::newRow("idle") << false;
+    }
+    void stopOnlyWhileRunning()
+    {
+        QFETCH(bool, running);
+        Bench bench;
+        QSignalSpy terminate(bench.window->romUiMode(), &RomCmd::RomUiMode::signalTerminate);
+        if (running)
+            bench.window->slotCmdRunStarted(false);
+        bench.window->stopAction()->trigger();
+        QCOMPARE(terminate.count(), int(running));
+        QCOMPARE(bench.logged(QStringLiteral("Stop requested!")), running);
+    }
+
     void usbDevicesComeAndGo_data()
     {
         QTest::addColumn<quint32>("pid");
