@@ -33,7 +33,7 @@ MEMORY_IDS = {
     "SDXC0": "0x30000",
     "SDXC1": "0x30001",
 }
-ERASABLE = {"XPI0 NOR": False, "XPI1 NOR": True}
+ERASABLE = {"XPI0 NOR": True, "XPI1 NOR": True}
 FLASH_BASE = {"XPI0 NOR": "0x80000000", "XPI1 NOR": "0x90000000"}
 
 # Fuse word groups per SoC: 8 SECURE, 16 IDENTIFY, 32 GENERAL, 72 SECRET = 128.
