@@ -11,6 +11,10 @@
         <source>No device is connected: choose one in the device panel and press Connect.</source>
         <translation>未连接设备：请在设备面板中选择设备并点击“连接”。</translation>
     </message>
+    <message>
+        <source>Memory</source>
+        <translation>内存</translation>
+    </message>
 </context>
 <context>
     <name>DevelopViews::RomDevicePanel</name>

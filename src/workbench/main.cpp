@@ -26,7 +26,9 @@ int main(int argc, char* argv[])
 
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(app);
-    qInfo() << "\r\nVLX ROM Workbench Start! Version: " << "0.4.0" << "\r\n";
+    qInfo() << "\r\nVLX ROM Workbench Start! Version: "
+            << "0.4.0"
+            << "\r\n";
 
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icon/krel_icon.ico")));
     QApplication::setApplicationName(QStringLiteral("Veltirx Krel Tool"));

@@ -1,5 +1,6 @@
 #include "romcentralwidget.h"
 
+#include "memoryviewtab.h"
 #include "otptab.h"
 #include "romuimode.h"
 #include "tiptabwidget.h"
@@ -11,6 +12,14 @@ namespace DevelopViews {
 RomCentralWidget::RomCentralWidget(QWidget* parent)
     : CentralWidget(parent, false)
 {
+    addOtpTab();
+    addMemoryTab();
+    retranslate();
+    updateRunEnabled();
+}
+
+void RomCentralWidget::addOtpTab()
+{
     m_otpTab = new OTPTab(tabWidget());
     tabWidget()->addTab(m_otpTab, QString());
     connect(m_otpTab, &OTPTab::signalAddLogs, this, &CentralWidget::signalAddLogs);
@@ -21,18 +30,43 @@ RomCentralWidget::RomCentralWidget(QWidget* parent)
     connect(m_otpTab, &OTPTab::signalShowTabsDotTips, this,
         [this](bool shown) { tabWidget()->tipTabBar()->setTabDotTip(tabWidget()->indexOf(m_otpTab), shown); });
     connect(this, &CentralWidget::signalLinkedOTPMemoryQueried, m_otpTab, &OTPTab::slotLinkedOTPMemoryQueried);
-    connect(this, &CentralWidget::signalLinkedMemoryDataReadFinished, m_otpTab,
-        &OTPTab::slotLinkedMemoryDataReadFinished);
+    connect(
+        this, &CentralWidget::signalLinkedMemoryDataReadFinished, m_otpTab, &OTPTab::slotLinkedMemoryDataReadFinished);
     connect(this, &CentralWidget::signalLinkedStepFinished, m_otpTab,
-        [tab = m_otpTab](QString uuid, int step, bool result, QVariantMap) {
-            tab->slotLinkedStepFinished(uuid, step, result);
-        });
-    retranslate();
+        [tab = m_otpTab](
+            QString uuid, int step, bool result, QVariantMap) { tab->slotLinkedStepFinished(uuid, step, result); });
+}
+
+void RomCentralWidget::addMemoryTab()
+{
+    m_memoryTab = new MemoryViewTab(tabWidget());
+    tabWidget()->addTab(m_memoryTab, QString());
+    connect(m_memoryTab, &MemoryViewTab::signalAddLogs, this, &CentralWidget::signalAddLogs);
+    connect(m_memoryTab, &MemoryViewTab::signalCommondsRun, this, &RomCentralWidget::slotCommandsRun);
+    connect(
+        this, &CentralWidget::signalMemoryDataReadFinished, m_memoryTab, &MemoryViewTab::slotMemoryDataReadFinished);
+}
+
+void RomCentralWidget::updateRunEnabled()
+{
+}
+
+void RomCentralWidget::slotRunStarted()
+{
+    m_running = true;
+    updateRunEnabled();
+}
+
+void RomCentralWidget::slotRunFinished()
+{
+    m_running = false;
+    updateRunEnabled();
 }
 
 void RomCentralWidget::retranslate()
 {
     tabWidget()->setTabText(tabWidget()->indexOf(m_otpTab), tr("OTP"));
+    tabWidget()->setTabText(tabWidget()->indexOf(m_memoryTab), tr("Memory"));
 }
 
 void RomCentralWidget::changeEvent(QEvent* event)
@@ -57,11 +91,13 @@ void RomCentralWidget::slotRunDeviceChanged(QVariant info, EDeviceType type, boo
         && RomCmd::RomUiMode::deviceId(m_runDevice, m_runType) == RomCmd::RomUiMode::deviceId(info, type)) {
         m_runDevice = QVariant();
     }
+    updateRunEnabled();
 }
 
 void RomCentralWidget::slotSocChanged()
 {
     m_otpTab->reloadSocInfo();
+    m_memoryTab->reloadSocInfo();
 }
 
 bool RomCentralWidget::checkDevice()

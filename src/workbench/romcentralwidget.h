@@ -7,6 +7,7 @@
 
 namespace DevelopViews {
 
+class MemoryViewTab;
 class OTPTab;
 
 class RomCentralWidget : public CentralWidget
@@ -16,6 +17,7 @@ public:
     explicit RomCentralWidget(QWidget* parent = nullptr);
 
     OTPTab* otpTab() const { return m_otpTab; }
+    MemoryViewTab* memoryTab() const { return m_memoryTab; }
     bool hasRunDevice() const { return m_runDevice.isValid(); }
     QVariant runDevice() const { return m_runDevice; }
     EDeviceType runDeviceType() const { return m_runType; }
@@ -31,6 +33,9 @@ public slots:
     void slotLinkedCommandsRun(QString uuid, QList<DownloadCommand> cmdList, bool isDisableOTPQuery);
     // The project's production stages on the device.
     void slotStageRun();
+    // A run of the orchestrator started or ended: the tree offers runs only in between.
+    void slotRunStarted();
+    void slotRunFinished();
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -38,8 +43,13 @@ protected:
 private:
     bool checkDevice();
     void retranslate();
+    void updateRunEnabled();
+    void addOtpTab();
+    void addMemoryTab();
 
     OTPTab* m_otpTab = nullptr;
+    MemoryViewTab* m_memoryTab = nullptr;
+    bool m_running = false; // a run started by the orchestrator has not ended
     QVariant m_runDevice; // invalid while no device is connected
     EDeviceType m_runType = EDeviceTypeUart;
 };

@@ -180,9 +180,7 @@ QListWidgetItem* RomDevicePanel::findItem(QListWidget* list, const QString& id) 
 {
     for (int i = 0; i < list->count(); ++i) {
         QListWidgetItem* item = list->item(i);
-        const QString itemId = list == m_usbList
-            ? item->data(RoleInfo).value<UsbInfo>().devicePath
-            : item->text();
+        const QString itemId = list == m_usbList ? item->data(RoleInfo).value<UsbInfo>().devicePath : item->text();
         if (itemId == id)
             return item;
     }
@@ -215,7 +213,9 @@ void RomDevicePanel::slotUpdateUsbDevice(UsbInfo info, bool isArrival)
         return;
     if (!item) {
         item = new QListWidgetItem(m_usbList);
-        emit signalAddLogs(tr("USB ROM device found: %1").arg(WorkbenchRules::usbItemText(info)), LogDebug);
+        emit signalAddLogs(tr("USB ROM device found: %1")
+                               .arg(WorkbenchRules::deviceText(QVariant::fromValue(info), EDeviceTypeUsbHid)),
+            LogDebug);
     }
     item->setText(WorkbenchRules::usbItemText(info));
     item->setData(RoleInfo, QVariant::fromValue(info));
@@ -302,7 +302,7 @@ void RomDevicePanel::slotConnectBtnClicked()
         disconnectDevice(false);
     m_testing = true;
     m_shown = Shown::Testing;
-    m_statusDevice = WorkbenchRules::deviceText(info, type);
+    m_statusDevice = WorkbenchRules::shortDeviceText(info, type);
     showStatus();
     updateButtons();
     emit signalDeviceConnectTest(info, type, 0);
@@ -312,12 +312,13 @@ void RomDevicePanel::slotDeviceConnectTestFinished(
     QVariant info, EDeviceType type, bool result, QVariantMap stepResultInfoMap)
 {
     m_testing = false;
-    const WorkbenchRules::ConnectOutcome outcome = WorkbenchRules::connectOutcome(info, type, result, stepResultInfoMap);
+    const WorkbenchRules::ConnectOutcome outcome
+        = WorkbenchRules::connectOutcome(info, type, result, stepResultInfoMap);
     for (const QString& line : outcome.report)
         emit signalAddLogs(line, outcome.level);
     m_shown = Shown::Outcome;
     m_outcome = outcome.state;
-    m_statusDevice = WorkbenchRules::deviceText(info, type);
+    m_statusDevice = WorkbenchRules::shortDeviceText(info, type);
     if (outcome.state != WorkbenchRules::ConnectState::Failed) {
         m_connected = true;
         m_connectedInfo = info;
@@ -331,8 +332,9 @@ void RomDevicePanel::slotDeviceConnectTestFinished(
 void RomDevicePanel::slotDownloadTaskUpdate(QString id, DownloadTaskInfo taskInfo)
 {
     // While a test runs, the line says what the device is doing (querying, loading firmware).
-    if (!m_testing || (taskInfo.status != Constants::StatusQueryRomVersion
-                          && taskInfo.status != Constants::StatusLoadingRomFirmware))
+    if (!m_testing
+        || (taskInfo.status != Constants::StatusQueryRomVersion
+            && taskInfo.status != Constants::StatusLoadingRomFirmware))
         return;
     m_statusLabel->setText(Constants::statusText(taskInfo.status) + QStringLiteral("\n") + id);
 }
@@ -376,9 +378,7 @@ void RomDevicePanel::showStatus()
     switch (m_shown) {
     case Shown::Idle: text = tr("No device connected"); break;
     case Shown::Testing: text = tr("Testing the connection...") + QStringLiteral("\n") + m_statusDevice; break;
-    case Shown::Outcome:
-        text = WorkbenchRules::stateText(m_outcome) + QStringLiteral("\n") + m_statusDevice;
-        break;
+    case Shown::Outcome: text = WorkbenchRules::stateText(m_outcome) + QStringLiteral("\n") + m_statusDevice; break;
     }
     m_statusLabel->setText(text);
 }

@@ -39,6 +39,8 @@ public:
     // Tests replace the system's port enumeration.
     void setSerialPortLister(std::unique_ptr<RomCmd::SerialPortLister> lister);
 
+    // Ports added by name, in the order they were added.
+    QStringList typedPorts() const { return m_typedPorts; }
     bool isConnected() const { return m_connected; }
     QVariant connectedInfo() const { return m_connectedInfo; }
     EDeviceType connectedType() const { return m_connectedType; }

@@ -15,19 +15,22 @@
 #include "romdevicepanel.h"
 #include "romuimode.h"
 #include "runreport.h"
+#include "serialportlister.h"
 #include "stylesheet.h"
 #include "workbenchrules.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QMessageBox>
 #include <QDebug>
 #include <QDockWidget>
 #include <QEvent>
+#include <QFileInfo>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTranslator>
 
@@ -43,6 +46,32 @@ static void initWorkbenchResources()
 }
 
 namespace DevelopViews {
+
+namespace {
+
+// The orchestrator waits for a restarted UART device among these: the ports typed
+// into the panel are not enumerated by the system but come back under their names.
+class WorkbenchPortLister : public RomCmd::SerialPortLister
+{
+public:
+    explicit WorkbenchPortLister(RomDevicePanel* panel)
+        : m_panel(panel)
+    { }
+    QStringList portNames() const override
+    {
+        const QStringList typed = m_panel ? m_panel->typedPorts() : QStringList();
+        QStringList existing;
+        for (const QString& port : typed)
+            if (QFileInfo::exists(port))
+                existing << port;
+        return WorkbenchRules::restartPorts(RomCmd::SerialPortLister::portNames(), typed, existing);
+    }
+
+private:
+    QPointer<RomDevicePanel> m_panel;
+};
+
+} // namespace
 
 RomWorkbenchWindow::RomWorkbenchWindow(QWidget* parent)
     : QMainWindow(parent)
@@ -85,10 +114,11 @@ void RomWorkbenchWindow::build()
 
     m_deviceDock = new QDockWidget(this);
     m_deviceDock->setObjectName(QStringLiteral("RomDeviceDock"));
-    m_deviceDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable
-        | QDockWidget::DockWidgetFloatable);
+    m_deviceDock->setFeatures(
+        QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     m_devicePanel = new RomDevicePanel(m_deviceDock);
     m_deviceDock->setWidget(m_devicePanel);
+    m_romUiMode->setSerialPortLister(std::make_unique<WorkbenchPortLister>(m_devicePanel));
     auto* deviceTitle = new DockBaseTitleWidget(QString(), m_deviceDock);
     m_deviceDock->setTitleBarWidget(deviceTitle);
     connect(m_deviceDock, &QDockWidget::windowTitleChanged, deviceTitle, &DockBaseTitleWidget::setTitle);
@@ -106,6 +136,9 @@ void RomWorkbenchWindow::build()
     m_loadingWidget->hide();
 
     StyleSheet::apply(QStringLiteral(":/qss/devmainwindow.qss"), this);
+    // The hexadecimal viewer paints with its palette: give it the inputs' dark ground.
+    setStyleSheet(styleSheet()
+        + QStringLiteral("\nDevelopViews--HexViewWidget { background-color: #16191d; border: 1px solid #3d4450; }\n"));
     const bool english = GlobalSetting::instance().language() == 1;
     m_englishAction->setChecked(english);
     m_chineseAction->setChecked(!english);
@@ -115,13 +148,13 @@ void RomWorkbenchWindow::build()
 
     setDockNestingEnabled(true);
     resize(1280, 720);
-    resizeDocks({ m_deviceDock }, { 280 }, Qt::Horizontal);
+    resizeDocks({ m_deviceDock }, { 260 }, Qt::Horizontal);
     resizeDocks({ m_logDock }, { int(height() * 0.28) }, Qt::Vertical);
     m_loadingWidget->resize(size());
 
     if (!m_romUiMode->detector()->isRegistered())
-        m_logDock->slotAddLogs(tr("Device arrival and removal are not watched: %1")
-                                   .arg(m_romUiMode->detector()->errorString()),
+        m_logDock->slotAddLogs(
+            tr("Device arrival and removal are not watched: %1").arg(m_romUiMode->detector()->errorString()),
             LogWarning);
     emit signalRefreshDevice();
 }
@@ -193,8 +226,8 @@ void RomWorkbenchWindow::connectParts()
     connect(orch, &RomUiMode::signalUpdatePortDevice, panel, &RomDevicePanel::slotUpdatePortDevice);
     connect(panel, &RomDevicePanel::signalDeviceConnectTest, orch, &RomUiMode::slotDeviceConnectTest);
     connect(orch, &RomUiMode::signalDeviceConnectTestFinished, panel, &RomDevicePanel::slotDeviceConnectTestFinished);
-    connect(orch, &RomUiMode::signalDeviceConnectTestFinished, central,
-        &CentralWidget::signalDeviceConnectTestFinished);
+    connect(
+        orch, &RomUiMode::signalDeviceConnectTestFinished, central, &CentralWidget::signalDeviceConnectTestFinished);
     connect(orch, &RomUiMode::callbackDownloadTaskUpdate, panel, &RomDevicePanel::slotDownloadTaskUpdate);
     connect(orch, &RomUiMode::signalSetLoadingWidgetHided, panel, &RomDevicePanel::slotSetLoadingWidgetHided);
     connect(panel, &RomDevicePanel::signalRunDeviceChanged, central, &RomCentralWidget::slotRunDeviceChanged);
@@ -218,8 +251,7 @@ void RomWorkbenchWindow::connectParts()
     connect(orch, &RomUiMode::signalRunStarted, this, &RomWorkbenchWindow::slotCmdRunStarted);
     connect(orch, &RomUiMode::signalRunFinished, this, &RomWorkbenchWindow::slotCmdRunFinished);
     connect(orch, &RomUiMode::signalSetLoadingWidgetHided, this, &RomWorkbenchWindow::slotSetLoadingWidgetHided);
-    connect(orch, &RomUiMode::signalUpdateLoadingProgressStatus, this,
-        &RomWorkbenchWindow::slotSetLoadingShowProgress);
+    connect(orch, &RomUiMode::signalUpdateLoadingProgressStatus, this, &RomWorkbenchWindow::slotSetLoadingShowProgress);
     connect(orch, &RomUiMode::callbackDownloadTaskUpdate, m_loadingWidget, &LoadingWidget::slotTaskInfoUpdated);
 
     connect(m_connectAction, &QAction::triggered, panel, &RomDevicePanel::slotConnectBtnClicked);
@@ -287,6 +319,7 @@ void RomWorkbenchWindow::slotCmdRunStarted(bool isShowProgress)
     m_loadingWidget->resize(size());
     m_loadingWidget->show();
     m_loadingWidget->raise();
+    m_centralWidget->slotRunStarted();
 }
 
 void RomWorkbenchWindow::slotCmdRunFinished(bool result, QVariantMap resultInfoMap)
@@ -295,11 +328,13 @@ void RomWorkbenchWindow::slotCmdRunFinished(bool result, QVariantMap resultInfoM
     const RunReport::Line line = RunReport::finished(result, resultInfoMap);
     m_logDock->slotAddLogs(line.text, line.level);
     m_centralWidget->slotCmdRunFinished(result, resultInfoMap);
+    m_centralWidget->slotRunFinished();
 }
 
 void RomWorkbenchWindow::slotSetLoadingWidgetHided()
 {
     m_loadingWidget->hide();
+    m_centralWidget->slotRunFinished();
 }
 
 void RomWorkbenchWindow::slotSetLoadingShowProgress(bool isShowProgress)

@@ -47,7 +47,7 @@ QString usbItemText(const UsbInfo& usb)
     QString text = hex4(usb.vendorId) + QLatin1Char(':') + hex4(usb.productId);
     if (!usb.productString.isEmpty())
         text += QStringLiteral("  ") + usb.productString;
-    return text + QStringLiteral("  ") + usb.devicePath;
+    return text + QLatin1Char('\n') + usb.devicePath;
 }
 
 PortChanges portChanges(const QStringList& shown, const QStringList& present, const QStringList& typed)
@@ -62,6 +62,15 @@ PortChanges portChanges(const QStringList& shown, const QStringList& present, co
     return changes;
 }
 
+QStringList restartPorts(const QStringList& systemPorts, const QStringList& typed, const QStringList& existing)
+{
+    QStringList ports = systemPorts;
+    for (const QString& port : typed)
+        if (existing.contains(port) && !ports.contains(port))
+            ports.append(port);
+    return ports;
+}
+
 QString deviceText(const QVariant& info, EDeviceType type)
 {
     if (type == EDeviceTypeUart) {
@@ -69,18 +78,26 @@ QString deviceText(const QVariant& info, EDeviceType type)
         return QStringLiteral("UART %1 %2").arg(port.portName).arg(port.baudRate);
     }
     const UsbInfo usb = recordFromVariant<UsbInfo>(info);
-    return QStringLiteral("USB-HID ") + hex4(usb.vendorId) + QLatin1Char(':') + hex4(usb.productId)
-        + QLatin1Char(' ') + usb.devicePath;
+    return QStringLiteral("USB-HID ") + hex4(usb.vendorId) + QLatin1Char(':') + hex4(usb.productId) + QLatin1Char(' ')
+        + usb.devicePath;
 }
 
 QString stateText(ConnectState state)
 {
     switch (state) {
     case ConnectState::Rom: return QCoreApplication::translate("WorkbenchRules", "Connected (ROM)");
-    case ConnectState::Firmware: return QCoreApplication::translate("WorkbenchRules", "Connected (bootloader firmware)");
+    case ConnectState::Firmware:
+        return QCoreApplication::translate("WorkbenchRules", "Connected (bootloader firmware)");
     case ConnectState::Failed: break;
     }
     return QCoreApplication::translate("WorkbenchRules", "Connection failed");
+}
+
+QString shortDeviceText(const QVariant& info, EDeviceType type)
+{
+    if (type == EDeviceTypeUart)
+        return deviceText(info, type);
+    return QStringLiteral("USB-HID ") + recordFromVariant<UsbInfo>(info).devicePath;
 }
 
 ConnectOutcome connectOutcome(const QVariant& info, EDeviceType type, bool result, const QVariantMap& map)
@@ -102,9 +119,13 @@ ConnectOutcome connectOutcome(const QVariant& info, EDeviceType type, bool resul
     if (!out.romVersion.isEmpty()) {
         out.report << QCoreApplication::translate("WorkbenchRules", "  ROM version: %1 (%2)")
                           .arg(out.romVersion,
-                              kind == QLatin1Char('F') ? QCoreApplication::translate("WorkbenchRules", "bootloader firmware") : QCoreApplication::translate("WorkbenchRules", "plain ROM"));
-        out.report << QCoreApplication::translate("WorkbenchRules", "  SoC revision: %1").arg(map.value(QStringLiteral("socRevision")).toString());
-        out.report << QCoreApplication::translate("WorkbenchRules", "  Life cycle: %1").arg(map.value(QStringLiteral("lifecycle")).toUInt());
+                              kind == QLatin1Char('F')
+                                  ? QCoreApplication::translate("WorkbenchRules", "bootloader firmware")
+                                  : QCoreApplication::translate("WorkbenchRules", "plain ROM"));
+        out.report << QCoreApplication::translate("WorkbenchRules", "  SoC revision: %1")
+                          .arg(map.value(QStringLiteral("socRevision")).toString());
+        out.report << QCoreApplication::translate("WorkbenchRules", "  Life cycle: %1")
+                          .arg(map.value(QStringLiteral("lifecycle")).toUInt());
     }
     out.report << QCoreApplication::translate("WorkbenchRules", "  Result: %1").arg(out.statusText);
     return out;

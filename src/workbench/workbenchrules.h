@@ -28,7 +28,7 @@ QList<UsbId> romUsbIds(const QList<SocInfo>& socs, const QList<CustomSocInfo>& c
 // An arriving USB device is listed when its ids are a ROM's and it is not the Krel box.
 bool isRomUsbDevice(const UsbInfo& usb, const QList<UsbId>& romIds);
 
-// "34B7:0009  <product>  <path>" (the product only when known).
+// "34B7:0009  <product>" and the path on a second line (the product only when known).
 QString usbItemText(const UsbInfo& usb);
 
 struct PortChanges
@@ -40,6 +40,10 @@ struct PortChanges
 // What the UART list does to show the ports present; ports the user typed in stay
 // while they are not present (pseudo-terminals and links are not enumerated).
 PortChanges portChanges(const QStringList& shown, const QStringList& present, const QStringList& typed);
+
+// Ports the orchestrator looks among for a restarted UART device: the system's, then
+// the typed ones that exist (a restart keeps a pseudo-terminal's or a link's name).
+QStringList restartPorts(const QStringList& systemPorts, const QStringList& typed, const QStringList& existing);
 
 enum class ConnectState {
     Failed, // the device did not answer as a ROM: not usable
@@ -60,9 +64,12 @@ struct ConnectOutcome
 QString stateText(ConnectState state);
 
 // A connection test's end as the orchestrator reports it.
-ConnectOutcome connectOutcome(const QVariant& info, EDeviceType type, bool result, const QVariantMap& stepResultInfoMap);
+ConnectOutcome connectOutcome(
+    const QVariant& info, EDeviceType type, bool result, const QVariantMap& stepResultInfoMap);
 
 // "UART /dev/ttyUSB0 115200" or "USB-HID 34B7:0009 <path>".
 QString deviceText(const QVariant& info, EDeviceType type);
+// The same without the USB ids, for narrow places.
+QString shortDeviceText(const QVariant& info, EDeviceType type);
 
 } // namespace WorkbenchRules

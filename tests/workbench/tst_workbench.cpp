@@ -2,8 +2,11 @@
 // ROM devices coming and going, and connection tests from the device panel
 // against the ROM simulator on a pseudo-terminal.
 #include "globalsetting.h"
+#include "hexviewwidget.h"
+#include "ids.h"
 #include "loadingwidget.h"
 #include "logdock.h"
+#include "memoryviewtab.h"
 #include "orchestratortestenv.h"
 #include "otptab.h"
 #include "plaintextbrowser.h"
@@ -13,6 +16,8 @@
 #include "romworkbenchwindow.h"
 #include "tiptabwidget.h"
 
+#include "constants.h"
+#include "projectconfig.h"
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -75,6 +80,13 @@ struct Bench
                 return true;
         return false;
     }
+    // Connects the ROM on the pseudo-terminal and waits for the test's end.
+    bool connectRom(const Rig::UartRig& rom)
+    {
+        QSignalSpy finished(window->romUiMode(), &RomCmd::RomUiMode::signalDeviceConnectTestFinished);
+        connectPort(rom.id());
+        return waitFor([&] { return finished.count() == 1; }) && drainPool();
+    }
     // Adds the port by name as a user would, selects it and presses Connect.
     void connectPort(const QString& port)
     {
@@ -96,6 +108,17 @@ private slots:
     void init()
     {
         m_app = std::make_unique<AppDir>();
+        // The SoC of the rig with its flash in the memory view.
+        const QString xml = m_app->path() + QStringLiteral("/flash.xml");
+        QFile f(xml);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("<?xml version=\"1.0\" encoding=\"utf-8\"?><configuration><socs>"
+                "<soc name=\"A/B\" vid=\"0x34B7\" pid=\"0x0009\" minSocRevision=\"0.1.0\"><memoryView>"
+                "<memory name=\"XPI0 NOR\" value=\"0x10000\" /><memory name=\"OTP\" value=\"0x20000\" />"
+                "</memoryView></soc></socs></configuration>");
+        f.close();
+        SocDatabase::instance().loadFrom(xml, m_app->path() + QStringLiteral("/no_exclude_list"));
+        ProjectConfig::instance().setSocType(QStringLiteral("A/B"));
         GlobalSetting::instance().setLanguage(1);
     }
     void cleanup()
@@ -111,10 +134,17 @@ private slots:
         QTest::addColumn<QString>("connect");
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("otherTitle");
-        QTest::newRow("English") << 1 << "Veltrix Krel ROM Workbench" << "Connect" << "Global Settings..."
-                                 << "Veltrix Krel ROM 工作台";
-        QTest::newRow("Chinese") << 0 << "Veltrix Krel ROM 工作台" << "连接" << "全局设置……"
-                                 << "Veltrix Krel ROM Workbench";
+        QTest::addColumn<QString>("otherMemory");
+        QTest::newRow("English") << 1 << "Veltrix Krel ROM Workbench"
+                                 << "Connect"
+                                 << "Global Settings..."
+                                 << "Veltrix Krel ROM 工作台"
+                                 << "内存";
+        QTest::newRow("Chinese") << 0 << "Veltrix Krel ROM 工作台"
+                                 << "连接"
+                                 << "全局设置……"
+                                 << "Veltrix Krel ROM Workbench"
+                                 << "Memory";
     }
     void partsInBothLanguages()
     {
@@ -125,14 +155,16 @@ private slots:
         QTEST(w->windowTitle(), "title");
         QTEST(bench.panel()->connectButton()->text(), "connect");
         QTEST(w->globalSettingsAction()->text(), "settings");
-        QCOMPARE(w->centralView()->tabWidget()->count(), 1);
+        QCOMPARE(w->centralView()->tabWidget()->count(), 2);
         QCOMPARE(w->centralView()->tabWidget()->widget(0), w->centralView()->otpTab());
+        QCOMPARE(w->centralView()->tabWidget()->widget(1), w->centralView()->memoryTab());
         QCOMPARE(bench.panel()->socCombo()->currentText(), QStringLiteral("A/B"));
         // Switching the language from the menu renames the window and keeps the tab.
         (language == 1 ? w->chineseAction() : w->englishAction())->trigger();
         QCoreApplication::processEvents();
         QTEST(w->windowTitle(), "otherTitle");
         QCOMPARE(w->centralView()->tabWidget()->tabText(0), QStringLiteral("OTP"));
+        QTEST(w->centralView()->tabWidget()->tabText(1), "otherMemory");
     }
 
     void closeAsksAboutOtpWords_data()
@@ -210,12 +242,14 @@ private slots:
         QTest::addColumn<bool>("firmwareFile");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("reportVersion");
-        QTest::newRow("firmware runs already")
-            << "F1.2.0" << true << "Connected (bootloader firmware)" << "F1.2.0 (bootloader firmware)";
-        QTest::newRow("plain ROM gets the firmware")
-            << "V1.0.0" << true << "Connected (bootloader firmware)" << "F2.0.0 (bootloader firmware)";
-        QTest::newRow("plain ROM, no firmware") << "V1.0.0" << false << "Connected (ROM)" << "V1.0.0 (plain ROM)";
-        QTest::newRow("not a ROM") << "X1.0.0" << false << "Connection failed" << "X1.0.0 (plain ROM)";
+        QTest::newRow("firmware runs already") << "F1.2.0" << true << "Connected (bootloader firmware)"
+                                               << "F1.2.0 (bootloader firmware)";
+        QTest::newRow("plain ROM gets the firmware") << "V1.0.0" << true << "Connected (bootloader firmware)"
+                                                     << "F2.0.0 (bootloader firmware)";
+        QTest::newRow("plain ROM, no firmware") << "V1.0.0" << false << "Connected (ROM)"
+                                                << "V1.0.0 (plain ROM)";
+        QTest::newRow("not a ROM") << "X1.0.0" << false << "Connection failed"
+                                   << "X1.0.0 (plain ROM)";
     }
     void connectionTestOnPty()
     {
@@ -231,10 +265,8 @@ private slots:
         rom.engine.setExpectedImageLength(uint32_t(firmware.size()));
         rom.engine.setVersionAfterImageLoad(QStringLiteral("F2.0.0"));
         Bench bench;
-        // The restarted device is looked for among the ports the system shows.
+        // The restarted device comes back under the name typed in (the system does not list it).
         const QString port = rom.id();
-        bench.window->romUiMode()->setSerialPortLister(
-            std::make_unique<ScriptedPorts>([port] { return QStringList { port }; }));
         bench.window->romUiMode()->setRestartIntervals(20, 3600000);
         QSignalSpy finished(bench.window->romUiMode(), &RomCmd::RomUiMode::signalDeviceConnectTestFinished);
 
@@ -264,8 +296,30 @@ private slots:
         QCOMPARE(single.count(), 0);
         QCOMPARE(linkedStep.count(), 1);
         QCOMPARE(linkedStep.at(0).at(2).toBool(), false);
-        QVERIFY(bench.logged(QStringLiteral("No device is connected: choose one in the device panel and press Connect.")));
+        QVERIFY(
+            bench.logged(QStringLiteral("No device is connected: choose one in the device panel and press Connect.")));
     }
+
+    void readMemoryFillsTheViewer()
+    {
+        Rig::UartRig rom;
+        rom.engine.setRomVersion(QStringLiteral("F1.2.0"));
+        rom.engine.setRequireFlashConfig(false);
+        rom.engine.poke(RomSim::MemXpi0, RomSim::FlashBase, Rig::pattern(2000, 9));
+        Bench bench;
+        QVERIFY(bench.connectRom(rom));
+        MemoryViewTab* tab = bench.window->centralView()->memoryTab();
+        tab->memoryChooser()->setCurrentIndex(tab->memoryChooser()->findText(QStringLiteral("XPI0 NOR")));
+        tab->addressEdit()->setText(QStringLiteral("0x80000010"));
+        tab->lengthEdit()->setText(QStringLiteral("1300"));
+        QSignalSpy finished(bench.window->romUiMode(), &RomCmd::RomUiMode::signalRunFinished);
+        tab->loadButton()->click();
+        QVERIFY(waitFor([&] { return finished.count() == 1 && !tab->isLoading(); }));
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(tab->hexView()->hexModel()->bytes(), rom.engine.readBytes(RomSim::MemXpi0, 0x80000010u, 1300));
+        QVERIFY(bench.window->loadingWidget()->isHidden());
+    }
+
 };
 
 QTEST_MAIN(TestWorkbench)

@@ -60,9 +60,8 @@ private slots:
         QTest::newRow("plugged and unplugged")
             << QStringList { "ttyS0", "ttyUSB0" } << QStringList { "ttyS0", "ttyACM0" } << QStringList()
             << QStringList { "ttyACM0" } << QStringList { "ttyUSB0" };
-        QTest::newRow("typed port stays") << QStringList { "ttyS0", "/dev/pts/4" } << QStringList() << QStringList {
-            "/dev/pts/4"
-        } << QStringList() << QStringList { "ttyS0" };
+        QTest::newRow("typed port stays") << QStringList { "ttyS0", "/dev/pts/4" } << QStringList()
+                                          << QStringList { "/dev/pts/4" } << QStringList() << QStringList { "ttyS0" };
         QTest::newRow("enumeration repeats a name") << QStringList() << QStringList { "ttyS0", "ttyS0" }
                                                     << QStringList() << QStringList { "ttyS0" } << QStringList();
     }
@@ -74,6 +73,24 @@ private slots:
         const PortChanges changes = portChanges(shown, present, typed);
         QTEST(changes.added, "added");
         QTEST(changes.removed, "removed");
+    }
+
+    void restartPorts_data()
+    {
+        QTest::addColumn<QStringList>("typed");
+        QTest::addColumn<QStringList>("existing");
+        QTest::addColumn<QStringList>("ports");
+        QTest::newRow("typed port there")
+            << QStringList { "/dev/pts/3" } << QStringList { "/dev/pts/3" } << QStringList { "ttyS0", "/dev/pts/3" };
+        QTest::newRow("typed port gone") << QStringList { "/dev/pts/3" } << QStringList() << QStringList { "ttyS0" };
+        QTest::newRow("typed system port once")
+            << QStringList { "ttyS0" } << QStringList { "ttyS0" } << QStringList { "ttyS0" };
+    }
+    void restartPorts()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(QStringList, existing);
+        QTEST(WorkbenchRules::restartPorts({ "ttyS0" }, typed, existing), "ports");
     }
 
     void connectionOutcome_data()
