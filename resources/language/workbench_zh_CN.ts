@@ -15,6 +15,10 @@
         <source>Memory</source>
         <translation>内存</translation>
     </message>
+    <message>
+        <source>Commands</source>
+        <translation>命令</translation>
+    </message>
 </context>
 <context>
     <name>DevelopViews::RomDevicePanel</name>

@@ -1,5 +1,6 @@
 #include "romcentralwidget.h"
 
+#include "commandtreewidget.h"
 #include "memoryviewtab.h"
 #include "otptab.h"
 #include "romuimode.h"
@@ -14,6 +15,7 @@ RomCentralWidget::RomCentralWidget(QWidget* parent)
 {
     addOtpTab();
     addMemoryTab();
+    addCommandTree();
     retranslate();
     updateRunEnabled();
 }
@@ -47,8 +49,20 @@ void RomCentralWidget::addMemoryTab()
         this, &CentralWidget::signalMemoryDataReadFinished, m_memoryTab, &MemoryViewTab::slotMemoryDataReadFinished);
 }
 
+void RomCentralWidget::addCommandTree()
+{
+    m_commandTree = new CommandTreeWidget(tabWidget());
+    tabWidget()->addTab(m_commandTree, QString());
+    connect(m_commandTree, &CommandTreeWidget::signalAddLogs, this, &CentralWidget::signalAddLogs);
+    connect(m_commandTree, &CommandTreeWidget::signalCommondsRun, this, &RomCentralWidget::slotCommandsRun);
+    connect(m_commandTree, &CommandTreeWidget::signalStageRun, this, &RomCentralWidget::slotStageRun);
+    // Words the OTP write view synchronises into a stage show in the tree at once.
+    connect(m_otpTab, &OTPTab::signalBatchProdCmdUpdate, m_commandTree, [tree = m_commandTree] { tree->slotReload(); });
+}
+
 void RomCentralWidget::updateRunEnabled()
 {
+    m_commandTree->setRunEnabled(hasRunDevice() && !m_running);
 }
 
 void RomCentralWidget::slotRunStarted()
@@ -67,6 +81,7 @@ void RomCentralWidget::retranslate()
 {
     tabWidget()->setTabText(tabWidget()->indexOf(m_otpTab), tr("OTP"));
     tabWidget()->setTabText(tabWidget()->indexOf(m_memoryTab), tr("Memory"));
+    tabWidget()->setTabText(tabWidget()->indexOf(m_commandTree), tr("Commands"));
 }
 
 void RomCentralWidget::changeEvent(QEvent* event)

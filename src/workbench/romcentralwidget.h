@@ -7,6 +7,7 @@
 
 namespace DevelopViews {
 
+class CommandTreeWidget;
 class MemoryViewTab;
 class OTPTab;
 
@@ -18,6 +19,7 @@ public:
 
     OTPTab* otpTab() const { return m_otpTab; }
     MemoryViewTab* memoryTab() const { return m_memoryTab; }
+    CommandTreeWidget* commandTree() const { return m_commandTree; }
     bool hasRunDevice() const { return m_runDevice.isValid(); }
     QVariant runDevice() const { return m_runDevice; }
     EDeviceType runDeviceType() const { return m_runType; }
@@ -46,9 +48,11 @@ private:
     void updateRunEnabled();
     void addOtpTab();
     void addMemoryTab();
+    void addCommandTree();
 
     OTPTab* m_otpTab = nullptr;
     MemoryViewTab* m_memoryTab = nullptr;
+    CommandTreeWidget* m_commandTree = nullptr;
     bool m_running = false; // a run started by the orchestrator has not ended
     QVariant m_runDevice; // invalid while no device is connected
     EDeviceType m_runType = EDeviceTypeUart;

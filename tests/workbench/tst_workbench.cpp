@@ -1,6 +1,7 @@
 // The ROM workbench as a user meets it: its parts in English and Chinese, USB
 // ROM devices coming and going, and connection tests from the device panel
 // against the ROM simulator on a pseudo-terminal.
+#include "commandtreewidget.h"
 #include "globalsetting.h"
 #include "hexviewwidget.h"
 #include "ids.h"
@@ -26,6 +27,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QTreeWidgetItem>
 #include <QtTest>
 
 using namespace DevelopViews;
@@ -134,17 +136,17 @@ private slots:
         QTest::addColumn<QString>("connect");
         QTest::addColumn<QString>("settings");
         QTest::addColumn<QString>("otherTitle");
-        QTest::addColumn<QString>("otherMemory");
+        QTest::addColumn<QString>("otherCommands");
         QTest::newRow("English") << 1 << "Veltrix Krel ROM Workbench"
                                  << "Connect"
                                  << "Global Settings..."
                                  << "Veltrix Krel ROM 工作台"
-                                 << "内存";
+                                 << "命令";
         QTest::newRow("Chinese") << 0 << "Veltrix Krel ROM 工作台"
                                  << "连接"
                                  << "全局设置……"
                                  << "Veltrix Krel ROM Workbench"
-                                 << "Memory";
+                                 << "Commands";
     }
     void partsInBothLanguages()
     {
@@ -155,16 +157,17 @@ private slots:
         QTEST(w->windowTitle(), "title");
         QTEST(bench.panel()->connectButton()->text(), "connect");
         QTEST(w->globalSettingsAction()->text(), "settings");
-        QCOMPARE(w->centralView()->tabWidget()->count(), 2);
+        QCOMPARE(w->centralView()->tabWidget()->count(), 3);
         QCOMPARE(w->centralView()->tabWidget()->widget(0), w->centralView()->otpTab());
         QCOMPARE(w->centralView()->tabWidget()->widget(1), w->centralView()->memoryTab());
+        QCOMPARE(w->centralView()->tabWidget()->widget(2), w->centralView()->commandTree());
         QCOMPARE(bench.panel()->socCombo()->currentText(), QStringLiteral("A/B"));
         // Switching the language from the menu renames the window and keeps the tab.
         (language == 1 ? w->chineseAction() : w->englishAction())->trigger();
         QCoreApplication::processEvents();
         QTEST(w->windowTitle(), "otherTitle");
         QCOMPARE(w->centralView()->tabWidget()->tabText(0), QStringLiteral("OTP"));
-        QTEST(w->centralView()->tabWidget()->tabText(1), "otherMemory");
+        QTEST(w->centralView()->tabWidget()->tabText(2), "otherCommands");
     }
 
     void closeAsksAboutOtpWords_data()
@@ -320,6 +323,48 @@ private slots:
         QVERIFY(bench.window->loadingWidget()->isHidden());
     }
 
+    void stageRunOfThreeCommands()
+    {
+        Rig::UartRig rom;
+        rom.engine.setRomVersion(QStringLiteral("F1.2.0"));
+        rom.engine.setRequireFlashConfig(false);
+        rom.engine.poke(RomSim::MemXpi0, RomSim::FlashBase, QByteArray(16, char(0x5A)));
+        const auto command = [](int nameId, const QMap<QString, QString>& params) {
+            DownloadCommand cmd;
+            cmd.id = Ids::newId();
+            cmd.nameId = nameId;
+            cmd.params = params;
+            return cmd;
+        };
+        const QMap<QString, QString> flash { { "memoryId", "0x10000" }, { "address", "0x80000000" } };
+        QMap<QString, QString> erase = flash, write = flash, read = flash;
+        erase.insert("length", "4096");
+        write.insert("word", "0x12345678,0x9abcdef0");
+        read.insert("length", "8");
+        QVERIFY(ProjectConfig::instance().setStageCommands(
+            { command(7, erase), command(4, write), command(5, read) }, EStageOpen, false));
+        Bench bench;
+        CommandTreeWidget* tree = bench.window->centralView()->commandTree();
+        tree->slotReload();
+        QCOMPARE(tree->stageItem(EStageOpen)->childCount(), 3);
+        QPushButton* byStage = tree->buttons().at(4);
+        QVERIFY(!byStage->isEnabled()); // no device yet
+
+        QVERIFY(bench.connectRom(rom));
+        QVERIFY(byStage->isEnabled());
+        QSignalSpy finished(bench.window->romUiMode(), &RomCmd::RomUiMode::signalRunFinished);
+        QSignalSpy progress(bench.window->romUiMode(), &RomCmd::RomUiMode::callbackDownloadTaskUpdate);
+        byStage->click();
+        QVERIFY(waitFor([&] { return finished.count() == 1; }));
+        QCOMPARE(finished.at(0).at(0).toBool(), true);
+        QCOMPARE(rom.engine.readBytes(RomSim::MemXpi0, RomSim::FlashBase, 12),
+            QByteArray::fromHex("78563412f0debc9aFFFFFFFF"));
+        const DownloadTaskInfo last = progress.last().at(1).value<DownloadTaskInfo>();
+        QCOMPARE(last.cmdCount, 3);
+        QCOMPARE(last.status, int(Constants::StatusRunSuccess));
+        QVERIFY(drainPool());
+        QVERIFY(byStage->isEnabled());
+    }
 };
 
 QTEST_MAIN(TestWorkbench)
