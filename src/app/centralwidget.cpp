@@ -11,7 +11,7 @@
 
 namespace DevelopViews {
 
-CentralWidget::CentralWidget(QWidget* parent) : QWidget(parent)
+CentralWidget::CentralWidget(QWidget* parent, bool withKrelTab) : QWidget(parent)
 {
     setObjectName(QStringLiteral("CentralWidget"));
     auto* layout = new QVBoxLayout(this);
@@ -24,8 +24,10 @@ CentralWidget::CentralWidget(QWidget* parent) : QWidget(parent)
     m_tabWidget->setMovable(true);
     layout->addWidget(m_tabWidget);
 
-    m_programmeTab = createKrelTab();
-    m_tabWidget->addTab(m_programmeTab, tr("Program Config"));
+    if (withKrelTab) {
+        m_programmeTab = createKrelTab();
+        m_tabWidget->addTab(m_programmeTab, tr("Program Config"));
+    }
 
     StyleSheet::apply(QStringLiteral(":/qss/devcentralwidget.qss"), this);
     setEnabled(true);
@@ -43,7 +45,8 @@ ImageProgrammeTab* CentralWidget::createKrelTab()
 
 void CentralWidget::slotWriteConfigStatus(int status)
 {
-    m_programmeTab->slotWriteConfigStatus(status);
+    if (m_programmeTab)
+        m_programmeTab->slotWriteConfigStatus(status);
 }
 
 void CentralWidget::showOTPWriteView()
@@ -69,7 +72,7 @@ void CentralWidget::slotCmdRunFinished(bool result, QVariantMap resultInfoMap)
 
 void CentralWidget::changeEvent(QEvent* event)
 {
-    if (event->type() == QEvent::LanguageChange && m_tabWidget->count() > 0)
+    if (event->type() == QEvent::LanguageChange && m_programmeTab && m_tabWidget->count() > 0)
         m_tabWidget->setTabText(0, tr("Burn Configuration"));
     QWidget::changeEvent(event);
 }

@@ -23,7 +23,8 @@ class CentralWidget : public QWidget
 {
     Q_OBJECT
 public:
-    explicit CentralWidget(QWidget* parent = nullptr);
+    // Without the Krel tab the widget starts empty; other windows add their own tabs.
+    explicit CentralWidget(QWidget* parent = nullptr, bool withKrelTab = true);
 
     TipTabWidget* tabWidget() const { return m_tabWidget; }
     ImageProgrammeTab* programmeTab() const { return m_programmeTab; }
