@@ -1,5 +1,5 @@
 # Installation layout and the Debian package (cpack -G DEB). Only the product
-# goes in: the two executables and their data, never tests, benches or the
+# goes in: the executables and their data, never tests, benches or the
 # simulators.
 include(GNUInstallDirs)
 
@@ -12,11 +12,11 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
 
 set(_pkg ${PROJECT_SOURCE_DIR}/packaging)
 
-install(TARGETS vlx_krel_tool vlx-rom RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS vlx_krel_tool vlx_rom_workbench vlx-rom RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/doc/user_manual.html DESTINATION ${KREL_SHARE_DIR}/doc)
 # Manual pages and the changelog go in compressed, as Debian wants them.
 set(_gz)
-foreach(_page vlx-rom.1 vlx_krel_tool.1)
+foreach(_page vlx-rom.1 vlx_krel_tool.1 vlx_rom_workbench.1)
   set(_out ${CMAKE_BINARY_DIR}/packaging/${_page}.gz)
   add_custom_command(OUTPUT ${_out}
     COMMAND sh -c "gzip -9nc \"$0\" > \"$1\"" ${PROJECT_SOURCE_DIR}/doc/${_page} ${_out}
@@ -25,7 +25,8 @@ foreach(_page vlx-rom.1 vlx_krel_tool.1)
   install(FILES ${_out} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 endforeach()
 install(DIRECTORY ${_pkg}/data/bl_fw ${_pkg}/data/mcuimage DESTINATION ${KREL_SHARE_DIR})
-install(FILES ${_pkg}/vlx-krel-tool.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${_pkg}/vlx-krel-tool.desktop ${_pkg}/vlx-rom-workbench.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 configure_file(${_pkg}/vlx-krel-tool.metainfo.xml ${CMAKE_BINARY_DIR}/packaging/vlx-krel-tool.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/packaging/vlx-krel-tool.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${_pkg}/60-vlx-krel-tool.rules DESTINATION ${KREL_UDEV_RULES_DIR})

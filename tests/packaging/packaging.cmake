@@ -5,7 +5,8 @@ add_test(NAME test_packaging_udev_rule
 find_program(KREL_DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(KREL_DESKTOP_FILE_VALIDATE)
   add_test(NAME test_packaging_desktop_entry
-    COMMAND ${KREL_DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/packaging/vlx-krel-tool.desktop)
+    COMMAND ${KREL_DESKTOP_FILE_VALIDATE} ${PROJECT_SOURCE_DIR}/packaging/vlx-krel-tool.desktop
+          ${PROJECT_SOURCE_DIR}/packaging/vlx-rom-workbench.desktop)
 endif()
 find_program(KREL_APPSTREAMCLI appstreamcli)
 if(KREL_APPSTREAMCLI)

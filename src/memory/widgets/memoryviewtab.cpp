@@ -42,6 +42,10 @@ void MemoryViewTab::buildUi()
     m_eraseAllBtn = new QPushButton(this);
     m_saveBtn = new QPushButton(this);
     m_saveBtn->setEnabled(false);
+    // A whole 32-bit address in hexadecimal stays readable however narrow the row gets.
+    const int fieldWidth = m_addressEdit->fontMetrics().horizontalAdvance(QStringLiteral("0x00000000")) + 24;
+    m_addressEdit->setMinimumWidth(fieldWidth);
+    m_lengthEdit->setMinimumWidth(fieldWidth);
     m_hexView = new HexViewWidget(this);
     m_statusLbl = new QLabel(this);
 

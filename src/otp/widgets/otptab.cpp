@@ -100,6 +100,9 @@ void OTPTab::buildUi()
     m_readTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_readTable->setMouseTracking(true);
     m_readTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // A word is never cut to "0xc0de00…": below this the table scrolls sideways instead.
+    m_readTable->horizontalHeader()->setMinimumSectionSize(
+        m_readTable->fontMetrics().horizontalAdvance(QStringLiteral("0x00000000")) + 20);
     m_readTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_readTable->verticalHeader()->setDefaultSectionSize(RowHeight);
     readLayout->addLayout(readBar);
