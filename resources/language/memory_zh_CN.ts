@@ -119,5 +119,9 @@
         <source>Length is empty!</source>
         <translation>长度为空！</translation>
     </message>
+    <message>
+        <source>The read ended after %1 of %2 bytes.</source>
+        <translation>读取在 %1 / %2 字节处结束。</translation>
+    </message>
 </context>
 </TS>

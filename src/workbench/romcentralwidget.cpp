@@ -71,10 +71,11 @@ void RomCentralWidget::slotRunStarted()
     updateRunEnabled();
 }
 
-void RomCentralWidget::slotRunFinished()
+void RomCentralWidget::slotRunFinished(bool result)
 {
     m_running = false;
     updateRunEnabled();
+    m_memoryTab->slotRunFinished(result);
 }
 
 void RomCentralWidget::retranslate()

@@ -37,7 +37,7 @@ public slots:
     void slotStageRun();
     // A run of the orchestrator started or ended: the tree offers runs only in between.
     void slotRunStarted();
-    void slotRunFinished();
+    void slotRunFinished(bool result = true);
 
 protected:
     void changeEvent(QEvent* event) override;

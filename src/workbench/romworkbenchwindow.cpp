@@ -328,7 +328,7 @@ void RomWorkbenchWindow::slotCmdRunFinished(bool result, QVariantMap resultInfoM
     const RunReport::Line line = RunReport::finished(result, resultInfoMap);
     m_logDock->slotAddLogs(line.text, line.level);
     m_centralWidget->slotCmdRunFinished(result, resultInfoMap);
-    m_centralWidget->slotRunFinished();
+    m_centralWidget->slotRunFinished(result);
 }
 
 void RomWorkbenchWindow::slotSetLoadingWidgetHided()

@@ -175,6 +175,22 @@ private slots:
         QCOMPARE(tab.logs.last().second, 1);
     }
 
+    // A run that fails half way leaves what did arrive readable and savable.
+    void loadCutShort()
+    {
+        MemTest::AppDir app;
+        MemTest::Tab tab;
+        tab.choose("XPI0 NOR");
+        tab.addressEdit()->setText("0x80000000");
+        tab.lengthEdit()->setText("40");
+        tab.loadButton()->click();
+        tab.slotMemoryDataReadFinished(0x80000000u, bytes(16, 0));
+        tab.slotRunFinished(false);
+        QCOMPARE(tab.statusLabel()->text(), QStringLiteral("16 of 40 bytes read from 0x80000000"));
+        QVERIFY(tab.saveButton()->isEnabled());
+        QCOMPARE(tab.logs.last(), qMakePair(QStringLiteral("The read ended after 16 of 40 bytes."), int(LogWarning)));
+    }
+
     // The runner's OTP lock check reads word 0 (4 bytes at address 0) before a read
     // of the OTP; those bytes come through the same slot and are not the load's.
     void otpWord0BeforeTheLoad_data()

@@ -229,6 +229,17 @@ void MemoryViewTab::slotMemoryDataReadFinished(uint32_t address, QVector<uint8_t
     }
 }
 
+void MemoryViewTab::slotRunFinished(bool result)
+{
+    if (!m_loading)
+        return;
+    // The load stays open: a piece still on its way is taken, since runs never overlap.
+    updateStatus();
+    const int size = m_hexView->hexModel()->bytes().size();
+    if (!result && quint64(size) < m_loadLength)
+        log(tr("The read ended after %1 of %2 bytes.").arg(size).arg(m_loadLength), LogWarning);
+}
+
 void MemoryViewTab::updateStatus()
 {
     const HexViewModel* model = m_hexView->hexModel();

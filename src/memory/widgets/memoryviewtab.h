@@ -44,6 +44,7 @@ public:
     QPushButton* eraseAllButton() const { return m_eraseAllBtn; }
     QPushButton* saveButton() const { return m_saveBtn; }
     HexViewWidget* hexView() const { return m_hexView; }
+    QLabel* statusLabel() const { return m_statusLbl; }
     // A load is waiting for bytes.
     bool isLoading() const { return m_loading; }
 
@@ -59,6 +60,8 @@ public slots:
     void slotMemoryCbbCurrentIndexChanged(int index);
     // Saves the bytes read (raw, or as text for a ".txt" name).
     void slotSaveBtnClicked();
+    // The host's run ended: a load cut short shows (and can save) what did arrive.
+    void slotRunFinished(bool result);
 
 protected:
     // A modal question; the index of the button chosen, -1 when the box was closed.
