@@ -8,10 +8,8 @@
 #include "startup.h"
 
 #include <QApplication>
-#include <QCursor>
 #include <QDebug>
 #include <QIcon>
-#include <QScreen>
 #include <QThreadPool>
 #include <memory>
 
@@ -39,17 +37,7 @@ int main(int argc, char* argv[])
     SocDatabase::instance().load();
 
     auto window = std::make_unique<DevelopViews::RomWorkbenchWindow>();
-    if (QScreen* screen = QGuiApplication::screenAt(QCursor::pos())) {
-        QPoint topLeft;
-        if (Startup::centredPosition(window->frameGeometry().size(), screen->availableGeometry(), &topLeft)) {
-            window->move(topLeft);
-            window->show();
-        } else {
-            window->showMaximized();
-        }
-    } else {
-        window->show();
-    }
+    Startup::showOnCursorScreen(window.get());
 
     const int code = app.exec();
     window.reset();
