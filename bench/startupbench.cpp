@@ -1,7 +1,7 @@
 // Start-up benchmark: time from process start to a shown, painted main window
 // (settings, SoC database and window, as main() does), against a process that
 // shows a bare QMainWindow; both are children of this run, started in turn.
-// With --shot <prefix> it also saves the window at 1280 x 720 in English and in
+// With --shot <prefix> it also saves the window (and the workbench, tab by tab) at 1280 x 720 in English and in
 // Chinese (<prefix>_en.png, <prefix>_zh.png) for a look at the layout.
 //
 //   krel_bench_startup [--rounds 5] [--shot /tmp/krel]
@@ -12,6 +12,9 @@
 #include "projectconfig.h"
 #include "socdatabase.h"
 #include "romuimode.h"
+#include "romcentralwidget.h"
+#include "romworkbenchwindow.h"
+#include "tiptabwidget.h"
 
 #include <QAction>
 #include <QApplication>
@@ -57,6 +60,17 @@ void shot(const QString& prefix)
         emit w.romUiMode()->callbackDownloadTaskUpdate(QStringLiteral("run"), info);
         QApplication::processEvents();
         w.grab().save(prefix + QStringLiteral("_overlay") + suffix);
+
+        // The ROM workbench, one picture per tab.
+        DevelopViews::RomWorkbenchWindow bench;
+        bench.resize(1280, 720);
+        bench.show();
+        QTabWidget* tabs = bench.centralView()->tabWidget();
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QApplication::processEvents();
+            bench.grab().save(prefix + QStringLiteral("_workbench%1").arg(i) + suffix);
+        }
     }
 }
 

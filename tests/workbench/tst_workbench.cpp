@@ -155,6 +155,8 @@ private slots:
         Bench bench;
         RomWorkbenchWindow* w = bench.window.get();
         QTEST(w->windowTitle(), "title");
+        // Every tab fits a 1280 x 720 screen.
+        QVERIFY2(w->minimumSizeHint().width() <= 1280, qPrintable(QString::number(w->minimumSizeHint().width())));
         QTEST(bench.panel()->connectButton()->text(), "connect");
         QTEST(w->globalSettingsAction()->text(), "settings");
         QCOMPARE(w->centralView()->tabWidget()->count(), 3);

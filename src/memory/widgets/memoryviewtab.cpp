@@ -32,7 +32,7 @@ void MemoryViewTab::buildUi()
 {
     m_memoryLbl = new QLabel(this);
     m_memoryCbb = new QComboBox(this);
-    m_memoryCbb->setMinimumContentsLength(10);
+    m_memoryCbb->setMinimumContentsLength(8);
     m_addressLbl = new QLabel(this);
     m_addressEdit = new QLineEdit(this);
     m_lengthLbl = new QLabel(this);
@@ -43,9 +43,7 @@ void MemoryViewTab::buildUi()
     m_saveBtn = new QPushButton(this);
     m_saveBtn->setEnabled(false);
     // A whole 32-bit address in hexadecimal stays readable however narrow the row gets.
-    const int fieldWidth = m_addressEdit->fontMetrics().horizontalAdvance(QStringLiteral("0x00000000")) + 24;
-    m_addressEdit->setMinimumWidth(fieldWidth);
-    m_lengthEdit->setMinimumWidth(fieldWidth);
+    m_addressEdit->setMinimumWidth(m_addressEdit->fontMetrics().horizontalAdvance(QStringLiteral("0x00000000")) + 16);
     m_hexView = new HexViewWidget(this);
     m_statusLbl = new QLabel(this);
 
