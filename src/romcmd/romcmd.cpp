@@ -11,6 +11,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <memory>
+#include <vector>
 
 namespace RomCmd {
 
@@ -306,13 +308,64 @@ int RomCmd::reset(uint32_t resetType)
     return finished("Reset", getResponse(m_io->writePacket(packet, sizeof(packet))));
 }
 
+namespace {
+// Hands out a file's bytes chunk by chunk from blocks read ahead. A block that
+// comes up short means the file shrank after its size was taken: nothing of
+// that block is handed out, so a cut tail never goes to the device.
+class ChunkReader
+{
+public:
+    ChunkReader(QIODevice* file, uint64_t total)
+        : m_file(file)
+        , m_left(total)
+    {
+    }
+
+    // The next n bytes, or nullptr when the file ends before them.
+    const uint8_t* next(uint32_t n)
+    {
+        if (m_end - m_pos < n && (!refill() || m_end - m_pos < n))
+            return nullptr;
+        const uint8_t* p = m_buffer.data() + m_pos;
+        m_pos += n;
+        return p;
+    }
+
+private:
+    bool refill()
+    {
+        std::memmove(m_buffer.data(), m_buffer.data() + m_pos, m_end - m_pos);
+        m_end -= m_pos;
+        m_pos = 0;
+        const uint32_t want = uint32_t(std::min<uint64_t>(m_buffer.size() - m_end, m_left));
+        uint32_t got = 0;
+        while (got < want) {
+            const qint64 n = m_file->read(reinterpret_cast<char*>(m_buffer.data() + m_end + got), want - got);
+            if (n <= 0)
+                return false;
+            got += uint32_t(n);
+        }
+        m_end += got;
+        m_left -= got;
+        return true;
+    }
+
+    QIODevice* m_file;
+    uint64_t m_left;
+    uint32_t m_pos = 0;
+    uint32_t m_end = 0;
+    std::vector<uint8_t> m_buffer = std::vector<uint8_t>(FileReadAhead);
+};
+} // namespace
+
 // Shared by both writes: the first packet carries the command and 496 bytes,
-// each following one 508. With a file, a read that yields nothing before
-// `length` bytes went out ends the transfer with IoCommandFailed, so a file
-// that shrank after its size was taken can neither loop nor overrun.
+// each following one 508. With a file, bytes missing before `length` went out
+// end the transfer with IoCommandFailed, so a file that shrank after its size
+// was taken can neither loop nor overrun.
 int RomCmd::streamWrite(uint32_t memoryId, uint32_t address, uint32_t length, const uint8_t* buffer, QIODevice* file)
 {
     const TransferStop stop(m_io.get(), m_terminate.get());
+    std::unique_ptr<ChunkReader> reader(file ? new ChunkReader(file, length) : nullptr);
     uint8_t packet[MaxPacketSize];
     uint32_t sent = 0;
     int result = IoOk;
@@ -329,28 +382,21 @@ int RomCmd::streamWrite(uint32_t memoryId, uint32_t address, uint32_t length, co
             putHeader(packet, TagWriteMemory, 0, FlagData);
         }
         const uint32_t want = std::min(MaxPacketSize - headerSize, length - sent);
-        uint32_t got = want;
-        if (file) {
-            // A regular file gives all that is asked until its end: fewer bytes
-            // mean it shrank under us, and its cut tail is not sent.
-            const qint64 n = file->read(reinterpret_cast<char*>(packet + headerSize), want);
-            if (n < qint64(want)) {
-                qCritical().noquote() << prefix()
-                        + QStringLiteral("Write memory by file failed! The file ended early. "
-                                         "progress: %1 total: %2")
-                              .arg(sent)
-                              .arg(length);
-                return IoCommandFailed;
-            }
-            got = uint32_t(n);
-        } else {
-            memcpy(packet + headerSize, buffer + sent, want);
+        const uint8_t* chunk = reader ? reader->next(want) : buffer + sent;
+        if (!chunk) {
+            qCritical().noquote() << prefix()
+                    + QStringLiteral("Write memory by file failed! The file ended early. "
+                                     "progress: %1 total: %2")
+                          .arg(sent)
+                          .arg(length);
+            return IoCommandFailed;
         }
+        memcpy(packet + headerSize, chunk, want);
         first = false;
-        result = m_io->writePacket(packet, uint16_t(headerSize + got));
+        result = m_io->writePacket(packet, uint16_t(headerSize + want));
         if (result != IoOk)
             break;
-        sent += got;
+        sent += want;
         if (file)
             emit signalFile2MemoryWriteProgress(clampInt(length), clampInt(sent));
         else
@@ -408,8 +454,7 @@ int RomCmd::writeMemoryByFile(uint32_t memoryId, uint32_t address, const QString
         return finished("Write Memory", IoCommandFailed);
     }
     QFile file(filePath);
-    // Unbuffered: each chunk is read as it is sent, so nothing is held ahead of
-    // the wire and a file that shrinks is noticed at the chunk it happens.
+    // Unbuffered: the transfer reads ahead in blocks of its own.
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return finished("Write Memory", IoOpenFailed);
     return finished("Write Memory", streamWrite(memoryId, address, uint32_t(size), nullptr, &file));
@@ -428,25 +473,27 @@ int RomCmd::loadImage(const QString& filePath)
 
     uint8_t packet[MaxPacketSize];
     putHeader(packet, TagLoadImage, 0, FlagData);
+    ChunkReader reader(&file, total);
     uint64_t sent = 0;
     int result = IoOk;
     while (sent < total) {
-        const uint32_t want = uint32_t(std::min<uint64_t>(DataChunk, total - sent));
-        const qint64 n = file.read(reinterpret_cast<char*>(packet + PacketHeaderSize), want);
-        if (n < qint64(want)) {
+        const uint32_t n = uint32_t(std::min<uint64_t>(DataChunk, total - sent));
+        const uint8_t* chunk = reader.next(n);
+        if (!chunk) {
             // The file is shorter than its size said: stop instead of spinning at
-            // its end, and never send the cut chunk, which the ROM would take
-            // for the image's last one and start a cut image.
+            // its end, and never send a cut chunk, which the ROM would take for
+            // the image's last one and start a cut image.
             qCritical().noquote() << prefix()
                     + QStringLiteral("Load image failed! The file ended early. progress: %1 total: %2")
                           .arg(sent)
                           .arg(total);
             return finished("Load Image", IoCommandFailed);
         }
+        memcpy(packet + PacketHeaderSize, chunk, n);
         result = m_io->writePacket(packet, uint16_t(PacketHeaderSize + n));
         if (result != IoOk)
             break;
-        sent += uint64_t(n);
+        sent += n;
         emit signalImageLoadProgress(clampInt(total), clampInt(sent));
         if (m_terminate->load()) {
             qInfo().noquote() << prefix()

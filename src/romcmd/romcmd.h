@@ -23,6 +23,8 @@ constexpr uint32_t MaxPacketSize = 512;
 constexpr uint32_t PacketHeaderSize = 4;
 constexpr uint32_t FirstWriteChunk = MaxPacketSize - 16; // 496
 constexpr uint32_t DataChunk = MaxPacketSize - PacketHeaderSize; // 508
+// Image files are read this much at a time: one system call per block, not per frame.
+constexpr uint32_t FileReadAhead = 32 * 1024;
 constexpr uint32_t ReadBlockSize = 512;
 constexpr uint32_t MaxConfigRteBytes = 1016;
 

@@ -192,7 +192,7 @@ void TestFaultScenarios::shortImage()
     const QString path = m_dir.filePath(QStringLiteral("short.bin"));
     QFile image(path);
     QVERIFY(image.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    image.write(cutTo < 0 ? QByteArray() : QByteArray(8192, '\x5C'));
+    image.write(cutTo < 0 ? QByteArray() : QByteArray(int(RomCmd::FileReadAhead) + 8192, '\x5C'));
     image.close();
     QMap<QString, QString> params { { "imagePath", path } };
     if (nameId == 4)
