@@ -14,10 +14,7 @@ using namespace RomCmd;
 namespace {
 const QString kPath = QStringLiteral("/dev/hidraw-test0");
 
-QByteArray hex(const char* text)
-{
-    return QByteArray::fromHex(text);
-}
+QByteArray hex(const char* text) { return QByteArray::fromHex(text); }
 
 QByteArray pattern(int n)
 {
@@ -27,22 +24,29 @@ QByteArray pattern(int n)
     return b;
 }
 
-QByteArray frameReport(const QByteArray& payload, int lengthField = -1)
+// A frame report: id, tag, 16-bit length (or a lying lengthField), payload.
+QByteArray frameReport(const QByteArray& payload, int lengthField = -1, const char* head = "02c3")
 {
     const int n = lengthField < 0 ? payload.size() : lengthField;
-    QByteArray r = hex("02c3"); // bytes 0 and 1 are not examined
-    r.append(char(n & 0xFF));
-    r.append(char(n >> 8));
-    return r + payload;
+    return hex(head) + char(n & 0xFF) + char(n >> 8) + payload; // bytes 0 and 1 of a received frame are not examined
 }
 
-UsbInfo usb(const QString& path, quint32 vid = 0x34B7, quint32 pid = 0x0001)
+UsbInfo usb(const QString& path, quint32 pid = 0x0001)
 {
     UsbInfo info;
     info.devicePath = path;
-    info.vendorId = vid;
+    info.vendorId = 0x34B7;
     info.productId = pid;
     return info;
+}
+
+void addDevice(std::shared_ptr<FakeHid::Device> dev, const QString& path, quint32 pid)
+{
+    FakeHid::Identity id;
+    id.path = path;
+    id.vendorId = 0x34B7;
+    id.productId = pid;
+    FakeHid::addDevice(std::move(dev), id);
 }
 } // namespace
 
@@ -56,11 +60,7 @@ class TestTransportHid : public QObject
     void open()
     {
         dev = std::make_shared<FakeHid::RecordingDevice>();
-        FakeHid::Identity id;
-        id.path = kPath;
-        id.vendorId = 0x34B7;
-        id.productId = 0x0001;
-        FakeHid::addDevice(dev, id);
+        addDevice(dev, kPath, 0x0001);
         io = std::make_unique<HidIO>(QVariant::fromValue(usb(kPath)));
         QCOMPARE(io->status(), 0);
         io->setTimeout(200); // only failure paths ever wait for it
@@ -74,77 +74,64 @@ private slots:
         FakeHid::reset();
     }
 
-    void frameReportOnWire()
+    void writePacket_data()
     {
-        const int size = 1020; // the largest report
+        QTest::addColumn<int>("size");
+        QTest::addColumn<bool>("writeError");
+        QTest::addColumn<int>("status");
+        QTest::newRow("largest report") << 1020 << false << int(IoOk);
+        QTest::newRow("oversized refused") << 1021 << false << int(IoWritePayloadFailed);
+        QTest::newRow("write error") << 4 << true << int(IoWritePayloadFailed);
+    }
+    void writePacket()
+    {
+        QFETCH(int, size);
+        QFETCH(bool, writeError);
+        QFETCH(int, status);
         open();
         dev->queueInput(hex("01a10000"));
+        dev->setWriteError(writeError);
         const QByteArray payload = pattern(size);
-        QCOMPARE(io->writePacket(reinterpret_cast<const uint8_t*>(payload.constData()), uint16_t(size)), 0);
-        QByteArray expected = hex("01a5");
-        expected.append(char(size & 0xFF));
-        expected.append(char(size >> 8));
-        expected += payload;
-        QCOMPARE(dev->writes(), QList<QByteArray> { expected });
+        QCOMPARE(io->writePacket(reinterpret_cast<const uint8_t*>(payload.constData()), uint16_t(size)), status);
+        if (status == IoOk)
+            QCOMPARE(dev->writes(), QList<QByteArray> { frameReport(payload, -1, "01a5") });
+        else
+            QVERIFY(dev->writes().isEmpty());
     }
 
-    void oversizedPacketRefused()
-    {
-        open();
-        const QByteArray payload = pattern(1021);
-        QCOMPARE(
-            io->writePacket(reinterpret_cast<const uint8_t*>(payload.constData()), 1021), int(IoWritePayloadFailed));
-        QVERIFY(dev->writes().isEmpty());
-    }
-
+    // No report, or a failed read, must never read as an ack (0), a NAK (1) or an abort (2).
     void ackDecoding_data()
     {
-        QTest::addColumn<QByteArray>("report");
+        QTest::addColumn<QByteArray>("report"); // empty = nothing arrives
+        QTest::addColumn<int>("fault"); // 1 read error, 2 unplugged
         QTest::addColumn<int>("status");
-        QTest::newRow("ack") << hex("01a10000") << int(IoOk);
-        QTest::newRow("nak") << hex("01a20000") << int(IoNak);
-        QTest::newRow("abort") << hex("01a30000") << int(IoAbort);
-        QTest::newRow("unknown code") << hex("01000000") << int(IoFailure);
-        QTest::newRow("code at byte 0") << hex("a1000000") << int(IoFailure);
-        QTest::newRow("long report") << hex("01a2000000000000ffff") << int(IoNak);
+        QTest::newRow("ack") << hex("01a10000") << 0 << int(IoOk);
+        QTest::newRow("nak") << hex("01a20000") << 0 << int(IoNak);
+        QTest::newRow("abort") << hex("01a30000") << 0 << int(IoAbort);
+        QTest::newRow("code at byte 0") << hex("a1000000") << 0 << int(IoFailure);
+        QTest::newRow("long report") << hex("01a2000000000000ffff") << 0 << int(IoNak);
+        QTest::newRow("one-byte report") << hex("01") << 0 << int(IoReadAckStatusFailed);
+        QTest::newRow("time-out") << QByteArray() << 0 << int(IoReadAckStartFailed);
+        QTest::newRow("read error") << QByteArray() << 1 << int(IoReadAckStartFailed);
+        QTest::newRow("unplugged") << QByteArray() << 2 << int(IoReadAckStartFailed);
     }
     void ackDecoding()
     {
         QFETCH(QByteArray, report);
+        QFETCH(int, fault);
         QFETCH(int, status);
         open();
-        dev->queueInput(report);
-        const uint8_t packet[8] = { 1, 1, 0, 0, 0, 0, 0, 0 };
-        QCOMPARE(io->writePacket(packet, 8), status);
-        QCOMPARE(io->status(), status);
-    }
-
-    // No report, or a failed read, must never read as an ack (0), a NAK (1) or an abort (2).
-    void ackReadFailure_data()
-    {
-        QTest::addColumn<int>("mode");
-        QTest::newRow("time-out") << 0;
-        QTest::newRow("read error") << 1;
-        QTest::newRow("unplugged") << 2;
-        QTest::newRow("one-byte report") << 3;
-    }
-    void ackReadFailure()
-    {
-        QFETCH(int, mode);
-        open();
-        if (mode == 1)
-            dev->setReadError(true);
-        if (mode == 3)
-            dev->queueInput(hex("01"));
-        if (mode == 2) {
+        if (!report.isEmpty())
+            dev->queueInput(report);
+        dev->setReadError(fault == 1);
+        if (fault == 2) {
             FakeHid::removeDevice(kPath);
-            QCOMPARE(io->readAck(), int(IoReadAckStartFailed));
-            return;
+            QCOMPARE(io->readAck(), status);
+        } else {
+            const uint8_t packet[8] = { 1, 1, 0, 0, 0, 0, 0, 0 };
+            QCOMPARE(io->writePacket(packet, 8), status);
         }
-        const uint8_t packet[4] = { 6, 0, 1, 0 };
-        const int r = io->writePacket(packet, 4);
-        QVERIFY2(r != IoOk && r != IoNak && r != IoAbort, qPrintable(QString::number(r)));
-        QCOMPARE(r, mode == 3 ? int(IoReadAckStatusFailed) : int(IoReadAckStartFailed));
+        QCOMPARE(io->status(), status);
     }
 
     void readPacket_data()
@@ -160,10 +147,10 @@ private slots:
         QTest::newRow("largest") << frameReport(pattern(1020)) << int(IoOk) << pattern(1020) << false;
         QTest::newRow("nothing") << QByteArray() << int(IoReadPayloadFailed) << QByteArray() << false;
         QTest::newRow("too short for a length") << hex("01a505") << int(IoReadLengthFailed) << QByteArray() << false;
-        QTest::newRow("length beyond report")
-            << frameReport(p, 41) << int(IoReadPayloadBufferFailed) << QByteArray() << false;
-        QTest::newRow("length beyond buffer")
-            << frameReport(pattern(1020), 1021) << int(IoReadPayloadBufferFailed) << QByteArray() << false;
+        QTest::newRow("length beyond report") << frameReport(p, 41) << int(IoReadPayloadBufferFailed) << QByteArray()
+                                              << false;
+        QTest::newRow("length beyond buffer") << frameReport(pattern(1020), 1021) << int(IoReadPayloadBufferFailed)
+                                              << QByteArray() << false;
         QTest::newRow("read error") << frameReport(p) << int(IoReadPayloadFailed) << QByteArray() << true;
     }
     void readPacket()
@@ -181,7 +168,6 @@ private slots:
         QCOMPARE(io->readPacket(reinterpret_cast<uint8_t*>(buffer.data()), &length), status);
         QCOMPARE(buffer.mid(MaxFrameBuffer), QByteArray(64, char(0xEE)));
         if (status == IoOk) {
-            QCOMPARE(int(length), payload.size());
             QCOMPARE(buffer.left(length), payload);
             QCOMPARE(dev->writes(), QList<QByteArray> { hex("01a10000") });
         } else {
@@ -204,42 +190,36 @@ private slots:
         open();
         dev->setWriteError(writeFails);
         QCOMPARE(io->sendResponse(0xA3), status);
-        if (!writeFails)
-            QCOMPARE(dev->writes(), QList<QByteArray> { hex("01a30000") });
-    }
-
-    void writeFailure()
-    {
-        open();
-        dev->setWriteError(true);
-        const uint8_t packet[4] = { 8, 1, 0, 0 };
-        QCOMPARE(io->writePacket(packet, 4), int(IoWritePayloadFailed));
+        QCOMPARE(dev->writes(), writeFails ? QList<QByteArray>() : QList<QByteArray> { hex("01a30000") });
     }
 
     void transferReport_data()
     {
+        QTest::addColumn<QByteArray>("cmd");
         QTest::addColumn<QByteArray>("reply"); // empty = silence
         QTest::addColumn<int>("capacity");
         QTest::addColumn<int>("mode"); // 0 normal, 1 write error, 2 read error
         QTest::addColumn<int>("result");
         QTest::addColumn<QByteArray>("text");
+        const QByteArray login("LOGIN:secret");
         QByteArray full(64, '\0');
         full[0] = 0x01;
         full.replace(1, 6, "ok 1.2");
-        QTest::newRow("reply") << full << 64 << 0 << 64 << QByteArray("ok 1.2\0", 7);
-        QTest::newRow("short reply") << QByteArray("\x02"
-                                                   "abc\0zz",
-            7) << 64 << 0 << 7 << QByteArray("abc\0", 4);
-        QTest::newRow("no zero byte") << QByteArray("\x02"
-                                                    "abcdef",
-            7) << 64 << 0 << 7 << QByteArray("abcdef");
-        QTest::newRow("silence") << QByteArray() << 64 << 0 << 0 << QByteArray();
-        QTest::newRow("longer than capacity") << full << 32 << 0 << -4 << QByteArray();
-        QTest::newRow("write error") << full << 64 << 1 << -2 << QByteArray();
-        QTest::newRow("read error") << full << 64 << 2 << -3 << QByteArray();
+        QTest::newRow("reply") << login << full << 64 << 0 << 64 << QByteArray("ok 1.2\0", 7);
+        QTest::newRow("short reply") << login << QByteArray("\x02" "abc\0zz", 7) << 64 << 0 << 7
+                                     << QByteArray("abc\0", 4);
+        QTest::newRow("no zero byte") << login << QByteArray("\x02" "abcdef", 7) << 64 << 0 << 7
+                                      << QByteArray("abcdef");
+        QTest::newRow("text longer than a report") << QByteArray(100, 'x') << hex("0100") << 64 << 0 << 2
+                                                   << QByteArray();
+        QTest::newRow("silence") << login << QByteArray() << 64 << 0 << 0 << QByteArray();
+        QTest::newRow("longer than capacity") << login << full << 32 << 0 << -4 << QByteArray();
+        QTest::newRow("write error") << login << full << 64 << 1 << -2 << QByteArray();
+        QTest::newRow("read error") << login << full << 64 << 2 << -3 << QByteArray();
     }
     void transferReport()
     {
+        QFETCH(QByteArray, cmd);
         QFETCH(QByteArray, reply);
         QFETCH(int, capacity);
         QFETCH(int, mode);
@@ -251,17 +231,14 @@ private slots:
         dev->setWriteError(mode == 1);
         dev->setReadError(mode == 2);
         QByteArray buffer(capacity + 16, char(0x77));
-        const QByteArray cmd("LOGIN:secret");
         QCOMPARE(io->transferReport(reinterpret_cast<const uint8_t*>(cmd.constData()), uint16_t(cmd.size()),
                      reinterpret_cast<uint8_t*>(buffer.data()), uint16_t(capacity)),
             result);
         QCOMPARE(buffer.mid(capacity), QByteArray(16, char(0x77))); // never past the capacity
         if (mode == 1)
             return;
-        QByteArray out(64, '\0');
-        out[0] = 0x01;
-        out.replace(1, cmd.size(), cmd);
-        QCOMPARE(dev->writes(), QList<QByteArray> { out });
+        // One 64-byte report: id 1, then the text, cut or padded with zeros.
+        QCOMPARE(dev->writes(), QList<QByteArray> { (char(0x01) + cmd).left(64).leftJustified(64, '\0') });
         if (result > 0) {
             QCOMPARE(buffer.left(text.size()), text);
             QCOMPARE(buffer.mid(text.size(), capacity - text.size()), QByteArray(capacity - text.size(), '\0'));
@@ -282,40 +259,27 @@ private slots:
         QCOMPARE(dev->pendingInput(), 0);
     }
 
-    void textLongerThanReport()
-    {
-        open();
-        dev->queueReplyToNextWrite({ hex("0100") });
-        const QByteArray cmd(100, 'x');
-        uint8_t reply[64];
-        QCOMPARE(io->transferReport(reinterpret_cast<const uint8_t*>(cmd.constData()), 100, reply, 64), 2);
-        QCOMPARE(dev->writes().first(), QByteArray("\x01", 1) + QByteArray(63, 'x'));
-    }
-
     void openByPathOrIds_data()
     {
         QTest::addColumn<QString>("path");
-        QTest::addColumn<int>("pid");
+        QTest::addColumn<int>("pid"); // -1: not a USB record at all
         QTest::addColumn<QString>("opened"); // empty = open fails
         QTest::newRow("by path") << "/dev/hidraw-b" << 0 << "/dev/hidraw-b";
         QTest::newRow("by ids, first match") << "" << 2 << "/dev/hidraw-a";
         QTest::newRow("ids match nothing") << "" << 9 << "";
         QTest::newRow("path absent") << "/dev/hidraw-none" << 2 << "";
+        QTest::newRow("wrong variant, nothing plugged") << "" << -1 << "";
     }
     void openByPathOrIds()
     {
         QFETCH(QString, path);
         QFETCH(int, pid);
         QFETCH(QString, opened);
-        for (const char* p : { "/dev/hidraw-a", "/dev/hidraw-b" }) {
-            FakeHid::Identity id;
-            id.path = QString::fromLatin1(p);
-            id.vendorId = 0x34B7;
-            id.productId = 2;
-            FakeHid::addDevice(std::make_shared<FakeHid::RecordingDevice>(), id);
-        }
+        for (const char* p : { "/dev/hidraw-a", "/dev/hidraw-b" })
+            if (pid >= 0) // a record without path or ids opens whatever is plugged
+                addDevice(std::make_shared<FakeHid::RecordingDevice>(), QString::fromLatin1(p), 2);
         {
-            HidIO hid { QVariant::fromValue(usb(path, 0x34B7, quint32(pid))) };
+            HidIO hid { pid < 0 ? QVariant(42) : QVariant::fromValue(usb(path, quint32(pid))) };
             if (opened.isEmpty()) {
                 QCOMPARE(hid.status(), int(IoOpenFailed));
                 const uint8_t packet[4] = { 8, 1, 0, 0 };
@@ -334,12 +298,6 @@ private slots:
         }
         QCOMPARE(FakeHid::openCount("/dev/hidraw-a"), 0); // closed by the destructor
         QCOMPARE(FakeHid::openCount("/dev/hidraw-b"), 0);
-    }
-
-    void wrongVariantOpensNothing()
-    {
-        HidIO hid { QVariant(42) };
-        QCOMPARE(hid.status(), int(IoOpenFailed));
     }
 };
 
