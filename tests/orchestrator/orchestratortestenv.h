@@ -50,13 +50,6 @@ struct ViewLog
             n += l.first.startsWith(startsWith) && (level < 0 || l.second == level);
         return n;
     }
-    QString find(const QString& startsWith) const
-    {
-        for (const auto& l : lines)
-            if (l.first.startsWith(startsWith))
-                return l.first;
-        return QString();
-    }
 };
 
 // Lists what the test says is plugged in.

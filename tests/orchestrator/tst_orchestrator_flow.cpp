@@ -18,8 +18,6 @@ constexpr int Never = 3600000; // restart intervals the tests drive by hand
 const QString HidPath = QStringLiteral("sim-rom-hid-orch");
 const QString WaitingText = QStringLiteral("Waiting for the device to restart! Please don't operate the device!");
 
-using UartRom = Rig::UartRig;
-
 // The orchestrator as the main window would hold it, with spies on its outcomes.
 struct Ui
 {
@@ -73,40 +71,58 @@ private slots:
         m_app.reset();
     }
 
-    void firmwareDeviceEndsAtOnce_data()
+    // Connection tests that end at once without loading firmware: the ROM runs it
+    // already, has none to get, must keep its ROM, or is no ROM this tool knows.
+    void endsWithoutLoading_data()
     {
-        QTest::addColumn<bool>("uart");
         QTest::addColumn<QString>("version");
-        QTest::newRow("usb-hid") << false << "F1.2.0";
-        QTest::newRow("uart") << true << "F1.2.0";
-        QTest::newRow("lower-case f") << false << "f1.2.0";
+        QTest::addColumn<QString>("revision"); // empty: the simulator's A0.1.0
+        QTest::addColumn<QString>("firmware"); // file put into the series folder, empty: none
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("log"); // %1: the application directory
+        QTest::addColumn<int>("level");
+        const QString unsignedFw = QStringLiteral("a_b_blfw_unsigned.bin");
+        QTest::newRow("firmware runs") << "F1.2.0" << "" << unsignedFw << true
+                                       << "Rom version: F1.2.0, Soc revision: A0.1.0 life cycle: 2" << 0;
+        QTest::newRow("lower-case f") << "f1.2.0" << "" << unsignedFw << true
+                                      << "Rom version: f1.2.0, Soc revision: A0.1.0 life cycle: 2" << 0;
+        QTest::newRow("no folder") << "V1.0.0" << "" << "" << true
+                                   << "Cannot locate bootloader firmware folder path: %1/bl_fw/A_B" << 2;
+        QTest::newRow("no file") << "V1.0.0" << "" << "a_b_blfw_signed.bin" << true
+                                 << "Cannot locate bootloader firmware path: %1/bl_fw/A_B/a_b_blfw_unsigned.bin" << 2;
+        QTest::newRow("SoC revision below minimum")
+            << "V1.0.0" << "A0.0.9" << unsignedFw << true
+            << "Current soc revision is less than minimal soc revision: 0.1.0" << 2;
+        QTest::newRow("unknown ROM version") << "X1.0.0" << "" << unsignedFw << false << "" << 0;
     }
-    void firmwareDeviceEndsAtOnce()
+    void endsWithoutLoading()
     {
-        QFETCH(bool, uart);
         QFETCH(QString, version);
-        m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"));
+        QFETCH(QString, revision);
+        QFETCH(QString, firmware);
+        QFETCH(bool, ok);
+        QFETCH(QString, log);
+        QFETCH(int, level);
+        if (!firmware.isEmpty())
+            m_app->addFirmware(firmware);
         Rig::HidRig hid(HidPath);
-        UartRom serial;
-        RomSim::Engine& engine = uart ? serial.engine : hid.engine();
-        engine.setRomVersion(version);
+        hid.engine().setRomVersion(version);
+        if (!revision.isEmpty())
+            hid.engine().setSocRevision(revision);
         Ui ui;
-        const QVariant info = uart ? serial.info() : hid.info();
-        ui->slotDeviceConnectTest(info, uart ? EDeviceTypeUart : EDeviceTypeUsbHid, 0);
+        ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
         QVERIFY(ui.waitFinished());
         QCOMPARE(ui.finished->count(), 1);
-        QCOMPARE(ui.finished->at(0).at(2).toBool(), true);
-        const QVariant tested = ui.finished->at(0).at(0);
-        QCOMPARE(RomUiMode::deviceId(tested, uart ? EDeviceTypeUart : EDeviceTypeUsbHid),
-            RomUiMode::deviceId(info, uart ? EDeviceTypeUart : EDeviceTypeUsbHid));
+        QCOMPARE(ui.finished->at(0).at(2).toBool(), ok);
+        QCOMPARE(RomUiMode::deviceId(ui.finished->at(0).at(0), EDeviceTypeUsbHid),
+            RomUiMode::deviceId(hid.info(), EDeviceTypeUsbHid));
         QCOMPARE(ui.batch->count(), 1);
-        QCOMPARE(ui.batch->at(0).at(0).toBool(), true);
-        QCOMPARE(
-            ui.logs.count(
-                QStringLiteral("Rom version: ") + version + QStringLiteral(", Soc revision: A0.1.0 life cycle: 2"), 0),
-            1);
-        QCOMPARE(ui.logs.count("Find bootloader firmware"), 0);
-        QVERIFY(engine.loadedImage().isEmpty());
+        QCOMPARE(ui.batch->at(0).at(0).toBool(), ok);
+        if (!log.isEmpty())
+            QCOMPARE(ui.logs.count(log.arg(m_app->path()), level), 1);
+        // Only a missing file or folder was looked for.
+        QCOMPARE(ui.logs.count("Find bootloader firmware"), log.startsWith(QLatin1String("Cannot locate")) ? 1 : 0);
+        QVERIFY(hid.engine().loadedImage().isEmpty());
         QVERIFY(ui->deviceInfoMap().isEmpty());
         QCOMPARE(ui->timerCount(), 0);
         QCOMPARE(ui->linkedTaskCount(), 0);
@@ -158,55 +174,6 @@ private slots:
         ui->deviceList().removeDevice(EDeviceTypeUsbHid, HidPath);
     }
 
-    void firmwareMissing_data()
-    {
-        QTest::addColumn<bool>("folder");
-        QTest::addColumn<QString>("log");
-        QTest::newRow("no folder") << false << "Cannot locate bootloader firmware folder path: %1/bl_fw/A_B";
-        QTest::newRow("no file") << true
-                                 << "Cannot locate bootloader firmware path: %1/bl_fw/A_B/a_b_blfw_unsigned.bin";
-    }
-    void firmwareMissing()
-    {
-        QFETCH(bool, folder);
-        QFETCH(QString, log);
-        if (folder)
-            m_app->addFirmware(QStringLiteral("a_b_blfw_signed.bin"));
-        Rig::HidRig hid(HidPath);
-        Ui ui;
-        ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
-        QVERIFY(ui.waitFinished());
-        QCOMPARE(ui.logs.count(log.arg(m_app->path()), 2), 1);
-        QCOMPARE(ui.finished->at(0).at(2).toBool(), true);
-        QVERIFY(hid.engine().loadedImage().isEmpty());
-        QVERIFY(ui->deviceInfoMap().isEmpty());
-    }
-
-    void socRevisionBelowMinimumKeepsTheRom()
-    {
-        m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"));
-        Rig::HidRig hid(HidPath);
-        hid.engine().setSocRevision(QStringLiteral("A0.0.9"));
-        Ui ui;
-        ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
-        QVERIFY(ui.waitFinished());
-        QCOMPARE(ui.logs.count("Current soc revision is less than minimal soc revision: 0.1.0", 2), 1);
-        QCOMPARE(ui.logs.count("Find bootloader firmware"), 0);
-        QCOMPARE(ui.finished->at(0).at(2).toBool(), true);
-        QVERIFY(hid.engine().loadedImage().isEmpty());
-    }
-
-    void unknownRomVersionFails()
-    {
-        Rig::HidRig hid(HidPath);
-        hid.engine().setRomVersion(QStringLiteral("X1.0.0"));
-        Ui ui;
-        ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
-        QVERIFY(ui.waitFinished());
-        QCOMPARE(ui.finished->at(0).at(2).toBool(), false);
-        QCOMPARE(ui.batch->at(0).at(0).toBool(), false);
-    }
-
     void fourthTestGivesUpLoading()
     {
         const QByteArray firmware = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"));
@@ -230,19 +197,27 @@ private slots:
         QVERIFY(ui->deviceInfoMap().isEmpty());
     }
 
+    // The firmware file follows the setting and the life cycle; a custom SoC loads its base series' file.
     void firmwareFileFollowsSettingAndLifecycle_data()
     {
         QTest::addColumn<int>("fwLoadType");
         QTest::addColumn<int>("lifecycle");
+        QTest::addColumn<bool>("custom");
         QTest::addColumn<bool>("signedFile");
-        QTest::newRow("type 0, life cycle 5") << 0 << 5 << true;
-        QTest::newRow("type 1, life cycle 5") << 1 << 5 << false;
+        QTest::newRow("type 0, life cycle 5") << 0 << 5 << false << true;
+        QTest::newRow("type 1, life cycle 5") << 1 << 5 << false << false;
+        QTest::newRow("custom SoC") << 0 << 2 << true << false;
     }
     void firmwareFileFollowsSettingAndLifecycle()
     {
         QFETCH(int, fwLoadType);
         QFETCH(int, lifecycle);
+        QFETCH(bool, custom);
         QFETCH(bool, signedFile);
+        if (custom) {
+            ProjectConfig::instance().setCustomSocs({ { QStringLiteral("Board-7"), 0, 0, QStringLiteral("A/B") } });
+            ProjectConfig::instance().setSocType(QStringLiteral("Board-7"));
+        }
         m_app->setFwLoadType(fwLoadType);
         const QByteArray unsignedFw = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"), 0x01, 1100);
         const QByteArray signedFw = m_app->addFirmware(QStringLiteral("a_b_blfw_signed.bin"), 0x02, 1300);
@@ -253,22 +228,6 @@ private slots:
         ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
         QVERIFY(ui.waitWaiting());
         QCOMPARE(hid.engine().loadedImage(), signedFile ? signedFw : unsignedFw);
-    }
-
-    void customSocUsesItsBaseSeries()
-    {
-        CustomSocInfo custom;
-        custom.name = QStringLiteral("Board-7");
-        custom.ref = QStringLiteral("A/B");
-        ProjectConfig::instance().setCustomSocs({ custom });
-        ProjectConfig::instance().setSocType(custom.name);
-        const QByteArray firmware = m_app->addFirmware(QStringLiteral("a_b_blfw_unsigned.bin"));
-        Rig::HidRig hid(HidPath);
-        hid.engine().setExpectedImageLength(uint32_t(firmware.size()));
-        Ui ui;
-        ui->slotDeviceConnectTest(hid.info(), EDeviceTypeUsbHid, 0);
-        QVERIFY(ui.waitWaiting());
-        QCOMPARE(hid.engine().loadedImage(), firmware);
     }
 };
 
