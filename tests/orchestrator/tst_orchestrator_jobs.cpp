@@ -150,17 +150,30 @@ private slots:
         QCOMPARE(logs.count("This file does not exist: ", 3), 1);
     }
 
-    void downloadTaskForwardsItsSignals()
+    // The one-shot and stage jobs report through the orchestrator; a stage job runs
+    // the project list as it was when the job was made.
+    void romJobForwardsItsSignals_data()
     {
+        QTest::addColumn<bool>("stage");
+        QTest::newRow("download") << false;
+        QTest::newRow("stage") << true;
+    }
+    void romJobForwardsItsSignals()
+    {
+        QFETCH(bool, stage);
         Rig::HidRig rom(RomPath);
+        ProjectConfig::instance().setStageCommands({ queryRte(), queryRte() }, EStageOpen, false);
         auto ui = makeUi();
         QSignalSpy started(ui.get(), &RomUiMode::signalRunStarted);
         QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
         QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
         ViewLog logs;
         logs.attach(*ui);
-
-        ui->slotDeviceDownloadTask(rom.info(), EDeviceTypeUsbHid, { queryRte() });
+        if (stage)
+            ui->slotStageDownloadTask(rom.info(), EDeviceTypeUsbHid);
+        else
+            ui->slotDeviceDownloadTask(rom.info(), EDeviceTypeUsbHid, { queryRte() });
+        ProjectConfig::instance().setStageCommands({}, EStageOpen, false);
         QVERIFY(waitFor([&] { return finished.count() == 1; }));
         QCOMPARE(started.count(), 1);
         QCOMPARE(started[0][0].toBool(), true);
@@ -168,6 +181,10 @@ private slots:
         QCOMPARE(finished[0][1].toMap().value("romVersion").toString(), QStringLiteral("V1.0.0"));
         QVERIFY(progress.count() >= 2);
         QCOMPARE(progress.last()[0].toString(), RomPath);
+        const auto last = progress.last()[1].value<DownloadTaskInfo>();
+        QCOMPARE(last.cmdCount, stage ? 2 : 1);
+        if (stage)
+            QCOMPARE(last.status, 10);
         QVERIFY(logs.count("DeviceId: " + RomPath, 0) >= 1);
     }
 
@@ -211,25 +228,6 @@ private slots:
         ui->slotDeviceLinkedDownloadTask(rom.info(), EDeviceTypeUsbHid, uuid, { queryRte() }, "again");
         QVERIFY(ui->hasLinkedTask(uuid));
         ui->slotLinkedCommandsEndSend(uuid, {});
-    }
-
-    void stageTaskRunsTheProjectList()
-    {
-        Rig::HidRig rom(RomPath);
-        ProjectConfig::instance().setStageCommands({ queryRte(), queryRte() }, EStageOpen, false);
-        auto ui = makeUi();
-        QSignalSpy started(ui.get(), &RomUiMode::signalRunStarted);
-        QSignalSpy finished(ui.get(), &RomUiMode::signalRunFinished);
-        QSignalSpy progress(ui.get(), &RomUiMode::callbackDownloadTaskUpdate);
-        ui->slotStageDownloadTask(rom.info(), EDeviceTypeUsbHid);
-        // The project may change once the job exists.
-        ProjectConfig::instance().setStageCommands({}, EStageOpen, false);
-        QVERIFY(waitFor([&] { return finished.count() == 1; }));
-        QCOMPARE(started[0][0].toBool(), true);
-        QCOMPARE(finished[0][0].toBool(), true);
-        const auto last = progress.last()[1].value<DownloadTaskInfo>();
-        QCOMPARE(last.cmdCount, 2);
-        QCOMPARE(last.status, 10);
     }
 
     void terminateReachesLinkedJobs()
