@@ -31,7 +31,7 @@ HidIO::HidIO(const QVariant& info, QObject* parent) : DeviceIO(parent)
     m_info = recordFromVariant<UsbInfo>(info);
     if (!m_info.devicePath.isEmpty())
         m_dev = hid_open_path(m_info.devicePath.toUtf8().constData());
-    else
+    else if (m_info.vendorId != 0 && m_info.productId != 0) // hidapi takes a zero id for "any"
         m_dev = hid_open(static_cast<unsigned short>(m_info.vendorId), static_cast<unsigned short>(m_info.productId),
                          nullptr);
     if (!m_dev) {

@@ -260,16 +260,17 @@ private slots:
         QTest::newRow("by ids, first match") << "" << 2 << "/dev/hidraw-a";
         QTest::newRow("ids match nothing") << "" << 9 << "";
         QTest::newRow("path absent") << "/dev/hidraw-none" << 2 << "";
-        QTest::newRow("wrong variant, nothing plugged") << "" << -1 << "";
+        QTest::newRow("not a USB record") << "" << -1 << "";
+        QTest::newRow("no path, zero ids") << "" << 0 << "";
     }
     void openByPathOrIds()
     {
         QFETCH(QString, path);
         QFETCH(int, pid);
         QFETCH(QString, opened);
+        // A record without a path or ids must not open whatever is plugged.
         for (const char* p : { "/dev/hidraw-a", "/dev/hidraw-b" })
-            if (pid >= 0) // a record without path or ids opens whatever is plugged
-                addDevice(std::make_shared<FakeHid::RecordingDevice>(), QString::fromLatin1(p), 2);
+            addDevice(std::make_shared<FakeHid::RecordingDevice>(), QString::fromLatin1(p), 2);
         {
             HidIO hid { pid < 0 ? QVariant(42) : QVariant::fromValue(usb(path, quint32(pid))) };
             if (opened.isEmpty()) {
