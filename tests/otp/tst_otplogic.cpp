@@ -443,20 +443,6 @@ private slots:
             QVERIFY2(logText(r).startsWith(logs), qPrintable(logText(r)));
         QCOMPARE(r.runs.keys(), starts);
     }
-
-    void files()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("w.csv");
-        QVERIFY(OtpFiles::writeFile(path, "word,value\n"));
-        QByteArray bytes;
-        OtpLogLines logs;
-        QVERIFY(OtpFiles::readFile(path, bytes, logs));
-        QCOMPARE(bytes, QByteArray("word,value\n"));
-        QVERIFY(!OtpFiles::readFile(dir.filePath("none.csv"), bytes, logs));
-        QCOMPARE(logs, OtpLogLines({ { "Open file failed! Path: " + dir.filePath("none.csv"), LogError } }));
-        QVERIFY(!OtpFiles::writeFile(dir.filePath("no/such/dir.csv"), "x"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestOtpLogic)

@@ -4,14 +4,12 @@
 // runs, write order, synchronising, the file imports and exports, and the
 // questions it asks; the words dialog's Template table from the fuse map, the
 // dangerous-field warning, the refusals that keep it open and the Custom page.
-#include "fakehid.h"
-#include "hiddevice.h"
 #include "krelcipher.h"
 #include "otpfiles.h"
 #include "otptab.h"
 #include "otpwordsdlg.h"
 #include "poolwait.h"
-#include "romsim.h"
+#include "romrig.h"
 #include "romuimode.h"
 #include "scriptedhotplugsource.h"
 #include "tempappdir.h"
@@ -363,8 +361,10 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, ok);
         QFETCH(QString, lastLog);
-        QString path = m_app->filePath(name.isEmpty() ? "none.csv" : name);
-        if (!name.isEmpty())
+        const QString path = m_app->filePath(name.isEmpty() ? "none.csv" : name);
+        if (name.isEmpty())
+            lastLog += path;
+        else
             QVERIFY(OtpFiles::writeFile(path, content));
         Tab tab;
         tab.slotOTPWordsAdd(40, { 7 });
@@ -375,6 +375,7 @@ private slots:
         QCOMPARE(tab.asked[0].title, QStringLiteral("Warn"));
         const QString last = tab.logs.last().first;
         QVERIFY2(last.endsWith(lastLog) || last.startsWith(lastLog), qPrintable(last));
+        QCOMPARE(tab.logs.last().second, ok ? 1 : 3);
         const OtpWordRuns expected = ok ? OtpWordRuns { { 3, { 1 } } } : OtpWordRuns { { 40, { 7 } } };
         QCOMPARE(tab.writeWords(), expected);
         QCOMPARE(ProjectConfig::instance().otpWords(), expected);
@@ -549,20 +550,13 @@ private slots:
     void readThroughTheOrchestrator()
     {
         QThreadPool::globalInstance()->setExpiryTimeout(0);
-        auto device = std::make_shared<RomSim::HidDevice>();
-        RomSim::Engine& rom = device->engine();
+        Rig::HidRig hid(QStringLiteral("sim-rom-hid-otp"));
+        RomSim::Engine& rom = hid.engine();
         for (int i = 1; i < RomSim::OtpWords; ++i)
             rom.setOtpWord(i, 0xC0DE0000u + quint32(i));
         rom.setOtpWord(0, 0x00000008);
         rom.setOtpReadDisallowed(12, 4);
-        FakeHid::Identity id;
-        id.path = QStringLiteral("sim-rom-hid-otp");
-        id.vendorId = 0x34B7;
-        id.productId = 0x0009;
-        FakeHid::addDevice(device, id);
-        UsbInfo usb;
-        usb.devicePath = id.path;
-        const QVariant info = QVariant::fromValue(usb);
+        const QVariant info = hid.info();
 
         auto* ui = new RomUiMode(std::make_unique<ScriptedHotplugSource>());
         Tab tab;
@@ -618,7 +612,6 @@ private slots:
 
         QVERIFY(PoolWait::drainPool());
         delete ui;
-        FakeHid::removeDevice(id.path);
     }
 };
 
