@@ -204,28 +204,12 @@ private slots:
         QMap<QString, QString> out { { QStringLiteral("stale"), QStringLiteral("x") } };
         QCOMPARE(form(fields).toParams(nameId, out), refusal);
         QCOMPARE(paramsText(out), params);
-    }
-
-    // A stored command loads into fields that store the same parameters again.
-    void roundTrip_data()
-    {
-        QTest::addColumn<int>("nameId");
-        QTest::addColumn<QString>("fields");
-        QTest::newRow("write words") << 4 << "mem=0x0;addr=0x8;words=0x1,0x2";
-        QTest::newRow("write file") << 4 << "mem=0x0;addr=0x8;file=$FILE";
-        QTest::newRow("read to file") << 5 << "mem=0x0;addr=0x8;len=4;save=/tmp/x.bin";
-        QTest::newRow("query ROM") << 1 << "";
-        QTest::newRow("cold reset") << 9 << "reset=2";
-    }
-    void roundTrip()
-    {
-        QFETCH(int, nameId);
-        QFETCH(QString, fields);
-        DownloadCommand cmd { QString(), nameId, {} };
-        QVERIFY(form(fields).toParams(nameId, cmd.params).isEmpty());
-        QMap<QString, QString> again;
-        QVERIFY(CommandForm::fromCommand(cmd).toParams(nameId, again).isEmpty());
-        QCOMPARE(again, cmd.params);
+        // A stored command loads into fields that store the same parameters again.
+        if (refusal.isEmpty() && CommandForm::hasEditor(nameId)) {
+            QMap<QString, QString> again;
+            QVERIFY(CommandForm::fromCommand({ QString(), nameId, out }).toParams(nameId, again).isEmpty());
+            QCOMPARE(again, out);
+        }
     }
 
     void indexOfMemory_data()
