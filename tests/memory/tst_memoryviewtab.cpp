@@ -311,10 +311,8 @@ private slots:
         QFETCH(QString, memory);
         QFETCH(bool, erasable);
         Q_INIT_RESOURCE(soccatalogue);
-        QFile f(QStringLiteral(":/config/common.xml"));
-        QVERIFY(f.open(QIODevice::ReadOnly));
         QList<SocInfo> socs;
-        QVERIFY(SocDatabase::parseDocument(f.readAll(), {}, socs));
+        QVERIFY(SocDatabase::parseDocument(readFile(QStringLiteral(":/config/common.xml")), {}, socs));
         QVERIFY(!socs.isEmpty());
         for (const SocInfo& soc : socs) {
             int found = 0;
@@ -347,9 +345,7 @@ private slots:
         const QByteArray data = pattern(40);
         QString error;
         QVERIFY(MemoryDump::save(path, data, 0x80000000u, 8, &error));
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray content = f.readAll();
+        const QByteArray content = readFile(path);
         if (firstLine.isEmpty()) {
             QCOMPARE(content, data);
         } else {
@@ -462,9 +458,7 @@ private slots:
 
         tab.savePath = app.filePath("read.bin");
         tab.saveButton()->click();
-        QFile f(tab.savePath);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), m->bytes());
+        QCOMPARE(readFile(tab.savePath), m->bytes());
         QCOMPARE(tab.logs.last().second, 1);
     }
 
