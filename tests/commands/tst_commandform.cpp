@@ -1,42 +1,130 @@
-// The editors' rules: which keys each command kind stores, what it refuses with
-// which message, and loading a stored command back into the fields.
+// The command editors, dialog and tree. Without widgets: which keys each editor
+// stores, what it refuses with which message, loading a stored command back into
+// the fields, and the two-stage production list behind the tree (item texts, moves
+// across the stage boundary, where new and edited commands are stored). Wired
+// together offscreen: Ok keeps the dialog open on a refusal, stores and announces
+// a valid command, and the tree shows, inserts and deletes commands with its
+// confirmations.
+#include "cmdconfigmemorywidget.h"
+#include "commanddlg.h"
 #include "commandform.h"
+#include "commandstages.h"
+#include "commandtreewidget.h"
+#include "tempappdir.h"
 
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryFile>
+#include <QTreeWidget>
 #include <QtTest>
+
+using namespace DevelopViews;
+
+namespace {
+
+// A one-SoC catalogue (memories ILM 0x0 and XPI0 NOR 0x10000) and an empty project selecting it.
+struct AppDir : TempAppDir
+{
+    AppDir()
+        : TempAppDir("<?xml version=\"1.0\" encoding=\"utf-8\"?><configuration><socs>"
+                     "<soc name=\"T1\" vid=\"0x34B7\" pid=\"0x0009\"><memoryView>"
+                     "<memory name=\"ILM\" value=\"0x0\"/><memory name=\"XPI0 NOR\" value=\"0x10000\" erasable=\"1\"/>"
+                     "</memoryView></soc></socs></configuration>",
+            QStringLiteral("T1"))
+    { }
+};
+
+DownloadCommand command(const QString& id, int nameId = 9, const QString& type = QStringLiteral("0"))
+{
+    return DownloadCommand { id, nameId, { { QStringLiteral("type"), type } } };
+}
+
+// "a b | c": the ids of the Open list, then of the Close list.
+QString stagesText()
+{
+    QStringList parts;
+    for (int stage : { EStageOpen, EStageClose }) {
+        QStringList ids;
+        for (const DownloadCommand& c : ProjectConfig::instance().commands(stage))
+            ids << c.id;
+        parts << ids.join(QLatin1Char(' '));
+    }
+    return parts.join(QStringLiteral(" | "));
+}
+
+void setStages(const QStringList& open, const QStringList& close)
+{
+    QList<DownloadCommand> o, c;
+    for (const QString& id : open)
+        o << command(id);
+    for (const QString& id : close)
+        c << command(id);
+    ProjectConfig::instance().setStageCommands(o, EStageOpen, false);
+    ProjectConfig::instance().setStageCommands(c, EStageClose, false);
+}
+
+// The tree with scripted answers: the question's reply, and a dialog filled in
+// as a user would (config-memory at the given address) and confirmed.
+class ScriptedTree : public CommandTreeWidget
+{
+public:
+    QMessageBox::StandardButton answer = QMessageBox::No;
+    QString address = QStringLiteral("0x3000");
+    QStringList shown;
+
+protected:
+    QMessageBox::StandardButton ask(const QString& title, const QString& text) override
+    {
+        shown << title + QLatin1String(": ") + text;
+        return answer;
+    }
+    void warn(const QString& title, const QString& text) override { shown << title + QLatin1String(": ") + text; }
+    int execDialog(CommandDlg* dlg) override
+    {
+        dlg->commandBox()->setCurrentIndex(dlg->commandBox()->findData(3));
+        static_cast<CmdConfigMemoryWidget*>(dlg->editor(3))->addressEdit()->setText(address);
+        dlg->okButton()->click();
+        return dlg->result();
+    }
+};
+
+QStringList itemTexts(QTreeWidgetItem* stage)
+{
+    QStringList out;
+    for (int i = 0; i < stage->childCount(); ++i)
+        out << stage->child(i)->text(0) + QLatin1String(" ") + stage->child(i)->text(1);
+    return out;
+}
+
+} // namespace
 
 class TstCommandForm : public QObject
 {
     Q_OBJECT
 
     QTemporaryFile m_file;
+    std::unique_ptr<AppDir> m_env;
+    QStringList m_warnings;
 
     // "key=value;..." into the editor fields; "$FILE" stands for an existing file.
     CommandForm form(const QString& text) const
     {
         CommandForm f;
+        const QMap<QString, QString CommandForm::*> fields { { "mem", &CommandForm::memory },
+            { "addr", &CommandForm::address }, { "len", &CommandForm::length }, { "words", &CommandForm::words },
+            { "file", &CommandForm::writeFile }, { "save", &CommandForm::savePath }, { "img", &CommandForm::imagePath } };
         for (const QString& pair : text.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
             const QString key = pair.section(QLatin1Char('='), 0, 0);
-            QString v = pair.section(QLatin1Char('='), 1);
-            v.replace(QStringLiteral("$FILE"), m_file.fileName());
-            if (key == QLatin1String("mem"))
-                f.memory = v;
-            else if (key == QLatin1String("addr"))
-                f.address = v;
-            else if (key == QLatin1String("len"))
-                f.length = v;
-            else if (key == QLatin1String("words"))
-                f.words = v;
-            else if (key == QLatin1String("file")) {
-                f.writeArray = false;
-                f.writeFile = v;
-            } else if (key == QLatin1String("save")) {
-                f.saveToFile = true;
-                f.savePath = v;
-            } else if (key == QLatin1String("img"))
-                f.imagePath = v;
-            else if (key == QLatin1String("reset"))
+            const QString v = pair.section(QLatin1Char('='), 1).replace(QStringLiteral("$FILE"), m_file.fileName());
+            if (key == QLatin1String("reset"))
                 f.resetType = v.toInt();
+            else
+                f.*fields.value(key) = v;
+            f.writeArray = f.writeArray && key != QLatin1String("file");
+            f.saveToFile = f.saveToFile || key == QLatin1String("save");
         }
         return f;
     }
@@ -50,6 +138,17 @@ class TstCommandForm : public QObject
 
 private slots:
     void initTestCase() { QVERIFY(m_file.open()); }
+    void init()
+    {
+        m_env = std::make_unique<AppDir>();
+        m_warnings.clear();
+        ICmdWidget::setWarningSink([this](const QString& t, const QString& s) { m_warnings << t + ": " + s; });
+    }
+    void cleanup()
+    {
+        ICmdWidget::setWarningSink(nullptr);
+        m_env.reset();
+    }
 
     void toParams_data()
     {
@@ -105,28 +204,12 @@ private slots:
         QMap<QString, QString> out { { QStringLiteral("stale"), QStringLiteral("x") } };
         QCOMPARE(form(fields).toParams(nameId, out), refusal);
         QCOMPARE(paramsText(out), params);
-    }
-
-    // A stored command loads into fields that store the same parameters again.
-    void roundTrip_data()
-    {
-        QTest::addColumn<int>("nameId");
-        QTest::addColumn<QString>("fields");
-        QTest::newRow("write words") << 4 << "mem=0x0;addr=0x8;words=0x1,0x2";
-        QTest::newRow("write file") << 4 << "mem=0x0;addr=0x8;file=$FILE";
-        QTest::newRow("read to file") << 5 << "mem=0x0;addr=0x8;len=4;save=/tmp/x.bin";
-        QTest::newRow("query ROM") << 1 << "";
-        QTest::newRow("cold reset") << 9 << "reset=2";
-    }
-    void roundTrip()
-    {
-        QFETCH(int, nameId);
-        QFETCH(QString, fields);
-        DownloadCommand cmd { QString(), nameId, {} };
-        QVERIFY(form(fields).toParams(nameId, cmd.params).isEmpty());
-        QMap<QString, QString> again;
-        QVERIFY(CommandForm::fromCommand(cmd).toParams(nameId, again).isEmpty());
-        QCOMPARE(again, cmd.params);
+        // A stored command loads into fields that store the same parameters again.
+        if (refusal.isEmpty() && CommandForm::hasEditor(nameId)) {
+            QMap<QString, QString> again;
+            QVERIFY(CommandForm::fromCommand({ QString(), nameId, out }).toParams(nameId, again).isEmpty());
+            QCOMPARE(again, out);
+        }
     }
 
     void indexOfMemory_data()
@@ -148,7 +231,216 @@ private slots:
             { QStringLiteral("XPI0 NOR"), QStringLiteral("0x10000"), true } };
         QCOMPARE(CommandForm::indexOfMemory(CommandForm::memoryChoices(soc, true), value), index);
     }
+
+    void texts_data()
+    {
+        QTest::addColumn<int>("nameId");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("in table") << 4 << "write-memory";
+        QTest::newRow("table's own zero") << 0 << "unknown command";
+        QTest::newRow("past the table") << 12 << "Unknown Command";
+        QTest::newRow("negative") << -1 << "Unknown Command";
+    }
+    void texts()
+    {
+        QFETCH(int, nameId);
+        QFETCH(QString, title);
+        const DownloadCommand cmd { QStringLiteral("x"), nameId,
+            { { QStringLiteral("memoryId"), QStringLiteral("0x0") },
+                { QStringLiteral("address"), QStringLiteral("0x1") } } };
+        QCOMPARE(CommandStages::commandTitle(cmd), title);
+        QCOMPARE(CommandStages::paramsText(cmd), QStringLiteral("address: 0x1; memoryId: 0x0; "));
+    }
+
+    void move_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<bool>("up");
+        QTest::addColumn<bool>("moved");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("down inside Open") << 1 << "a" << false << true << "b a | c d";
+        QTest::newRow("last Open down into Close") << 1 << "b" << false << true << "a | b c d";
+        QTest::newRow("first Close up into Open") << 2 << "c" << true << true << "a b c | d";
+        QTest::newRow("first Open up") << 1 << "a" << true << false << "a b | c d";
+        QTest::newRow("last Close down") << 2 << "d" << false << false << "a b | c d";
+        QTest::newRow("wrong stage") << 2 << "a" << false << false << "a b | c d";
+        QTest::newRow("unknown id") << 1 << "z" << false << false << "a b | c d";
+    }
+    void move()
+    {
+        QFETCH(int, stage);
+        QFETCH(QString, id);
+        QFETCH(bool, up);
+        QFETCH(bool, moved);
+        QFETCH(QString, after);
+        setStages({ "a", "b" }, { "c", "d" });
+        QCOMPARE(CommandStages::canMove(stage, id, up), moved);
+        QCOMPARE(CommandStages::move(stage, id, up), moved);
+        QCOMPARE(stagesText(), after);
+    }
+
+    // id "" is a new command placed at index; "a".."c" are stored ones edited.
+    void store_data()
+    {
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<QString>("id");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("append") << 1 << "" << -1 << "a b n | c";
+        QTest::newRow("insert before first") << 1 << "" << 0 << "n a b | c";
+        QTest::newRow("insert after last Close") << 2 << "" << 1 << "a b | c n";
+        QTest::newRow("index past the end") << 2 << "" << 7 << "a b | c n";
+        QTest::newRow("edit in place") << 1 << "a" << -1 << "a b | c";
+        QTest::newRow("edit into Close") << 2 << "a" << -1 << "b | c a";
+        QTest::newRow("edit into Open") << 1 << "c" << -1 << "a b c | ";
+        QTest::newRow("edited after deletion") << 2 << "gone" << -1 << "a b | c gone";
+    }
+    void store()
+    {
+        QFETCH(int, stage);
+        QFETCH(QString, id);
+        QFETCH(int, index);
+        QFETCH(QString, after);
+        setStages({ "a", "b" }, { "c" });
+        DownloadCommand cmd = command(id, 9, QStringLiteral("2"));
+        QVERIFY(CommandStages::store(stage, index, cmd, QStringLiteral("n")));
+        QCOMPARE(stagesText(), after);
+        QCOMPARE(cmd.id, id.isEmpty() ? QStringLiteral("n") : id);
+        const QList<DownloadCommand> list = CommandStages::commands(stage);
+        const auto it
+            = std::find_if(list.cbegin(), list.cend(), [&](const DownloadCommand& c) { return c.id == cmd.id; });
+        QVERIFY(it != list.cend());
+        QCOMPARE(it->params.value(QStringLiteral("type")), QStringLiteral("2"));
+    }
+
+    void storeRefused()
+    {
+        setStages({ "a" }, {});
+        DownloadCommand cmd = command(QStringLiteral("a"), 9, QStringLiteral("bad\x01"));
+        QVERIFY(!CommandStages::store(EStageClose, -1, cmd, QStringLiteral("n")));
+        QCOMPARE(stagesText(), QStringLiteral("a | "));
+    }
+
+    void insertAndRemove()
+    {
+        setStages({ "a", "b" }, { "c" });
+        QCOMPARE(CommandStages::insertIndex(EStageOpen, QStringLiteral("b"), false), 1);
+        QCOMPARE(CommandStages::insertIndex(EStageOpen, QStringLiteral("b"), true), 2);
+        QCOMPARE(CommandStages::insertIndex(EStageClose, QStringLiteral("b"), true), -1);
+        const QList<CommandStages::Ref> refs { { EStageClose, QStringLiteral("c") },
+            { EStageOpen, QStringLiteral("a") } };
+        QStringList ids;
+        for (const DownloadCommand& c : CommandStages::inRunOrder(refs))
+            ids << c.id;
+        QCOMPARE(ids, QStringList({ "a", "c" }));
+        QCOMPARE(CommandStages::remove(refs), 2);
+        QCOMPARE(stagesText(), QStringLiteral("b | "));
+    }
+
+    // Ok keeps the dialog open on a refusal; once mended, the command is stored and announced.
+    void ok()
+    {
+        CommandDlg dlg;
+        dlg.setNewCommand(EStageClose);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Command Dialog"));
+        dlg.show();
+        dlg.commandBox()->setCurrentIndex(dlg.commandBox()->findData(3));
+        QVERIFY(dlg.currentEditor()->isVisible());
+        QVERIFY(!dlg.editor(1)->isVisible());
+        auto* editor = static_cast<CmdConfigMemoryWidget*>(dlg.editor(3));
+        editor->memoryBox()->setCurrentIndex(1);
+        QSignalSpy spy(&dlg, &CommandDlg::signalEditCommondUpdate);
+        dlg.okButton()->click();
+        QCOMPARE(m_warnings, QStringList { "Error: Please input an address!" });
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(spy.count(), 0);
+        QVERIFY(ProjectConfig::instance().closeCommands().isEmpty());
+
+        editor->addressEdit()->setText("0x2000");
+        dlg.okButton()->click();
+        QCOMPARE(m_warnings.size(), 1);
+        QVERIFY(!dlg.isVisible());
+        QCOMPARE(spy.count(), 1);
+        QCOMPARE(spy.at(0).at(0).value<EDownloadStageType>(), EStageClose);
+        QCOMPARE(spy.at(0).at(1).toString(), dlg.id());
+        const QList<DownloadCommand> stored = ProjectConfig::instance().closeCommands();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored.at(0).id, dlg.id());
+        QCOMPARE(stored.at(0).params.value("address"), QStringLiteral("0x2000"));
+        QCOMPARE(stored.at(0).params.value("memoryId"), QStringLiteral("0x10000"));
+    }
+
+    // Editing keeps what the dialog cannot offer: a memory the SoC no longer
+    // lists stays chosen; a kind without an editor is shown but not stored.
+    void editStored_data()
+    {
+        QTest::addColumn<int>("nameId");
+        QTest::addColumn<bool>("stored");
+        QTest::newRow("unlisted memory") << 3 << true;
+        QTest::newRow("kind without editor") << 2 << false;
+    }
+    void editStored()
+    {
+        QFETCH(int, nameId);
+        QFETCH(bool, stored);
+        const DownloadCommand cmd { QStringLiteral("a"), nameId,
+            { { QStringLiteral("memoryId"), QStringLiteral("0x30000") },
+                { QStringLiteral("address"), QStringLiteral("0x4") } } };
+        ProjectConfig::instance().setStageCommands({ cmd }, EStageOpen, false);
+        CommandDlg dlg;
+        dlg.setCommand(EStageOpen, cmd);
+        dlg.show();
+        QCOMPARE(dlg.commandBox()->currentData().toInt(), nameId);
+        QSignalSpy spy(&dlg, &CommandDlg::signalEditCommondUpdate);
+        dlg.okButton()->click();
+        QCOMPARE(spy.count(), stored ? 1 : 0);
+        QCOMPARE(dlg.isVisible(), !stored);
+        const DownloadCommand now = ProjectConfig::instance().openCommands().value(0);
+        QCOMPARE(now.id, QStringLiteral("a"));
+        QCOMPARE(now.params, cmd.params);
+    }
+
+    void treeEditing()
+    {
+        setStages({ "a" }, { "b" });
+        ScriptedTree tree;
+        QTreeWidgetItem* open = tree.stageItem(EStageOpen);
+        QCOMPARE(open->text(0), QStringLiteral("Stage Open"));
+        QCOMPARE(open->checkState(0), Qt::Checked);
+        QCOMPARE(itemTexts(open), QStringList { "reset type: 0; " });
+
+        // Insert before the Open command, through the dialog.
+        tree.slotInsertCommand(tree.commandItem("a"), false);
+        QCOMPARE(itemTexts(open), QStringList({ "config-memory address: 0x3000; memoryId: 0x0; ", "reset type: 0; " }));
+        QCOMPARE(stagesText().section(' ', 1), QStringLiteral("a | b"));
+
+        // The first Open command cannot go up; the last goes down into Close.
+        QMenu* first = tree.makeMenu(open->child(0));
+        QVERIFY(!first->actions().at(5)->isEnabled());
+        delete first;
+        QMenu* menu = tree.makeMenu(tree.commandItem("a"));
+        const QList<QAction*> actions = menu->actions();
+        QCOMPARE(actions.size(), 7);
+        QCOMPARE(actions.at(6)->text(), QStringLiteral("Move Down"));
+        actions.at(6)->trigger();
+        delete menu;
+        QCOMPARE(stagesText().section(' ', 1), QStringLiteral("| a b"));
+        QCOMPARE(tree.tree()->currentItem(), tree.commandItem("a"));
+
+        tree.slotDeleteCommand(tree.commandItem("b"));
+        tree.tree()->clearSelection();
+        tree.slotRemoveSelected();
+        QCOMPARE(tree.shown,
+            QStringList({ "Warning: Do you want to delete the command?",
+                "Warning: There is no command selected to be removed!" }));
+        QVERIFY(tree.commandItem("b"));
+        tree.answer = QMessageBox::Yes;
+        tree.slotDeleteCommand(tree.commandItem("b"));
+        QVERIFY(!tree.commandItem("b"));
+        QCOMPARE(stagesText().section(' ', 1), QStringLiteral("| a"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TstCommandForm)
+QTEST_MAIN(TstCommandForm)
 #include "tst_commandform.moc"

@@ -1,9 +1,7 @@
 # Memory view: the viewer's model, selection, requests and saving without widgets;
-# the tab offscreen; a load from the ROM simulator over a pseudo-terminal through
-# the orchestrator.
+# the tab offscreen, with a load from the ROM simulator over a pseudo-terminal
+# through the orchestrator.
 set(_mem ${CMAKE_CURRENT_LIST_DIR})
-krel_add_test(tst_hexviewmodel SOURCES ${_mem}/tst_hexviewmodel.cpp LIBS krel_memory)
-krel_add_test(tst_memoryviewtab SOURCES ${_mem}/tst_memoryviewtab.cpp ${_mem}/memorytestenv.h LIBS krel_memorywidgets)
-krel_add_test(tst_memoryread_sim SOURCES ${_mem}/tst_memoryread_sim.cpp ${_mem}/memorytestenv.h
-  ${_mem}/../romcmd/romrig.h LIBS krel_memorywidgets krel_orchestrator krel_sim krel_fakehid)
-target_include_directories(tst_memoryread_sim PRIVATE ${_mem}/../romcmd)
+krel_add_test(tst_memoryviewtab SOURCES ${_mem}/tst_memoryviewtab.cpp ${_mem}/../romcmd/romrig.h
+  LIBS krel_memorywidgets krel_orchestrator krel_sim krel_fakehid)
+target_include_directories(tst_memoryviewtab PRIVATE ${_mem}/../romcmd)

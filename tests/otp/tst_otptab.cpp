@@ -1,12 +1,20 @@
-// The OTP tab as a user meets it: the read view driven through its slots as the
-// orchestrator would, the write view's table, runs, write order, synchronising,
-// the file imports and exports, and the questions it asks.
+// The OTP views as a user meets them: the read view driven through its slots as
+// the orchestrator would, and once end to end through the orchestrator's linked
+// run against the ROM simulator behind the fake hidapi; the write view's table,
+// runs, write order, synchronising, the file imports and exports, and the
+// questions it asks; the words dialog's Template table from the fuse map, the
+// dangerous-field warning, the refusals that keep it open and the Custom page.
 #include "krelcipher.h"
 #include "otpfiles.h"
 #include "otptab.h"
-#include "otptestenv.h"
 #include "otpwordsdlg.h"
+#include "poolwait.h"
+#include "romrig.h"
+#include "romuimode.h"
+#include "scriptedhotplugsource.h"
+#include "tempappdir.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,14 +24,58 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTableWidget>
+#include <QWheelEvent>
 #include <QtTest>
 
 using DevelopViews::OTPTab;
 using DevelopViews::OTPWordsDlg;
-using namespace OtpTest;
+using RomCmd::RomUiMode;
 
 namespace {
+
+// A temporary application directory with a one-SoC catalogue (128 OTP words;
+// word 1 with LIFE_CYCLE, JTAG_DISABLE and DEBUG_DISABLE, word 2 with an input
+// and a check, words 12..15 SECRET), and an empty project selecting it.
+QByteArray catalogue()
+{
+    QByteArray xml
+        = "<?xml version=\"1.0\" encoding=\"utf-8\"?><configuration><socs>"
+          "<soc name=\"T1\" vid=\"0x34B7\" pid=\"0x0009\">"
+          "<memoryView><memory name=\"ILM\" value=\"0\"/><memory name=\"OTP\" value=\"0x20000\"/></memoryView>"
+          "<fuseMap>"
+          "<word index=\"0\" type=\"SECURE\" desc=\"LOCK\"><field name=\"OTP_LOCK\" offset=\"0\" width=\"32\" "
+          "type=\"none\"/></word>"
+          "<word index=\"1\" type=\"SECURE\" desc=\"SECURITY\">"
+          "<field name=\"LIFE_CYCLE\" offset=\"0,28\" width=\"4\" desc=\"Life cycle state\" type=\"select\">"
+          "<item value=\"0\">CREATE</item><item value=\"3\">RETURN</item><item value=\"17\">BAD</item></field>"
+          "<field name=\"JTAG_DISABLE\" offset=\"16\" width=\"1\" desc=\"Disable the JTAG port\" type=\"check\"/>"
+          "<field name=\"DEBUG_DISABLE\" offset=\"17\" width=\"1\" desc=\"Disable the debug port\" "
+          "type=\"check\"/></word>"
+          "<word index=\"2\" type=\"SECURE\" desc=\"SECURITY\">"
+          "<field name=\"KEY_REVOKE\" offset=\"4\" width=\"4\" desc=\"Revoked key mask\" default=\"0\" "
+          "type=\"input\"/></word>";
+    for (int i = 3; i < 128; ++i) {
+        const char* type = (i >= 12 && i < 16) ? "SECRET" : (i >= 8 && i < 12) ? "IDENTIFY" : "GENERAL";
+        xml += QStringLiteral("<word index=\"%1\" type=\"%2\" desc=\"W\"><field name=\"F%1\" offset=\"0\" "
+                              "width=\"32\" type=\"none\"/></word>")
+                   .arg(i)
+                   .arg(QLatin1String(type))
+                   .toLatin1();
+    }
+    xml += "</fuseMap></soc></socs></configuration>";
+    return xml;
+}
+
+struct AppDir : TempAppDir
+{
+    AppDir()
+        : TempAppDir(catalogue(), QStringLiteral("T1"))
+    {
+        ProjectConfig::instance().saveDefault();
+    }
+};
 
 struct Asked
 {
@@ -55,14 +107,9 @@ protected:
         asked.append({ title, text, buttons });
         return answers.isEmpty() ? -1 : answers.takeFirst();
     }
-    QString saveFileName(const QString&, const QString&) override
-    {
-        return files.isEmpty() ? QString() : files.takeFirst();
-    }
-    QString openFileName(const QString&, const QString&) override
-    {
-        return files.isEmpty() ? QString() : files.takeFirst();
-    }
+    QString saveFileName(const QString&, const QString&) override { return nextFile(); }
+    QString openFileName(const QString&, const QString&) override { return nextFile(); }
+    QString nextFile() { return files.isEmpty() ? QString() : files.takeFirst(); }
     void runWordsDialog(OTPWordsDlg& dlg) override
     {
         if (onDialog)
@@ -71,27 +118,56 @@ protected:
     void openFolder(const QString& folder) override { folders.append(folder); }
 };
 
-QVector<uint8_t> chunk(quint32 first)
+// A message box as the user saw it.
+QString box(QMessageBox::Icon icon, const QString& title, const QString& text)
 {
-    QVector<uint8_t> out;
-    for (quint32 w = first; w < first + 4; ++w) {
-        const quint32 v = w == 0 ? 0x00000008 : 0xA0000000 + w; // word 0 locks words 12..15
-        for (int b = 0; b < 4; ++b)
-            out.append(uint8_t(v >> (8 * b)));
+    return QStringLiteral("%1|%2|%3").arg(int(icon)).arg(title, text);
+}
+
+class Dlg : public OTPWordsDlg
+{
+public:
+    using OTPWordsDlg::OTPWordsDlg;
+    QStringList shown;
+
+protected:
+    void showMessage(QMessageBox::Icon icon, const QString& title, const QString& text) override
+    {
+        shown << box(icon, title, text);
     }
-    return out;
+};
+
+QCheckBox* checkBox(OTPWordsDlg& dlg, const QString& name, int* row = nullptr, int* column = nullptr)
+{
+    QTableWidget* t = dlg.templateTable();
+    for (int r = 0; r < t->rowCount(); ++r)
+        for (int c : { 1, 3 })
+            if (auto* box = qobject_cast<QCheckBox*>(t->cellWidget(r, c)); box && box->text() == name) {
+                if (row)
+                    *row = r;
+                if (column)
+                    *column = c;
+                return box;
+            }
+    return nullptr;
 }
 
-QString address(const QList<DownloadCommand>& cmds, int i)
+template <typename W> W* editorOf(OTPWordsDlg& dlg, const QString& name)
 {
-    return cmds.at(i).params.value("address");
+    int r = 0, c = 0;
+    if (!checkBox(dlg, name, &r, &c))
+        return nullptr;
+    QWidget* cell = dlg.templateTable()->cellWidget(r, c + 1);
+    if (auto* w = qobject_cast<W*>(cell))
+        return w;
+    return cell ? cell->findChild<W*>() : nullptr;
 }
 
-QStringList writeOrder(const QList<DownloadCommand>& cmds)
+QList<QPair<quint32, QVector<quint32>>> emitted(const QSignalSpy& spy)
 {
-    QStringList out;
-    for (const DownloadCommand& c : cmds)
-        out << c.params.value("address").right(2) + "=" + c.params.value("word").right(1);
+    QList<QPair<quint32, QVector<quint32>>> out;
+    for (const auto& args : spy)
+        out.append({ args[0].value<uint32_t>(), args[1].value<QVector<uint32_t>>() });
     return out;
 }
 
@@ -106,53 +182,6 @@ class TestOtpTab : public QObject
 private slots:
     void init() { m_app = std::make_unique<AppDir>(); }
     void cleanup() { m_app.reset(); }
-
-    void readSkipsLockedSecretGroupsAndEndsAfterTheLastStep()
-    {
-        Tab tab;
-        QSignalSpy runs(&tab, &OTPTab::signalLinkedCommandsRun);
-        QSignalSpy ends(&tab, &OTPTab::signalLinkedCommandsEndSend);
-        tab.slotRefreshBtnClicked();
-        QCOMPARE(runs.count(), 1);
-        const QString uuid = runs[0][0].toString();
-        QVERIFY(!uuid.contains('{'));
-        QCOMPARE(runs[0][2].toBool(), true);
-        auto cmds = runs[0][1].value<QList<DownloadCommand>>();
-        QCOMPARE(cmds.size(), 1);
-        QCOMPARE(cmds[0].nameId, 1);
-        QCOMPARE(cmds[0].params.value("memory"), QStringLiteral("0x20000"));
-
-        tab.slotLinkedOTPMemoryQueried("other run", 0, 127, 4, 128);
-        QCOMPARE(runs.count(), 1);
-        tab.slotLinkedOTPMemoryQueried(uuid, 0, 127, 4, 128);
-        QStringList reads;
-        int step = 0;
-        while (runs.count() > reads.size() + 1) {
-            cmds = runs.last()[1].value<QList<DownloadCommand>>();
-            reads << address(cmds, 0);
-            const quint32 at = address(cmds, 0).toUInt(nullptr, 16);
-            tab.slotLinkedMemoryDataReadFinished(uuid, at, chunk(at));
-            tab.slotLinkedStepFinished(uuid, ++step, true);
-        }
-        QVERIFY(!reads.contains("0x0000000c"));
-        QCOMPARE(tab.readSteps(), 31);
-        QCOMPARE(ends.count(), 1);
-        QCOMPARE(ends[0][0].toString(), uuid);
-        tab.slotLinkedStepFinished(uuid, 31, true);
-        QCOMPARE(ends.count(), 1);
-
-        QTableWidget* t = tab.readTable();
-        QCOMPARE(t->columnCount(), 8);
-        QCOMPARE(t->rowCount(), 16);
-        QCOMPARE(t->verticalHeaderItem(1)->text(), QStringLiteral("8:15"));
-        QCOMPARE(t->item(1, 4)->text(), QStringLiteral("--")); // word 12
-        QVERIFY(tab.logs.contains({ "OTP first word[0-31]: 0001 0000 0000 0000 0000 0000 0000 0000 ", 0 }));
-        QVERIFY(tab.readTooltip(1).contains(">LIFE_CYCLE<"));
-
-        tab.readColumnChooser()->setCurrentIndex(15);
-        QCOMPARE(t->rowCount(), 8);
-        QCOMPARE(t->verticalHeaderItem(7)->text(), QStringLiteral("112:127"));
-    }
 
     void readThatStops_data()
     {
@@ -177,7 +206,7 @@ private slots:
         const QString uuid = tab.linkedUuid();
         tab.slotLinkedOTPMemoryQueried(uuid, 0, end, 4, 128);
         if (runs.count() == 2)
-            tab.slotLinkedMemoryDataReadFinished(uuid, 0, chunk(0).mid(0, bytes));
+            tab.slotLinkedMemoryDataReadFinished(uuid, 0, QVector<uint8_t>(bytes, 0xA5));
         QCOMPARE(runs.count(), 1 + lastStep);
         QVERIFY(tab.logs.contains({ error, 3 }));
         tab.slotLinkedStepFinished(uuid, lastStep, false);
@@ -216,7 +245,7 @@ private slots:
         QCOMPARE(tab.asked.last().text, QStringLiteral("Do you really want to write the OTP words in the list? "));
         const auto cmds = run[0][0].value<QList<DownloadCommand>>();
         QCOMPARE(cmds.size(), 13);
-        QCOMPARE(writeOrder(cmds).mid(9), QStringList({ "0d=c", "10=a", "11=b", "00=8" }));
+        QCOMPARE(cmds.last().params.value("address"), QStringLiteral("0x00000000")); // the lock word last
         QVERIFY(!ProjectConfig::instance().showOtpWriteViewTips());
         QVERIFY(tab.marker()->isHidden());
         QCOMPARE(dots.last()[0].toBool(), false);
@@ -260,15 +289,12 @@ private slots:
         QVERIFY(ProjectConfig::instance().otpWords().isEmpty());
         QVERIFY(!ProjectConfig::instance().showOtpWriteViewTips());
         QCOMPARE(tab.writeTable()->rowCount(), 0);
-    }
 
-    void removeAll()
-    {
-        Tab tab;
+        // Remove all asks first; No keeps the words.
         tab.slotOTPWordsAdd(20, { 1 });
         tab.answers = { 1 };
         tab.slotRemoveAllWordBtnClicked();
-        QCOMPARE(tab.asked[0].text, QStringLiteral("Do you really want to remove all of the OTP words?"));
+        QCOMPARE(tab.asked.last().text, QStringLiteral("Do you really want to remove all of the OTP words?"));
         QCOMPARE(tab.writeWords().size(), 1);
         tab.answers = { 0 };
         tab.slotRemoveAllWordBtnClicked();
@@ -335,8 +361,10 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(bool, ok);
         QFETCH(QString, lastLog);
-        QString path = m_app->filePath(name.isEmpty() ? "none.csv" : name);
-        if (!name.isEmpty())
+        const QString path = m_app->filePath(name.isEmpty() ? "none.csv" : name);
+        if (name.isEmpty())
+            lastLog += path;
+        else
             QVERIFY(OtpFiles::writeFile(path, content));
         Tab tab;
         tab.slotOTPWordsAdd(40, { 7 });
@@ -347,6 +375,7 @@ private slots:
         QCOMPARE(tab.asked[0].title, QStringLiteral("Warn"));
         const QString last = tab.logs.last().first;
         QVERIFY2(last.endsWith(lastLog) || last.startsWith(lastLog), qPrintable(last));
+        QCOMPARE(tab.logs.last().second, ok ? 1 : 3);
         const OtpWordRuns expected = ok ? OtpWordRuns { { 3, { 1 } } } : OtpWordRuns { { 40, { 7 } } };
         QCOMPARE(tab.writeWords(), expected);
         QCOMPARE(ProjectConfig::instance().otpWords(), expected);
@@ -360,10 +389,7 @@ private slots:
         tab.files = QStringList { m_app->filePath("t.csv") };
         tab.slotImportBtnClicked();
         QCOMPARE(tab.asked.size(), 1);
-        QByteArray bytes;
-        OtpLogLines logs;
-        QVERIFY(OtpFiles::readFile(m_app->filePath("t.csv"), bytes, logs));
-        QCOMPARE(bytes, OtpFiles::templateCsv(128));
+        QCOMPARE(readFile(m_app->filePath("t.csv")), OtpFiles::templateCsv(128));
         QCOMPARE(tab.folders, QStringList({ m_app->path() }));
         QCOMPARE(
             tab.logs.last(), qMakePair(m_app->filePath("t.csv") + " export success! Please continue to edit it!", 1));
@@ -376,8 +402,7 @@ private slots:
         tab.files = QStringList { m_app->filePath("w.info") };
         tab.slotExportZIndrakeBtnClicked();
         QCOMPARE(tab.logs.last(), qMakePair(QStringLiteral("Export ZINDRAKE data success!"), 1));
-        QVERIFY(OtpFiles::readFile(m_app->filePath("w.info"), bytes, logs));
-        QCOMPARE(KrelCipher::decipher(bytes), OtpFiles::infoJson(tab.writeWords()));
+        QCOMPARE(KrelCipher::decipher(readFile(m_app->filePath("w.info"))), OtpFiles::infoJson(tab.writeWords()));
         tab.files = QStringList { m_app->filePath("no/dir/w.info") };
         tab.slotExportZIndrakeBtnClicked();
         QCOMPARE(tab.logs.last(), qMakePair("Open file failed! path: " + m_app->filePath("no/dir/w.info"), 3));
@@ -414,6 +439,170 @@ private slots:
         tab.readRadio()->click(); // first use of the read view starts a read
         QCOMPARE(tab.pages()->currentIndex(), 0);
         QCOMPARE(runs.count(), 1);
+    }
+
+    void templateTableFromTheFuseMap()
+    {
+        Dlg dlg;
+        QCOMPARE(dlg.tabs()->currentIndex(), 0);
+        QTableWidget* t = dlg.templateTable();
+        // Word 1: three fields in two rows; word 2: one; words with only "none" fields are left out.
+        QCOMPARE(t->rowCount(), 3);
+        QCOMPARE(t->item(0, 0)->text(), QStringLiteral("1"));
+        QCOMPARE(t->rowSpan(0, 0), 2);
+        QCOMPARE(t->item(2, 0)->text(), QStringLiteral("2"));
+        int r = 0, c = 0;
+        QCheckBox* life = checkBox(dlg, "LIFE_CYCLE", &r, &c);
+        QVERIFY(life);
+        QCOMPARE(r * 10 + c, 1);
+        QCOMPARE(life->toolTip(), QStringLiteral("Life cycle state"));
+        auto* combo = editorOf<QComboBox>(dlg, "LIFE_CYCLE");
+        QCOMPARE(combo->count(), 3);
+        QCOMPARE(combo->itemText(2), QStringLiteral("RETURN")); // "17" sorts before "3"
+        QVERIFY(!combo->isEnabled());
+        QVERIFY(checkBox(dlg, "DEBUG_DISABLE", &r, &c));
+        QCOMPARE(r * 10 + c, 11);
+        checkBox(dlg, "JTAG_DISABLE", &r, &c);
+        QCOMPARE(t->item(r, c + 1)->text(), QStringLiteral("Disable the JTAG port"));
+        auto* edit = editorOf<QLineEdit>(dlg, "KEY_REVOKE");
+        QCOMPARE(edit->text(), QStringLiteral("0"));
+        QVERIFY(!edit->isEnabled());
+    }
+
+    // Checking a dangerous field warns and enables its editor; the wheel leaves a combo
+    // alone; a refused Template page stays open and emits nothing; unchecked fields are
+    // not written.
+    void templatePage()
+    {
+        Dlg dlg;
+        QSignalSpy spy(&dlg, &OTPWordsDlg::signalOTPWordsAdd);
+        QCheckBox* life = checkBox(dlg, "LIFE_CYCLE");
+        auto* combo = editorOf<QComboBox>(dlg, "LIFE_CYCLE");
+        life->setChecked(true);
+        QCOMPARE(dlg.shown,
+            QStringList { box(QMessageBox::Warning, "Warning",
+                "Change 'LIFE_CYCLE' is dangerous. You should write it only in volume production stage!") });
+        QVERIFY(combo->isEnabled());
+        life->setChecked(false);
+        QVERIFY(!combo->isEnabled());
+        checkBox(dlg, "KEY_REVOKE")->setChecked(true);
+        QCOMPARE(dlg.shown.size(), 1);
+        QVERIFY(editorOf<QLineEdit>(dlg, "KEY_REVOKE")->isEnabled());
+
+        life->setChecked(true);
+        // The wheel over a combo in the table changes nothing.
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(combo->currentIndex(), 0);
+        QWheelEvent wheel(QPointF(5, 5), combo->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, -120), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(combo, &wheel);
+        QCOMPARE(combo->currentIndex(), 0);
+        combo->setCurrentIndex(combo->findText("RETURN"));
+        editorOf<QLineEdit>(dlg, "KEY_REVOKE")->setText("16");
+        dlg.shown.clear();
+        dlg.slotOkBtnClicked();
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QCOMPARE(spy.count(), 0);
+        QCOMPARE(dlg.shown,
+            QStringList { box(QMessageBox::Warning, "Error",
+                "Input value greater than the threshold! key: KEY_REVOKE bit width: 4") });
+        checkBox(dlg, "KEY_REVOKE")->setChecked(false);
+        dlg.slotOkBtnClicked();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(emitted(spy), (QList<QPair<quint32, QVector<quint32>>> { { 1, { 0x30000003 } } }));
+    }
+
+    void customPage()
+    {
+        ProjectConfig::instance().setOtpWords({ { 20, { 1, 2, 3, 4 } } });
+        Dlg dlg;
+        QSignalSpy spy(&dlg, &OTPWordsDlg::signalOTPWordsAdd);
+        dlg.tabs()->setCurrentIndex(1);
+        QCOMPARE(dlg.startEdit()->placeholderText(), QStringLiteral("Decimal or hexadecimal number"));
+        dlg.startEdit()->setText("22");
+        dlg.countEdit()->setText("1");
+        dlg.wordsEdit()->setPlainText("0x00000001");
+        dlg.slotOkBtnClicked();
+        QCOMPARE(dlg.result(), int(QDialog::Rejected));
+        QCOMPARE(dlg.shown,
+            QStringList { box(QMessageBox::Critical, "Error", "The range is duplicated with start address: 20") });
+        QCOMPARE(dlg.startEdit()->text(), QStringLiteral("22")); // input untouched
+        dlg.startEdit()->setText("0x10");
+        dlg.countEdit()->setText("2");
+        dlg.wordsEdit()->setPlainText("0x00000001,0x00000002");
+        dlg.slotOkBtnClicked();
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QCOMPARE(emitted(spy), (QList<QPair<quint32, QVector<quint32>>> { { 16, { 1, 2 } } }));
+    }
+
+    // The read end to end: word 0 locks the secret words 12..15, which the device
+    // refuses to read; the tab never asks for them and shows "--".
+    void readThroughTheOrchestrator()
+    {
+        QThreadPool::globalInstance()->setExpiryTimeout(0);
+        Rig::HidRig hid(QStringLiteral("sim-rom-hid-otp"));
+        RomSim::Engine& rom = hid.engine();
+        for (int i = 1; i < RomSim::OtpWords; ++i)
+            rom.setOtpWord(i, 0xC0DE0000u + quint32(i));
+        rom.setOtpWord(0, 0x00000008);
+        rom.setOtpReadDisallowed(12, 4);
+        const QVariant info = hid.info();
+
+        auto* ui = new RomUiMode(std::make_unique<ScriptedHotplugSource>());
+        Tab tab;
+        QObject::connect(&tab, &OTPTab::signalLinkedCommandsRun, ui,
+            [ui, info](QString uuid, QList<DownloadCommand> list, bool noOtpQuery) {
+                ui->slotDeviceLinkedDownloadTask(info, EDeviceTypeUsbHid, uuid, list, "otp", true, noOtpQuery);
+            });
+        QObject::connect(&tab, &OTPTab::signalLinkedCommandsEndSend, ui, &RomUiMode::slotLinkedCommandsEndSend);
+        QObject::connect(ui, &RomUiMode::signalLinkedOTPMemoryQueried, &tab, &OTPTab::slotLinkedOTPMemoryQueried);
+        QObject::connect(
+            ui, &RomUiMode::signalLinkedMemoryDataReadFinished, &tab, &OTPTab::slotLinkedMemoryDataReadFinished);
+        QObject::connect(ui, &RomUiMode::signalLinkedStepFinished, &tab, &OTPTab::slotLinkedStepFinished);
+        QSignalSpy finished(ui, &RomUiMode::signalRunFinished);
+        QSignalSpy runs(&tab, &OTPTab::signalLinkedCommandsRun);
+        QSignalSpy ends(&tab, &OTPTab::signalLinkedCommandsEndSend);
+
+        tab.slotRefreshBtnClicked();
+        QCOMPARE(runs.count(), 1);
+        const QString uuid = runs[0][0].toString();
+        QVERIFY(!uuid.contains('{'));
+        QCOMPARE(runs[0][2].toBool(), true);
+        const auto query = runs[0][1].value<QList<DownloadCommand>>();
+        QCOMPARE(query.size(), 1);
+        QCOMPARE(query[0].nameId, 1);
+        QCOMPARE(query[0].params.value("memory"), QStringLiteral("0x20000"));
+        tab.slotLinkedOTPMemoryQueried("other run", 0, 127, 4, 128); // not this tab's run
+        QCOMPARE(runs.count(), 1);
+
+        QVERIFY(PoolWait::waitFor([&] { return finished.count() == 1; }));
+        QCOMPARE(finished[0][0].toBool(), true);
+        QCOMPARE(tab.readSteps(), 31);
+        QVERIFY(!ui->hasLinkedTask(uuid));
+        QCOMPARE(ends.count(), 1);
+        tab.slotLinkedStepFinished(uuid, 31, true); // a late report ends nothing more
+        QCOMPARE(ends.count(), 1);
+
+        QTableWidget* t = tab.readTable();
+        QCOMPARE(t->columnCount(), 8);
+        QCOMPARE(t->rowCount(), 16);
+        QCOMPARE(t->verticalHeaderItem(1)->text(), QStringLiteral("8:15"));
+        QCOMPARE(t->item(0, 0)->text(), QStringLiteral("0x00000008"));
+        QCOMPARE(t->item(0, 1)->text(), QStringLiteral("0xc0de0001"));
+        QCOMPARE(t->item(1, 3)->text(), QStringLiteral("0xc0de000b"));
+        for (int c = 4; c < 8; ++c)
+            QCOMPARE(t->item(1, c)->text(), QStringLiteral("--"));
+        QCOMPARE(t->item(2, 0)->text(), QStringLiteral("0xc0de0010"));
+        QCOMPARE(t->item(15, 7)->text(), QStringLiteral("0xc0de007f"));
+        QVERIFY(tab.logs.contains({ "OTP first word[0-31]: 0001 0000 0000 0000 0000 0000 0000 0000 ", 0 }));
+        QVERIFY(tab.readTooltip(1).contains(">LIFE_CYCLE<"));
+        tab.readColumnChooser()->setCurrentIndex(15);
+        QCOMPARE(t->rowCount(), 8);
+        QCOMPARE(t->verticalHeaderItem(7)->text(), QStringLiteral("112:127"));
+
+        QVERIFY(PoolWait::drainPool());
+        delete ui;
     }
 };
 
