@@ -77,51 +77,42 @@ private slots:
                                              "address: 0x%2");
         const QString noConfig = QStringLiteral("Check boot image finished!  Boot Header address: 0x%1. Flash config "
                                                 "can not be located!");
-        QTest::newRow("config at 0, header at 0xC00")
-            << image(0x2000, { { 0, 0xFCF90002 }, { 4, 0x11 }, { 8, 0x22 }, { 0xC00, BootTag } }) << base << "0x0"
-            << "0xc00" << QString("0xfcf90002,0x00000011,0x00000022,0x00000000") << true << "0x80000400" << int(LogInfo)
-            << found.arg("00000000", "00000c00");
-        QTest::newRow("boot header only at 0")
-            << image(0x800, { { 0, BootTag } }) << base << "none"
-            << "0x0" << QString() << true << "0x80001000" << int(LogWarning) << noConfig.arg("00000000");
+        auto row = [](const char* name, const QByteArray& bytes, const QString& base, const QString& config,
+                       const QString& header, const QString& words, bool result, const QString& address, int level,
+                       const QString& summary) {
+            QTest::newRow(name) << bytes << base << config << header << words << result << address << level << summary;
+        };
+        const QString words = QStringLiteral("0xfcf9000%1,0x000000%2,0x000000%3,0x00000000");
+        row("config at 0, header at 0xC00",
+            image(0x2000, { { 0, 0xFCF90002 }, { 4, 0x11 }, { 8, 0x22 }, { 0xC00, BootTag } }), base, "0x0", "0xc00",
+            words.arg(2).arg(11).arg(22), true, "0x80000400", LogInfo, found.arg("00000000", "00000c00"));
+        row("boot header only at 0", image(0x800, { { 0, BootTag } }), base, "none", "0x0", "", true, "0x80001000",
+            LogWarning, noConfig.arg("00000000"));
         // The sum does not wrap at 32 bits; an address without "0x" is read as hexadecimal.
-        QTest::newRow("sum past 32 bits")
-            << image(0x800, { { 0, BootTag } }) << "0xFFFFF800"
-            << "none"
-            << "0x0" << QString() << true << "0x100000800" << int(LogWarning) << noConfig.arg("00000000");
-        QTest::newRow("base without 0x") << image(0x800, { { 0, BootTag } }) << "90000000"
-                                         << "none"
-                                         << "0x0" << QString() << true << "0x90001000" << int(LogWarning)
-                                         << noConfig.arg("00000000");
+        row("sum past 32 bits", image(0x800, { { 0, BootTag } }), "0xFFFFF800", "none", "0x0", "", true, "0x100000800",
+            LogWarning, noConfig.arg("00000000"));
+        row("base without 0x", image(0x800, { { 0, BootTag } }), "90000000", "none", "0x0", "", true, "0x90001000",
+            LogWarning, noConfig.arg("00000000"));
         // 0xFCF9 at 0x800 is no flash configuration block; the boot tag test applies instead.
-        QTest::newRow("0xFCF9 tag at 0x800 with boot tag")
-            << image(0x1000, { { 0x800, 0xFCF910BF } }) << base << "none"
-            << "0x800" << QString() << true << "0x80000000" << int(LogWarning) << noConfig.arg("00000800");
-        QTest::newRow("0xFCF9 tag at 0x800 only")
-            << image(0x1000, { { 0x800, 0xFCF90002 } }) << base << "none"
-            << "none" << QString() << false << "" << int(LogError)
-            << "Check boot image finished!  Boot Header address and flash config can not be located!";
-        QTest::newRow("config without header")
-            << image(0x2000, { { 0, 0xFCF90000 } }) << base << "0x0"
-            << "none" << QString("0xfcf90000,0x00000000,0x00000000,0x00000000") << false << "unchanged" << int(LogError)
-            << "Check boot image finished!  Flash config address: 0x00000000. Boot Header can not be located!";
+        row("0xFCF9 tag at 0x800 with boot tag", image(0x1000, { { 0x800, 0xFCF910BF } }), base, "none", "0x800", "",
+            true, "0x80000000", LogWarning, noConfig.arg("00000800"));
+        row("0xFCF9 tag at 0x800 only", image(0x1000, { { 0x800, 0xFCF90002 } }), base, "none", "none", "", false, "",
+            LogError, "Check boot image finished!  Boot Header address and flash config can not be located!");
+        row("config without header", image(0x2000, { { 0, 0xFCF90000 } }), base, "0x0", "none",
+            words.arg(0).arg("00").arg("00"), false, "unchanged", LogError,
+            "Check boot image finished!  Flash config address: 0x00000000. Boot Header can not be located!");
         // 0x1000 lies at the end of the file and is skipped, not a read error.
-        QTest::newRow("file of 0x1000 bytes")
-            << image(0x1000, { { 0x400, 0xFCF90000 }, { 0xC00, BootTag } }) << base << "0x400"
-            << "0xc00" << QString("0xfcf90000,0x00000000,0x00000000,0x00000000") << true << "0x80000000" << int(LogInfo)
-            << found.arg("00000400", "00000c00");
-        QTest::newRow("later block overrides the earlier")
-            << image(0x2000, { { 0, 0xFCF90001 }, { 4, 1 }, { 0x400, 0xFCF90001 }, { 0x404, 2 }, { 0x1000, BootTag } })
-            << base << "0x400"
-            << "0x1000" << QString("0xfcf90001,0x00000002,0x00000000,0x00000000") << true << "0x80000000"
-            << int(LogInfo) << found.arg("00000400", "00001000");
-        QTest::newRow("read error at 0x400")
-            << image(0x402, { { 0, BootTag } }) << base << "none"
-            << "0x0" << QString() << false << "unchanged" << int(LogDebug) << ReadError;
+        row("file of 0x1000 bytes", image(0x1000, { { 0x400, 0xFCF90000 }, { 0xC00, BootTag } }), base, "0x400",
+            "0xc00", words.arg(0).arg("00").arg("00"), true, "0x80000000", LogInfo, found.arg("00000400", "00000c00"));
+        row("later block overrides the earlier",
+            image(0x2000, { { 0, 0xFCF90001 }, { 4, 1 }, { 0x400, 0xFCF90001 }, { 0x404, 2 }, { 0x1000, BootTag } }),
+            base, "0x400", "0x1000", words.arg(1).arg("02").arg("00"), true, "0x80000000", LogInfo,
+            found.arg("00000400", "00001000"));
+        row("read error at 0x400", image(0x402, { { 0, BootTag } }), base, "none", "0x0", "", false, "unchanged",
+            LogDebug, ReadError);
         // The header announces three option words; only one fits in the file: no words taken.
-        QTest::newRow("option words cut off")
-            << image(0x408, { { 0x400, 0xFCF90003 }, { 0x404, 1 } }) << base << "0x400"
-            << "none" << QString() << false << "unchanged" << int(LogDebug) << ReadError;
+        row("option words cut off", image(0x408, { { 0x400, 0xFCF90003 }, { 0x404, 1 } }), base, "0x400", "none", "",
+            false, "unchanged", LogDebug, ReadError);
     }
     void detections()
     {
