@@ -140,6 +140,15 @@ private slots:
         QCOMPARE(shown, QStringList({ "", "0xfcf90001,0x00000007,0x00000000,0x00000000" }));
         QVERIFY(t.get<QWidget>("optionGroup")->isVisibleTo(&t.tab));
         QVERIFY(!t.image()->isEnabled());
+        // Hidden parameters have no row.
+        QVERIFY(!t.option("Option size") && !t.option("Reserved"));
+        auto* size = qobject_cast<QLineEdit*>(t.option("Flash size (MB)"));
+        QVERIFY(size && size->isEnabled());
+        QTest::keyClicks(size, "16");
+        // Words 1 and 3 set, word 2 zero: 2 in the low bits of word 0.
+        const QString typed = "0xfcf90002,0x00000007,0x00000000,0x00001000";
+        QCOMPARE(t.words(), typed);
+        QVERIFY(t.logged("Current Memory Configuration Option: [" + typed + "]", LogDebug));
 
         shown.clear();
         t.get<QRadioButton>("withBootRadio")->click();
@@ -165,21 +174,6 @@ private slots:
         box->close();
         t.tab.slotImagePathUpdated(path("img/nothere.bin"));
         QVERIFY(t.logged("File not found! Path: " + path("img/nothere.bin"), LogError));
-    }
-    void optionsGiveWords()
-    {
-        Tab t;
-        t.get<QRadioButton>("withoutBootRadio")->click();
-        auto* size = qobject_cast<QLineEdit*>(t.option("Flash size (MB)"));
-        QVERIFY(size && size->isEnabled());
-        QTest::keyClicks(size, "16");
-        // Words 1 and 3 set, word 2 zero: 2 in the low bits of word 0.
-        QCOMPARE(t.words(), QString("0xfcf90002,0x00000007,0x00000000,0x00001000"));
-        QVERIFY(
-            t.logged("Current Memory Configuration Option: [0xfcf90002,0x00000007,0x00000000,0x00001000]", LogDebug));
-        // Hidden parameters have no row.
-        QVERIFY(!t.option("Option size"));
-        QVERIFY(!t.option("Reserved"));
     }
     void memoryChangeRebasesFiles()
     {
