@@ -162,8 +162,6 @@ private slots:
             << "Parse OTP info value error! Index: 1";
         QTest::newRow("address not hex") << QByteArray(R"({"info":[{"address":"0xZZ","value":"0x1"}]})")
                                          << "Parse OTP info error! Index: 0";
-        QTest::newRow("value too wide") << QByteArray(R"({"info":[{"address":"0x0","value":"0x100000000"}]})")
-                                        << "Parse OTP info error! Index: 0";
         QTest::newRow("number value") << QByteArray(R"({"info":[{"address":"0x0","value":16}]})")
                                       << "Parse OTP info error! Index: 0";
         QTest::newRow("not enciphered") << QByteArray("raw:plain text of 20 b") << "Parse OTP info failed! Error: ";
