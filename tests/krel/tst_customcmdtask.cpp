@@ -70,11 +70,6 @@ UsbInfo usbFor(const KrelBox& box, KrelSim::Mode mode)
     return info;
 }
 
-QPair<int, QString> ack(int status, const QString& text)
-{
-    return { status, text };
-}
-
 } // namespace
 
 class TestCustomCmdTask : public QObject
@@ -107,8 +102,8 @@ private slots:
         run.job->slotSendCmd(KrelCommand::connectBatch(""));
         QVERIFY(run.waitBatches(1));
         QCOMPARE(run.batches.first(),
-            (AckList { ack(1, "Veltrix_Zindrake_SEC OK"), ack(1, "Veltrix_Zindrake_VER:1.2.0"),
-                ack(1, "Veltrix_Zindrake_MSC OK") }));
+            (AckList { { 1, "Veltrix_Zindrake_SEC OK" }, { 1, "Veltrix_Zindrake_VER:1.2.0" },
+                { 1, "Veltrix_Zindrake_MSC OK" } }));
         QCOMPARE(m_box->receivedCommands(),
             (QStringList { "Veltrix_Zindrake_SEC:0,", "Veltrix_Zindrake_VER", "Veltrix_Zindrake_MSC" }));
         QByteArray report(64, '\0');
@@ -120,14 +115,14 @@ private slots:
         // The old job's device has left the bus: writes fail.
         run.job->slotSendCmd(KrelCommand::versionBatch());
         QVERIFY(run.waitBatches(2));
-        QCOMPARE(run.batches.at(1), AckList { ack(-2, KrelCommand::version()) });
+        QCOMPARE(run.batches.at(1), (AckList { { -2, KrelCommand::version() } }));
         m_box->setFirmwareVersion("1.3");
         RunningJob drive(usbFor(*m_box, KrelSim::Mode::Drive));
         drive.job->slotSendCmd(KrelCommand::versionBatch());
         drive.job->slotSendCmd(KrelCommand::quitBatch());
         QVERIFY(drive.waitBatches(2));
-        QCOMPARE(drive.batches.at(0), AckList { ack(1, "Veltrix_Zindrake_VER:1.3") });
-        QCOMPARE(drive.batches.at(1), AckList { ack(1, "Veltrix_Zindrake_QUT OK") });
+        QCOMPARE(drive.batches.at(0), (AckList { { 1, "Veltrix_Zindrake_VER:1.3" } }));
+        QCOMPARE(drive.batches.at(1), (AckList { { 1, "Veltrix_Zindrake_QUT OK" } }));
         QVERIFY(!m_box->isLoggedIn());
     }
 
@@ -166,12 +161,12 @@ private slots:
         // The faulty command first; the next one must still be sent and answered normally.
         run.job->slotSendCmd({ command });
         QVERIFY(run.waitBatches(1));
-        QCOMPARE(run.batches.first(), AckList { ack(status, text) });
+        QCOMPARE(run.batches.first(), (AckList { { status, text } }));
         endpoint->setReadError(false);
         endpoint->setWriteError(false);
         run.job->slotSendCmd({ KrelCommand::version() });
         QVERIFY(run.waitBatches(2));
-        QCOMPARE(run.batches.at(1), AckList { ack(1, "Veltrix_Zindrake_VER:1.0.0") });
+        QCOMPARE(run.batches.at(1), (AckList { { 1, "Veltrix_Zindrake_VER:1.0.0" } }));
     }
 
     // Batches queued while one is inside its transfer are answered in order; an
@@ -187,10 +182,10 @@ private slots:
         run.job->slotSendCmd({ KrelCommand::quit(), KrelCommand::version() });
         m_box->release();
         QVERIFY(run.waitBatches(3));
-        QCOMPARE(run.batches.at(0), AckList { ack(1, "Veltrix_Zindrake_SEC OK") });
-        QCOMPARE(run.batches.at(1), AckList { ack(1, "Veltrix_Zindrake_VER:1.0.0") });
+        QCOMPARE(run.batches.at(0), (AckList { { 1, "Veltrix_Zindrake_SEC OK" } }));
+        QCOMPARE(run.batches.at(1), (AckList { { 1, "Veltrix_Zindrake_VER:1.0.0" } }));
         QCOMPARE(
-            run.batches.at(2), (AckList { ack(1, "Veltrix_Zindrake_QUT OK"), ack(1, "Veltrix_Zindrake_VER:1.0.0") }));
+            run.batches.at(2), (AckList { { 1, "Veltrix_Zindrake_QUT OK" }, { 1, "Veltrix_Zindrake_VER:1.0.0" } }));
         QTRY_COMPARE_WITH_TIMEOUT(run.statuses, (QList<int> { 1, 1, 1, 0 }), kSafety);
         // Several idle polls go by without another status. A slow machine polls
         // less often here, which can only hide a fault, never invent one.
@@ -231,8 +226,8 @@ private slots:
         run.job->slotSendCmd(batch);
         run.job->slotSendCmd(KrelCommand::quitBatch());
         QVERIFY(run.waitBatches(2));
-        QCOMPARE(run.batches.at(0), (AckList { ack(-1, batch.at(0)), ack(-1, batch.at(1)), ack(-1, batch.at(2)) }));
-        QCOMPARE(run.batches.at(1), AckList { ack(-1, KrelCommand::quit()) });
+        QCOMPARE(run.batches.at(0), (AckList { { -1, batch.at(0) }, { -1, batch.at(1) }, { -1, batch.at(2) } }));
+        QCOMPARE(run.batches.at(1), (AckList { { -1, KrelCommand::quit() } }));
         QVERIFY(m_box->receivedCommands().isEmpty());
     }
 
@@ -266,7 +261,7 @@ private slots:
         run.job->slotSendCmd({ KrelCommand::setPassword(QString(40, 'x')), KrelCommand::quit() });
         run.job->slotSendCmd(KrelCommand::versionBatch());
         QVERIFY(run.waitBatches(1));
-        QCOMPARE(run.batches.first(), AckList { ack(1, "Veltrix_Zindrake_VER:1.0.0") });
+        QCOMPARE(run.batches.first(), (AckList { { 1, "Veltrix_Zindrake_VER:1.0.0" } }));
         QCOMPARE(m_box->receivedCommands(), QStringList { KrelCommand::version() });
         QCOMPARE(m_box->password(), QString());
     }
