@@ -274,8 +274,9 @@ private slots:
         const QString sec = "Veltrix_Zindrake_SEC:2,pw", ver = "Veltrix_Zindrake_VER", msc = "Veltrix_Zindrake_MSC";
         QTest::newRow("entered") << AckList { { 1, "Veltrix_Zindrake_SEC OK" }, { 1, ver + ":1.2" },
             { 1, msc + " OK" } } << int(LoginOutcome::Entered);
-        QTest::newRow("wrong password") << AckList { { 1, "Veltrix_Zindrake_SEC ok" }, { 1, ver + ":1.2" },
-            { 1, msc + " BAD" } } << int(LoginOutcome::Handled);
+        // A refused SEC is handled even when MSC is never answered.
+        QTest::newRow("wrong password") << AckList { { 1, "Veltrix_Zindrake_SEC ok" }, { 1, ver + ":1.2" }, { 0, msc } }
+                                        << int(LoginOutcome::Handled);
         QTest::newRow("msc refused") << AckList { { 1, "Veltrix_Zindrake_SEC OK" }, { 1, ver + ":1.2" },
             { 1, msc + " BAD" } } << int(LoginOutcome::Handled);
         QTest::newRow("all timed out") << AckList { { 0, sec }, { 0, ver }, { 0, msc } } << int(LoginOutcome::NoAnswer);
