@@ -90,19 +90,12 @@ private slots:
         QCOMPARE(r.logs.last(), (KrelLogLine { QStringLiteral("generate Krel config success!"), LogInfo }));
     }
 
-    void copyListNumbering_data()
-    {
-        QTest::addColumn<bool>("withBootImage");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("with main image") << true << QStringList { "app_0.bin", "a_1.bin", "b_2.hex", "config.info" };
-        QTest::newRow("without main image") << false << QStringList { "a_0.bin", "b_1.hex", "config.info" };
-    }
+    // Without the main image the additional files are numbered from 0 (after it,
+    // from 1: the tab's write case); "info" lists them with their addresses as typed.
     void copyListNumbering()
     {
-        QFETCH(bool, withBootImage);
-        QFETCH(QStringList, expected);
+        const QStringList expected { "a_0.bin", "b_1.hex", "config.info" };
         KrelConfigInput in = baseInput();
-        in.withBootImage = withBootImage;
         in.imagePath = file(QStringLiteral("app.bin"));
         in.programAddress = QStringLiteral("0x80000000");
         in.additionalFiles = { { QStringLiteral("0x80100000"), file(QStringLiteral("a.bin")) },
@@ -114,7 +107,6 @@ private slots:
             names << p.second;
         QCOMPARE(names, expected);
 
-        // "info" lists the images in copy order with their addresses as typed.
         const QJsonArray info = r.document.value(QStringLiteral("info")).toArray();
         QCOMPARE(info.size(), expected.size() - 1);
         for (int i = 0; i < info.size(); ++i)
