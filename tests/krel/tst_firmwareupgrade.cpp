@@ -1,21 +1,24 @@
-// The firmware copy onto the box's update drive: the checks before it, and what
-// each way it can end means, the drive leaving at different moments included.
+// The firmware upgrade: the checks before a copy and what each way a copy onto
+// the box's update drive can end means (the drive leaving at different moments
+// included), then the dialog that refuses, copies on its worker thread and
+// shows the result (offscreen).
 #include "firmwareupgrade.h"
+#include "testfiles.h"
+#include "updatefirmwaredlg.h"
 
-#include <QDir>
-#include <QFile>
+#include <QLabel>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 using Krel::FirmwareCopy;
 using Krel::FirmwareCopyResult;
 
 namespace {
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+constexpr int kSafety = 10000; // ms; only reached when something is broken
 
 // How the simulated drive behaves during the copy of one file.
 enum Drive { Stays, LeavesAfterLastByte, LeavesHalfWay, RefusesRename };
@@ -25,28 +28,19 @@ class TestFirmwareUpgrade : public QObject
 {
     Q_OBJECT
 private slots:
+    // The dialog refuses with the check's text before it asks for the drive.
     void refusal_data()
     {
         QTest::addColumn<QString>("current");
         QTest::addColumn<QString>("latest");
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("refusal");
-        QTest::newRow("box version never read") << ""
-                                                << ""
-                                                << ""
-                                                << "Current version is empty";
-        QTest::newRow("no new.json") << "1.0.0"
-                                     << ""
-                                     << ""
-                                     << "New version is empty";
-        QTest::newRow("no firmware name") << "1.0.0"
-                                          << "2.0.0"
-                                          << ""
-                                          << "New firmware path is empty";
-        QTest::newRow("all there") << "1.0.0"
-                                   << "2.0.0"
-                                   << "mcuimage/fw.uf2"
-                                   << "";
+        auto row = [](const char* name, const QString& current, const QString& latest, const QString& path,
+                       const QString& refusal) { QTest::newRow(name) << current << latest << path << refusal; };
+        row("box version never read", "", "", "", "Current version is empty");
+        row("no new.json", "1.0.0", "", "", "New version is empty");
+        row("no firmware name", "1.0.0", "2.0.0", "", "New firmware path is empty");
+        row("all there", "1.0.0", "2.0.0", "mcuimage/fw.uf2", "");
     }
     void refusal()
     {
@@ -55,6 +49,24 @@ private slots:
         QFETCH(QString, path);
         QFETCH(QString, refusal);
         QCOMPARE(Krel::upgradeRefusal(current, latest, path), refusal);
+
+        UpdateFirmwareDlg dlg(current, latest, path);
+        bool asked = false;
+        dlg.setDirectoryChooser([&](QWidget*) {
+            asked = true;
+            return QString(); // the user cancels
+        });
+        dlg.findChild<QPushButton*>("DownloadFirmwareBtn")->click();
+        QMessageBox* box = dlg.findChild<QMessageBox*>("UpdateErrorBox");
+        QCOMPARE(asked, refusal.isEmpty());
+        QVERIFY(!dlg.isCopying());
+        if (refusal.isEmpty())
+            return;
+        QVERIFY(box);
+        QCOMPARE(box->windowTitle(), QString("Update Error"));
+        QCOMPARE(box->text(), refusal);
+        QCOMPARE(box->buttons().size(), 1);
+        QCOMPARE(box->buttons().first()->text(), QString("Quit"));
     }
 
     void copy_data()
@@ -87,24 +99,18 @@ private slots:
         const QString source = tmp.filePath("krel_2.0.0.uf2");
         const QString root = tmp.filePath("VLXBOOT");
         const QByteArray firmware(4096, 'F');
-        QFile f(source);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(firmware) == firmware.size());
-        f.close();
+        QVERIFY(writeFile(source, firmware));
         QVERIFY(QDir().mkpath(root));
         if (oldFile == 1) {
-            QFile old(root + "/krel_2.0.0.uf2");
-            QVERIFY(old.open(QIODevice::WriteOnly) && old.write("OLD") == 3);
-            QVERIFY(old.setPermissions(QFileDevice::ReadOwner));
+            QVERIFY(writeFile(root + "/krel_2.0.0.uf2", "OLD"));
+            QVERIFY(QFile::setPermissions(root + "/krel_2.0.0.uf2", QFileDevice::ReadOwner));
         } else if (oldFile == 2) { // a folder by that name with something in it
             QVERIFY(QDir().mkpath(root + "/krel_2.0.0.uf2/inside"));
         }
 
         // The real durable copy while the drive stays; a drive that leaves is played here.
         Krel::CopyStep step = [&](const QString&, const QString& t, QString* error, bool* flushed) {
-            QFile out(t);
-            out.open(QIODevice::WriteOnly);
-            out.write(drive == LeavesHalfWay ? firmware.left(firmware.size() / 2) : firmware);
-            out.close();
+            writeFile(t, drive == LeavesHalfWay ? firmware.left(firmware.size() / 2) : firmware);
             *flushed = drive != LeavesHalfWay;
             if (drive != RefusesRename)
                 QDir(root).removeRecursively(); // the box restarts or the cable is pulled
@@ -134,15 +140,75 @@ private slots:
     void targetFolderCannotBeMade()
     {
         QTemporaryDir tmp;
-        QFile blocker(tmp.filePath("file"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(writeFile(tmp.filePath("file"), QByteArray()));
         const FirmwareCopyResult r = FirmwareCopy().run({ tmp.filePath("fw.uf2") }, tmp.filePath("file/sub"));
         QVERIFY(!r.success);
         QCOMPARE(r.message, QString("Failed to download"));
         QCOMPARE(r.errors, QStringList { "Unable to create target directory" });
     }
+
+    // The dialog's look; the copy starts a second after the click, on its own
+    // thread, and ends in the result box.
+    void dialogCopies_data()
+    {
+        QTest::addColumn<bool>("driveLeavesEarly");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("firstLine");
+        QTest::newRow("copied") << false << "Download Successfully" << QString("Downloaded files successfull: 1 ");
+        QTest::newRow("drive left half way") << true << "Failed to download" << QString("Failed to download");
+    }
+    void dialogCopies()
+    {
+        QFETCH(bool, driveLeavesEarly);
+        QTemporaryDir tmp;
+        const QString firmware = tmp.filePath("krel_2.0.0.uf2");
+        QVERIFY(writeFile(firmware, "FIRMWARE"));
+        const QString drive = tmp.filePath("VLXBOOT");
+        QVERIFY(QDir().mkpath(drive));
+
+        UpdateFirmwareDlg dlg("1.0.0", "2.0.0", firmware);
+        QCOMPARE(dlg.windowTitle(), QString("Firmware Updates"));
+        QCOMPARE(dlg.size(), QSize(900, 600));
+        QCOMPARE(dlg.minimumSize(), dlg.maximumSize());
+        QVERIFY(!(dlg.windowFlags() & Qt::WindowContextHelpButtonHint));
+        int pictures = 0;
+        for (QLabel* l : dlg.findChildren<QLabel*>())
+            pictures += !l->pixmap(Qt::ReturnByValue).isNull();
+        QCOMPARE(pictures, 2);
+        QCOMPARE(dlg.findChild<QPushButton*>("DownloadFirmwareBtn")->text(), QString("Download Firmware"));
+        dlg.setDirectoryChooser([&](QWidget*) { return drive; });
+        QThread* copyThread = nullptr;
+        if (driveLeavesEarly)
+            dlg.setCopyStep([&](const QString&, const QString&, QString* error, bool* flushed) {
+                copyThread = QThread::currentThread();
+                QDir(drive).removeRecursively();
+                *flushed = false;
+                *error = "Input/output error";
+                return false;
+            });
+        dlg.show();
+        dlg.findChild<QPushButton*>("DownloadFirmwareBtn")->click();
+        QVERIFY(dlg.isCopying());
+        auto* timer = dlg.findChild<QTimer*>("StartCopyTimer");
+        QVERIFY(timer->isActive() && timer->isSingleShot());
+        QCOMPARE(timer->interval(), 1000);
+        auto* progress = dlg.findChild<QProgressDialog*>("DownloadProgress");
+        QCOMPARE(progress->windowTitle(), QString("File Download"));
+        QCOMPARE(progress->labelText(), QString("Downloading files..."));
+
+        QTRY_VERIFY_WITH_TIMEOUT(dlg.findChild<QMessageBox*>("DownloadResultBox"), kSafety);
+        QMessageBox* box = dlg.findChild<QMessageBox*>("DownloadResultBox");
+        QTEST(box->windowTitle(), "title");
+        QTEST(box->text().section('\n', 0, 0), "firstLine");
+        QVERIFY(!dlg.isCopying());
+        if (driveLeavesEarly)
+            QVERIFY(copyThread && copyThread != QThread::currentThread());
+        else
+            QCOMPARE(readFile(drive + "/krel_2.0.0.uf2"), QByteArray("FIRMWARE"));
+        box->button(QMessageBox::Ok)->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!dlg.isVisible(), kSafety);
+    }
 };
 
-QTEST_GUILESS_MAIN(TestFirmwareUpgrade)
+QTEST_MAIN(TestFirmwareUpgrade)
 #include "tst_firmwareupgrade.moc"
