@@ -1,15 +1,19 @@
 // The folders the tool writes to.
 #include "apppaths.h"
+#include "testfiles.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 class TestAppPaths : public QObject
 {
     Q_OBJECT
+    static void setHome(const QTemporaryDir& home)
+    {
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
+        qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+    }
 private slots:
     // An unwritable application folder sends every file to the user's folders
     // under one fixed name: the first log line and the rest of the run land in
@@ -17,8 +21,7 @@ private slots:
     void userFoldersDoNotFollowTheApplicationName()
     {
         QTemporaryDir home;
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-        qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+        setHome(home);
         QTemporaryDir app;
         AppPaths::setAppDirOverride(app.path());
         QCOMPARE(AppPaths::configDir(), app.path());
@@ -57,23 +60,18 @@ private slots:
         QFETCH(bool, shareHasData);
         QFETCH(QString, expected);
         QTemporaryDir home, prefix;
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
-        qputenv("XDG_DATA_HOME", (home.path() + "/data").toUtf8());
+        setHome(home);
         const QString bin = prefix.path() + "/bin", share = prefix.path() + "/share/vlx-krel-tool";
-        const QStringList items { "bl_fw", "mcuimage", "doc" };
-        for (const QString& item : items) {
-            if (besideHasData)
-                QVERIFY(QDir().mkpath(bin + '/' + item));
-            if (shareHasData)
-                QVERIFY(QDir().mkpath(share + '/' + item));
+        const QStringList items { "bl_fw", "mcuimage", "doc/user_manual.html" };
+        for (const QString& folder : { besideHasData ? bin : QString(), shareHasData ? share : QString() }) {
+            if (!folder.isEmpty())
+                QVERIFY(QDir().mkpath(folder + "/bl_fw") && QDir().mkpath(folder + "/mcuimage")
+                    && writeFile(folder + "/doc/user_manual.html", QByteArray()));
         }
-        if (shareHasData)
-            QVERIFY(QFile(share + "/doc/user_manual.html").open(QIODevice::WriteOnly));
-        if (besideHasData)
-            QVERIFY(QFile(bin + "/doc/user_manual.html").open(QIODevice::WriteOnly));
         QVERIFY(QDir().mkpath(bin));
         if (!binWritable) {
-            QVERIFY(QFile::setPermissions(bin, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+            QVERIFY(
+                QFile::setPermissions(bin, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
             if (AppPaths::isWritableDir(bin)) {
                 QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
                 QSKIP("permissions do not bind this user (root): no read-only folder to test with");
@@ -82,13 +80,11 @@ private slots:
         AppPaths::setAppDirOverride(bin);
 
         const QString base = expected == "bin" ? bin : share;
-        QCOMPARE(AppPaths::dataPath("bl_fw"), base + "/bl_fw");
-        QCOMPARE(AppPaths::dataPath("mcuimage"), base + "/mcuimage");
-        QCOMPARE(AppPaths::dataPath("doc/user_manual.html"), base + "/doc/user_manual.html");
+        for (const QString& item : items)
+            QCOMPARE(AppPaths::dataPath(item), base + '/' + item);
         QCOMPARE(AppPaths::dataDir(), base);
         QCOMPARE(AppPaths::configDir(), binWritable ? bin : home.path() + "/config/vlx_krel_tool");
-        QCOMPARE(AppPaths::logDir(),
-                 (binWritable ? bin : home.path() + "/data/vlx_krel_tool") + "/logs/vlx_krel_tool");
+        QCOMPARE(AppPaths::logDir(), (binWritable ? bin : home.path() + "/data/vlx_krel_tool") + "/logs/vlx_krel_tool");
 
         AppPaths::setAppDirOverride(QString());
         QFile::setPermissions(bin, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
