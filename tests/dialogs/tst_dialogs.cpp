@@ -64,7 +64,7 @@ private slots:
         GlobalSetting::instance().save(info);
 
         GlobalSettingDlg dlg;
-        const QRadioButton* radios[] = {dlg.autoFwRadio(), dlg.unsignedFwRadio(), dlg.signedFwRadio()};
+        const QRadioButton* radios[] = { dlg.autoFwRadio(), dlg.unsignedFwRadio(), dlg.signedFwRadio() };
         for (int i = 0; i < 3; ++i)
             QCOMPARE(radios[i]->isChecked(), i == fwRadio);
         QCOMPARE(dlg.customBaudRadio()->isChecked(), customBaud);
@@ -124,9 +124,13 @@ private slots:
         QCOMPARE(saved.enableAllSoCs, true);
     }
 
-    void cancelLeavesTheFile()
+    // Cancel writes nothing; the program settings' OK writes its one key and keeps the others.
+    void cancelLeavesTheFileProgramOkWritesOneKey()
     {
-        GlobalSetting::instance().setLanguage(1);
+        GlobalSettingInfo info;
+        info.language = 1;
+        info.cmdTimeout = 777;
+        GlobalSetting::instance().save(info);
         const QByteArray before = fileBytes();
         {
             GlobalSettingDlg dlg;
@@ -143,6 +147,16 @@ private slots:
         QCOMPARE(fileBytes(), before);
         GlobalSetting::instance().load();
         QCOMPARE(GlobalSetting::instance().fwLoadType(), 0);
+
+        ProgramSettingDlg dlg;
+        QVERIFY(!dlg.autoAddPortCheck()->isChecked());
+        dlg.autoAddPortCheck()->setChecked(true);
+        clickOk(dlg);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QSettings file(GlobalSetting::filePath(), QSettings::IniFormat);
+        QCOMPARE(file.value(QStringLiteral("Base/AutoAddPort")).toBool(), true);
+        QCOMPARE(file.value(QStringLiteral("Base/CmdTimeout")).toInt(), 777);
+        QVERIFY(ProgramSettingDlg().autoAddPortCheck()->isChecked());
     }
 
     void sidebarFollowsScrolling()
@@ -169,23 +183,6 @@ private slots:
         dlg.connectPageButton()->click();
         QCOMPARE(bar->value(), dlg.connectGroup()->y());
         QVERIFY(dlg.connectPageButton()->isChecked());
-    }
-
-    void programSettingWritesOneKey()
-    {
-        GlobalSettingInfo info;
-        info.cmdTimeout = 777;
-        GlobalSetting::instance().save(info);
-        ProgramSettingDlg dlg;
-        QVERIFY(!dlg.autoAddPortCheck()->isChecked());
-        dlg.autoAddPortCheck()->setChecked(true);
-        clickOk(dlg);
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QSettings file(GlobalSetting::filePath(), QSettings::IniFormat);
-        QCOMPARE(file.value(QStringLiteral("Base/AutoAddPort")).toBool(), true);
-        QCOMPARE(file.value(QStringLiteral("Base/CmdTimeout")).toInt(), 777);
-        ProgramSettingDlg again;
-        QVERIFY(again.autoAddPortCheck()->isChecked());
     }
 
     void aboutShowsTitleAndVersion()
