@@ -64,22 +64,18 @@ private slots:
         QCOMPARE(f.readAll(), ("[14:03:27]" + tag + "Read ack error!\n").toUtf8());
     }
 
-    void newDayStartsNewFile()
+    // A new day starts a new file; a deleted folder is made again for the next line.
+    void dayFilesAndLostFolder()
     {
         m_now = QDateTime(QDate(2026, 3, 14), QTime(23, 59, 59));
         qWarning("before midnight");
         m_now = QDateTime(QDate(2026, 3, 15), QTime(0, 0, 1));
         qWarning("after midnight");
-        QCOMPARE(linesOf(QDate(2026, 3, 14)), QStringList{"[23:59:59][Warning] before midnight"});
-        QCOMPARE(linesOf(QDate(2026, 3, 15)), QStringList{"[00:00:01][Warning] after midnight"});
-    }
-
-    void deletedFolderIsRecreated()
-    {
-        qInfo("first");
+        QCOMPARE(linesOf(QDate(2026, 3, 14)), QStringList { "[23:59:59][Warning] before midnight" });
+        QCOMPARE(linesOf(QDate(2026, 3, 15)), QStringList { "[00:00:01][Warning] after midnight" });
         QVERIFY(QDir(m_tmp.path() + "/logs").removeRecursively());
         qInfo("second");
-        QCOMPARE(linesOf(QDate(2026, 3, 14)), QStringList{"[14:03:27][Info] second"});
+        QCOMPARE(linesOf(QDate(2026, 3, 15)), QStringList { "[00:00:01][Info] second" });
     }
 
     void threadsNeverMixALine()
