@@ -1,9 +1,10 @@
-// The Linux source: records made from udev data, and its event handling replayed
-// without libudev (udev events in, the detector's signals out). Removals must give
-// the instance id their arrival had.
+// The Linux source: records made from udev data, its event handling replayed
+// without libudev (udev events in, the detector's signals out; removals must give
+// the instance id their arrival had), and a smoke test against real udev.
 #include "detectrig.h"
 #include "udevhidrecord.h"
 
+#include <QDir>
 #include <QtTest>
 
 using Props = QMap<QString, QString>;
@@ -96,15 +97,13 @@ private slots:
     {
         QTest::addColumn<Props>("props");
         QTest::addColumn<QString>("record");
-        const QString krelDevPath
-            = "/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/0003:34B7:1000.0005/hidraw/hidraw3";
-        QTest::newRow("usb arrival") << Props { { UdevHid::DevNode, "/dev/hidraw3" }, { UdevHid::DevPath, krelDevPath },
-            { UdevHid::HidId, "0003:000034B7:00001000" }, { UdevHid::HidName, "Veltrix Veltrix KREL HID" },
-            { UdevHid::UsbVendor, "34b7" }, { UdevHid::UsbProduct, "1000" },
-            { UdevHid::UsbProductString, "Veltrix KREL HID" }, { UdevHid::UsbInterface, "1-2:1.0" } }
+        Props arrival = present("1-2", 3); // HID_ID and HID_NAME lose to the USB properties
+        arrival.insert(UdevHid::HidId, "0003:000034B7:00001000");
+        arrival.insert(UdevHid::HidName, "Veltrix Veltrix KREL HID");
+        QTest::newRow("usb arrival") << arrival
                                      << "/dev/hidraw3 HID\\VID_34B7&PID_1000\\1-2:1.0 34b7 1000 Veltrix KREL HID";
-        QTest::newRow("removal, parents gone") << Props { { UdevHid::DevNode, "/dev/hidraw3" },
-            { UdevHid::DevPath, krelDevPath } } << "/dev/hidraw3 HID\\VID_34B7&PID_1000\\1-2:1.0 34b7 1000 ";
+        QTest::newRow("removal, parents gone")
+            << removal("1-2", 3) << "/dev/hidraw3 HID\\VID_34B7&PID_1000\\1-2:1.0 34b7 1000 ";
         QTest::newRow("bare node name") << Props { { UdevHid::DevNode, "hidraw0" }, { UdevHid::UsbVendor, "1234" },
             { UdevHid::UsbProduct, "5678" }, { UdevHid::UsbInterface, "3-1:1.0" } }
                                         << "/dev/hidraw0 HID\\VID_1234&PID_5678\\3-1:1.0 1234 5678 ";
@@ -220,6 +219,34 @@ private slots:
         QCOMPARE(log.texts(QtInfoMsg),
             QStringList({ "Detect serial port device: ttyACM0 Arrival:true",
                 "Detect serial port device: ttyACM0 Arrival:false" }));
+    }
+
+    // The real udev source on this machine: listing what is there (often nothing)
+    // works, agrees with sysfs and reports no error.
+    void listsWhatIsPresent()
+    {
+        DetectDevicesWin detector;
+        if (!detector.isRegistered())
+            qInfo("hot-plug monitor not available here: %s", qPrintable(detector.errorString()));
+        QSignalSpy spy(&detector, &DetectDevicesWin::signalUpdateUsbDevice);
+        QStringList nodes = QDir("/sys/class/hidraw").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+        {
+            LogCapture log;
+            detector.loadUsbDevices();
+            QVERIFY2(log.problems().isEmpty(), qPrintable(log.problems().join('\n')));
+        }
+        QStringList listed;
+        for (const QList<QVariant>& args : qAsConst(spy)) {
+            const UsbInfo info = args.at(0).value<UsbInfo>();
+            QVERIFY(args.at(1).toBool());
+            QVERIFY2(info.instanceId.startsWith("HID\\VID_"), qPrintable(info.instanceId));
+            QCOMPARE(info.status, 1u);
+            listed << info.devicePath.section('/', -1);
+        }
+        listed.sort();
+        nodes.sort();
+        QCOMPARE(listed, nodes);
+        QTest::qWait(20); // lets the monitor's notifier run once; nothing is plugged here
     }
 };
 
