@@ -6,7 +6,6 @@
 #include "tempappdir.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,11 +21,6 @@ class TestDialogs : public QObject
 
     std::unique_ptr<TempAppDir> m_app;
 
-    static QByteArray fileBytes()
-    {
-        QFile f(GlobalSetting::filePath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     static void clickOk(QDialog& dlg) { dlg.findChild<QPushButton*>(QStringLiteral("OkBtn"))->click(); }
 
 private slots:
@@ -131,7 +125,7 @@ private slots:
         info.language = 1;
         info.cmdTimeout = 777;
         GlobalSetting::instance().save(info);
-        const QByteArray before = fileBytes();
+        const QByteArray before = readFile(GlobalSetting::filePath());
         {
             GlobalSettingDlg dlg;
             dlg.signedFwRadio()->click();
@@ -144,7 +138,7 @@ private slots:
             dlg.autoAddPortCheck()->setChecked(true);
             dlg.findChild<QPushButton*>(QStringLiteral("CancelBtn"))->click();
         }
-        QCOMPARE(fileBytes(), before);
+        QCOMPARE(readFile(GlobalSetting::filePath()), before);
         GlobalSetting::instance().load();
         QCOMPARE(GlobalSetting::instance().fwLoadType(), 0);
 
