@@ -212,8 +212,6 @@ private slots:
         QTest::addColumn<bool>("firmwareFile");
         QTest::addColumn<QString>("status");
         QTest::addColumn<QString>("reportVersion");
-        QTest::newRow("firmware runs already") << "F1.2.0" << true << "Connected (bootloader firmware)"
-                                               << "F1.2.0 (bootloader firmware)";
         QTest::newRow("plain ROM gets the firmware") << "V1.0.0" << true << "Connected (bootloader firmware)"
                                                      << "F2.0.0 (bootloader firmware)";
         QTest::newRow("plain ROM, no firmware") << "V1.0.0" << false << "Connected (ROM)"
