@@ -1,7 +1,6 @@
 // The window as a user meets it: language, menus, run results in the log,
 // the overlay, the log view, the central widget's enable rule and relays, the
 // user manual and the closing question about OTP words.
-#include "apppaths.h"
 #include "centralwidget.h"
 #include "devicedock.h"
 #include "globalsetting.h"
@@ -21,8 +20,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -60,20 +57,16 @@ class TestMainWindow : public QObject
     {
         GlobalSetting::instance().setLanguage(value);
     }
-    static QString lastLine(LogDock* dock)
-    {
-        dock->browser()->flushPending();
-        return dock->browser()->document()->lastBlock().text();
-    }
-    static QColor lastColour(LogDock* dock)
-    {
-        dock->browser()->flushPending();
-        return dock->browser()->document()->lastBlock().begin().fragment().charFormat().foreground().color();
-    }
     static QStringList lines(LogDock* dock)
     {
         dock->browser()->flushPending();
         return dock->browser()->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    static QString lastLine(LogDock* dock) { return lines(dock).value(lines(dock).size() - 1); }
+    static QColor lastColour(LogDock* dock)
+    {
+        dock->browser()->flushPending();
+        return dock->browser()->document()->lastBlock().begin().fragment().charFormat().foreground().color();
     }
     // Answers the next modal message box with the button whose text is given;
     // its title and text go to *seen.
@@ -133,7 +126,10 @@ private slots:
         QCOMPARE(w.centralView()->tabWidget()->tabText(0), QStringLiteral("烧录配置"));
     }
 
-    void englishAtStart()
+    // Started in English; a run's start and end reach the log, the overlay and the
+    // notification (the texts and colours of each result are tst_viewtext's); the
+    // overlay follows the statuses and the window's size.
+    void englishAtStartRunAndOverlay()
     {
         setLanguage(1);
         MainWindow w;
@@ -143,19 +139,16 @@ private slots:
         QCOMPARE(w.centralView()->tabWidget()->tabText(0), QStringLiteral("Program Config"));
         QCOMPARE(w.windowTitle(), QStringLiteral("Veltrix Krel"));
         QCOMPARE(w.size(), QSize(1280, 720));
-    }
+        w.show();
+        LoadingWidget* overlay = w.loadingWidget();
+        QVERIFY(!overlay->isVisible());
 
-    // The texts and colours of each result are in tst_viewtext; here the wiring.
-    void runFinishedLogsAndNotifies()
-    {
-        setLanguage(1);
-        MainWindow w;
         w.logDock()->slotClearAllText();
         QSignalSpy notify(&w, &MainWindow::signalCmdRunFinishedNotify);
         w.slotCmdRunStarted(true);
-        QVERIFY(w.loadingWidget()->isVisibleTo(&w));
+        QVERIFY(overlay->isVisible());
         emit w.romUiMode()->signalRunFinished(false, QVariantMap());
-        QVERIFY(!w.loadingWidget()->isVisibleTo(&w));
+        QVERIFY(!overlay->isVisible());
         const QStringList shown = lines(w.logDock());
         QCOMPARE(shown.size(), 2);
         QVERIFY(shown.at(0).endsWith(QStringLiteral("] Commands run start!")));
@@ -163,15 +156,6 @@ private slots:
         QCOMPARE(lastColour(w.logDock()), QColor(Qt::red));
         QCOMPARE(notify.count(), 1);
         QCOMPARE(notify.at(0).at(0).toBool(), false);
-    }
-
-    void overlayFollowsStatusAndSize()
-    {
-        setLanguage(1);
-        MainWindow w;
-        w.show();
-        LoadingWidget* overlay = w.loadingWidget();
-        QVERIFY(!overlay->isVisible());
 
         emit w.romUiMode()->signalWriteConfigStatus(1);
         QVERIFY(overlay->isVisible());
@@ -182,12 +166,7 @@ private slots:
 
         emit w.romUiMode()->signalRunStarted(true);
         QVERIFY(overlay->isVisible());
-        DownloadTaskInfo info;
-        info.cmdIndex = 1;
-        info.cmdCount = 2;
-        info.progress = 4;
-        info.total = 4;
-        emit w.romUiMode()->callbackDownloadTaskUpdate(QStringLiteral("run"), info);
+        emit w.romUiMode()->callbackDownloadTaskUpdate(QStringLiteral("run"), { 0, 0, 0, 1, 2, 4, 4 });
         QCOMPARE(overlay->progressWidget()->bar()->value(), 50);
         QCOMPARE(overlay->progressWidget()->label()->text(), QStringLiteral("50.00%"));
         QCOMPARE(overlay->stepLabel()->text(), QStringLiteral("Run 1st command, the number of commands is 2"));
@@ -200,38 +179,25 @@ private slots:
         QVERIFY(!overlay->isVisible());
     }
 
-    void logLines()
+    // Each level in the view with the time prefix, and in the log file at its severity
+    // (level 4 only in the view); an empty line is dropped; the title's button clears.
+    void logLinesAndFileSeverity()
     {
-        LogDock dock;
-        dock.slotAddLogs(QStringLiteral("warn"), LogWarning);
-        QVERIFY(QRegularExpression(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] warn$")).match(lastLine(&dock)).hasMatch());
-        QCOMPARE(lastColour(&dock), QColor(240, 240, 50));
-        dock.slotAddLogs(QString(), LogError);
-        QCOMPARE(lines(&dock).size(), 1);
-        dock.titleWidget()->findChild<QAbstractButton*>(QStringLiteral("DeleteBtn"))->click();
-        QVERIFY(dock.browser()->document()->isEmpty());
-    }
-
-    void logFileSeverity_data()
-    {
-        QTest::addColumn<int>("level");
-        QTest::addColumn<int>("type"); // -1: nothing written
-        QTest::newRow("debug") << 0 << int(QtDebugMsg);
-        QTest::newRow("info") << 1 << int(QtInfoMsg);
-        QTest::newRow("warning") << 2 << int(QtWarningMsg);
-        QTest::newRow("error is critical") << 3 << int(QtCriticalMsg);
-        QTest::newRow("level 4 writes nothing") << 4 << -1;
-    }
-    void logFileSeverity()
-    {
-        QFETCH(int, level);
-        QFETCH(int, type);
         LogDock dock;
         LogCapture catcher;
-        dock.slotAddLogs(QStringLiteral("say \"hi\""), LogLevel(level));
+        const int types[] = {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg, -1};
+        for (int level = 0; level <= 4; ++level)
+            dock.slotAddLogs(QStringLiteral("say \"hi\" %1").arg(level), LogLevel(level));
+        dock.slotAddLogs(QString(), LogError);
         dock.waitForLogFile();
-        for (QtMsgType t : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg})
-            QCOMPARE(catcher.texts(t).contains(QStringLiteral("say \"hi\"")), int(t) == type);
+        for (int level = 0; level <= 4; ++level) {
+            for (QtMsgType t : {QtDebugMsg, QtInfoMsg, QtWarningMsg, QtCriticalMsg})
+                QCOMPARE(catcher.texts(t).contains(QStringLiteral("say \"hi\" %1").arg(level)), int(t) == types[level]);
+        }
+        QCOMPARE(lines(&dock).size(), 5);
+        QVERIFY(QRegularExpression(QStringLiteral("^\\[\\d\\d:\\d\\d:\\d\\d\\] say \"hi\" 4$")).match(lastLine(&dock)).hasMatch());
+        dock.titleWidget()->findChild<QAbstractButton*>(QStringLiteral("DeleteBtn"))->click();
+        QVERIFY(dock.browser()->document()->isEmpty());
     }
 
     void logViewStaysBoundedAndFollows()
@@ -242,7 +208,7 @@ private slots:
         PlainTextBrowser* view = dock.browser();
         for (int i = 0; i < PlainTextBrowser::MaxLines + 500; ++i)
             dock.slotAddLogs(QStringLiteral("line %1").arg(i));
-        view->flushPending();
+        QTRY_COMPARE_WITH_TIMEOUT(view->pendingCount(), 0, 60000); // in batches, without asking
         QCOMPARE(view->document()->blockCount(), PlainTextBrowser::MaxLines);
         QVERIFY(view->document()->lastBlock().text().endsWith(QStringLiteral("line %1").arg(PlainTextBrowser::MaxLines + 499)));
         QScrollBar* bar = view->verticalScrollBar();
@@ -263,16 +229,8 @@ private slots:
         QCOMPARE(bar->value(), bar->maximum());
     }
 
-    void logLinesArriveWithoutAsking()
-    {
-        LogDock dock;
-        for (int i = 0; i < PlainTextBrowser::BatchLines * 2 + 1; ++i)
-            dock.slotAddLogs(QStringLiteral("x"));
-        QTRY_COMPARE(dock.browser()->pendingCount(), 0);
-        QCOMPARE(dock.browser()->document()->blockCount(), PlainTextBrowser::BatchLines * 2 + 1);
-    }
-
-    void centralWidgetEnableRuleAndRelay()
+    // The central widget's enable rule and relays, then the user manual, on one window.
+    void centralWidgetAndUserManual()
     {
         setLanguage(1);
         MainWindow w;
@@ -296,12 +254,8 @@ private slots:
         w.logDock()->slotClearAllText();
         emit tab->signalAddLogs(QStringLiteral("from the tab"), LogInfo);
         QVERIFY(lastLine(w.logDock()).endsWith(QStringLiteral("] from the tab")));
-    }
 
-    void userManual()
-    {
-        setLanguage(1);
-        MainWindow w;
+        // The user manual: a missing one is named; a present one goes to the desktop.
         UrlCatcher catcher;
         QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
         const QString path = MainWindow::userManualPath();
@@ -315,35 +269,25 @@ private slots:
         QVERIFY(box && box->text().contains(path));
         box->close();
 
-        QVERIFY(QDir().mkpath(m_app->path() + QStringLiteral("/doc")));
-        QFile manual(path);
-        QVERIFY(manual.open(QIODevice::WriteOnly));
-        manual.close();
+        QVERIFY(writeFile(path, QByteArray()));
         w.slotMenuBarUserGuideClicked();
         QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
         QCOMPARE(catcher.urls.size(), 1);
         QCOMPARE(catcher.urls.at(0).toLocalFile(), path);
     }
 
-    void closingAsksOnlyAboutQueuedOtpWords_data()
-    {
-        QTest::addColumn<bool>("queued");
-        QTest::newRow("words queued") << true;
-        QTest::newRow("none queued") << false;
-    }
     void closingAsksOnlyAboutQueuedOtpWords()
     {
-        QFETCH(bool, queued);
         setLanguage(1);
         MainWindow w;
         w.show();
+        ProjectConfig::instance().setShowOtpWriteViewTips(false);
+        QVERIFY(w.close()); // a question here would block the close
+        QVERIFY(!QApplication::activeModalWidget());
+
+        w.show();
         QSignalSpy closeDevice(w.deviceDock(), &DeviceDock::signalCloseEvent);
-        ProjectConfig::instance().setShowOtpWriteViewTips(queued);
-        if (!queued) { // a question here would block the close
-            QVERIFY(w.close());
-            QVERIFY(!QApplication::activeModalWidget());
-            return;
-        }
+        ProjectConfig::instance().setShowOtpWriteViewTips(true);
         QStringList seen;
         answerNextBox(QStringLiteral("Enter OTP write view"), &seen);
         QVERIFY(!w.close());

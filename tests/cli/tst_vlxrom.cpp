@@ -46,12 +46,16 @@ struct Row
     std::function<void(Fixture&, const QString& out)> check;
 };
 
-QByteArray le(std::initializer_list<uint32_t> words)
+// A project whose Open list is the one command.
+void writeProject(Fixture& f, int nameId, const QMap<QString, QString>& params)
 {
-    QByteArray b;
-    for (uint32_t w : words)
-        b += Rig::le32(w);
-    return b;
+    ProjectData p;
+    p.socType = "TSL1100";
+    DownloadCommand cmd;
+    cmd.nameId = nameId;
+    cmd.params = params;
+    p.openCommands = { cmd };
+    QVERIFY(writeFile(f.path("p.vlxmfg"), ProjectConfig::wrap(ProjectConfig::toXml(p))));
 }
 
 const QByteArray Image = Rig::pattern(5000, 3);
@@ -80,7 +84,7 @@ QList<Row> rows()
             [](Fixture& f, const QString&) {
                 QCOMPARE(f.sim().readBytes(RomSim::MemIlm, 0x1000, Image.size()), Image);
                 QCOMPARE(f.sim().receivedPackets().first().left(16),
-                    Rig::header(4, 3, 0) + le({ 0x1000, uint32_t(Image.size()), 0 }));
+                    Rig::header(4, 3, 0) + Rig::le32(0x1000) + Rig::le32(Image.size()) + Rig::le32(0));
             } },
         { "read", EDeviceTypeUsbHid, { "{dev}", "-m", "0x0", "read", "0x20", "5000", "{dir}/back.bin" }, 0, {}, {},
             [](Fixture& f) { f.sim().poke(RomSim::MemIlm, 0x20, Image); },
@@ -125,32 +129,20 @@ QList<Row> rows()
         { "run loads the firmware, then the Open list", EDeviceTypeUart,
             { "{dev}", "run", "{dir}/p.vlxmfg", "--bl-fw", "{dir}/bl_fw" }, 0, "[1/1] write-memory", {},
             [](Fixture& f) {
-                ProjectData p;
-                p.socType = "TSL1100";
-                DownloadCommand write;
-                write.nameId = 4;
-                write.params = { { "memoryId", "0" }, { "address", "0x100" }, { "word", "11223344" } };
-                p.openCommands = { write };
-                QVERIFY(writeFile(f.path("p.vlxmfg"), ProjectConfig::wrap(ProjectConfig::toXml(p))));
+                writeProject(f, 4, { { "memoryId", "0" }, { "address", "0x100" }, { "word", "11223344" } });
                 QVERIFY(writeFile(f.path("bl_fw/TSL1100/tsl1100_blfw_unsigned.bin"), Firmware));
                 f.sim().setSocRevision("A9.9.9");
                 f.sim().setVersionAfterImageLoad("F1.0.0");
             },
             [](Fixture& f, const QString&) {
                 QCOMPARE(f.sim().loadedImage(), Firmware);
-                QCOMPARE(f.sim().readBytes(RomSim::MemIlm, 0x100, 4), le({ 0x11223344 }));
+                QCOMPARE(f.sim().readBytes(RomSim::MemIlm, 0x100, 4), Rig::le32(0x11223344));
             } },
         { "run refused by the OTP lock, ROM back at 115200", EDeviceTypeUart,
             { "{dev}", "--baud", "460800", "run", "{dir}/p.vlxmfg", "--bl-fw", "{dir}/none" }, 5,
             "OTP words are hard locked", {},
             [](Fixture& f) {
-                ProjectData p;
-                p.socType = "TSL1100";
-                DownloadCommand read;
-                read.nameId = 5;
-                read.params = { { "memoryId", "0x20000" }, { "address", "0x0" }, { "length", "4" } };
-                p.openCommands = { read };
-                QVERIFY(writeFile(f.path("p.vlxmfg"), ProjectConfig::wrap(ProjectConfig::toXml(p))));
+                writeProject(f, 5, { { "memoryId", "0x20000" }, { "address", "0x0" }, { "length", "4" } });
                 f.sim().setOtpWord(0, 0x1);
             },
             [](Fixture& f, const QString&) {
@@ -208,119 +200,112 @@ class TestVlxRom : public QObject
 {
     Q_OBJECT
 private slots:
-    void commands_data();
-    void commands();
-    void progressLines();
-    void program();
+    void commands_data()
+    {
+        QTest::addColumn<int>("row");
+        const QList<Row> all = rows();
+        for (int i = 0; i < all.size(); ++i)
+            QTest::newRow(all[i].name) << i;
+    }
+
+    void commands()
+    {
+        QFETCH(int, row);
+        const Row r = rows().at(row);
+        Fixture f;
+        f.rom = std::make_unique<Rig::Rom>(r.transport, false);
+        if (r.setup)
+            r.setup(f);
+        if (QTest::currentTestFailed())
+            return;
+
+        QStringList args { "vlx-rom" };
+        for (const QString& a : r.args) {
+            if (a == "{dev}") {
+                if (r.transport == EDeviceTypeUart)
+                    args << "--port" << f.rom->link->toolPath();
+                else
+                    args << "--usb" << QString("1fc9:0021:") + Rig::HidPath;
+            } else {
+                args << QString(a).replace("{dir}", f.dir.path());
+            }
+        }
+        QBuffer out, err;
+        out.open(QIODevice::WriteOnly);
+        err.open(QIODevice::WriteOnly);
+        RomCmd::CliEnvironment env;
+        env.out = &out;
+        env.err = &err;
+        env.restartPollMs = 20;
+        env.restartPolls = 5;
+        env.serialPorts = [] { return QList<RomCmd::SerialPortEntry> { { "ttyUSB7", "USB serial", 0x0403, 0x6001 } }; };
+        env.hotplugSource = [] {
+            auto source = std::make_unique<ScriptedHotplugSource>();
+            HidFacts rom;
+            rom.vendorId = 0x34B7;
+            rom.productId = 0x0001;
+            source->addPresent(Rig::HidPath, rom);
+            HidFacts keyboard;
+            keyboard.vendorId = 0x046D;
+            keyboard.productId = 0xC31C;
+            source->addPresent("keyboard", keyboard);
+            return std::unique_ptr<HotplugSource>(std::move(source));
+        };
+
+        const int exit = RomCmd::runVlxRom(args, env);
+        const QString stdOut = QString::fromUtf8(out.data());
+        const QString stdErr = QString::fromUtf8(err.data());
+        if (exit != r.exit || !stdErr.contains(r.errText) || !stdOut.contains(r.outText))
+            qWarning().noquote() << "stdout:" << stdOut << "\nstderr:" << stdErr;
+        QCOMPARE(exit, r.exit);
+        QVERIFY(stdErr.contains(r.errText));
+        QVERIFY(stdOut.contains(r.outText));
+        if (args.contains("--json")) {
+            const QStringList lines = stdOut.split('\n', Qt::SkipEmptyParts);
+            QVERIFY(!lines.isEmpty());
+            for (const QString& line : lines)
+                QVERIFY2(QJsonDocument::fromJson(line.toUtf8()).isObject(), qPrintable(line));
+            if (!args.contains("list"))
+                QCOMPARE(QJsonDocument::fromJson(lines.last().toUtf8()).object().value("exit").toInt(), r.exit);
+        }
+        if (r.check)
+            r.check(f, stdOut);
+    }
+
+    void progressLines()
+    {
+        // Rate and time left come from the given figures; the bar never outgrows the terminal.
+        QCOMPARE(RomCmd::ProgressMeter::plainLine("write", 1 << 20, 4 << 20, 1 << 20),
+            QString("write: 25% 1048576/4194304 bytes 1.0 MiB/s 0:03 left"));
+        const QString bar = RomCmd::ProgressMeter::barLine("write", 1 << 20, 4 << 20, 1 << 20, 60);
+        QVERIFY(bar.size() < 60);
+        QVERIFY(bar.contains("25%"));
+        QVERIFY(bar.contains("1.0 MiB/4.0 MiB"));
+        QCOMPARE(RomCmd::ProgressMeter::durationText(3725), QString("1:02:05"));
+    }
+
+    void program()
+    {
+        Rig::Rom rom(EDeviceTypeUart, false);
+        QTemporaryDir dir;
+        QVERIFY(writeFile(dir.filePath("image.bin"), Image));
+        QProcess p;
+        p.start(VLXROM_PROGRAM,
+            { "--port", rom.link->toolPath(), "--json", "-m", "0", "write", dir.filePath("image.bin"), "0x40" });
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        const QJsonObject result = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        QCOMPARE(result.value("bytes").toInt(), Image.size());
+        QVERIFY(p.readAllStandardError().contains("write: 100%"));
+        QCOMPARE(rom.sim().readBytes(RomSim::MemIlm, 0x40, Image.size()), Image);
+
+        p.start(VLXROM_PROGRAM, { "--port", dir.filePath("none"), "reset" });
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 3);
+        QVERIFY(p.readAllStandardOutput().isEmpty());
+        QVERIFY(p.readAllStandardError().contains("no such port"));
+    }
 };
-
-void TestVlxRom::commands_data()
-{
-    QTest::addColumn<int>("row");
-    const QList<Row> all = rows();
-    for (int i = 0; i < all.size(); ++i)
-        QTest::newRow(all[i].name) << i;
-}
-
-void TestVlxRom::commands()
-{
-    QFETCH(int, row);
-    const Row r = rows().at(row);
-    Fixture f;
-    f.rom = std::make_unique<Rig::Rom>(r.transport, false);
-    if (r.setup)
-        r.setup(f);
-    if (QTest::currentTestFailed())
-        return;
-
-    QStringList args { "vlx-rom" };
-    for (const QString& a : r.args) {
-        if (a == "{dev}") {
-            if (r.transport == EDeviceTypeUart)
-                args << "--port" << f.rom->link->toolPath();
-            else
-                args << "--usb" << QString("1fc9:0021:") + Rig::HidPath;
-        } else {
-            args << QString(a).replace("{dir}", f.dir.path());
-        }
-    }
-    QBuffer out, err;
-    out.open(QIODevice::WriteOnly);
-    err.open(QIODevice::WriteOnly);
-    RomCmd::CliEnvironment env;
-    env.out = &out;
-    env.err = &err;
-    env.restartPollMs = 20;
-    env.restartPolls = 5;
-    env.serialPorts = [] { return QList<RomCmd::SerialPortEntry> { { "ttyUSB7", "USB serial", 0x0403, 0x6001 } }; };
-    env.hotplugSource = [] {
-        auto source = std::make_unique<ScriptedHotplugSource>();
-        HidFacts rom;
-        rom.vendorId = 0x34B7;
-        rom.productId = 0x0001;
-        source->addPresent(Rig::HidPath, rom);
-        HidFacts keyboard;
-        keyboard.vendorId = 0x046D;
-        keyboard.productId = 0xC31C;
-        source->addPresent("keyboard", keyboard);
-        return std::unique_ptr<HotplugSource>(std::move(source));
-    };
-
-    const int exit = RomCmd::runVlxRom(args, env);
-    const QString stdOut = QString::fromUtf8(out.data());
-    const QString stdErr = QString::fromUtf8(err.data());
-    if (exit != r.exit || !stdErr.contains(r.errText) || !stdOut.contains(r.outText))
-        qWarning().noquote() << "stdout:" << stdOut << "\nstderr:" << stdErr;
-    QCOMPARE(exit, r.exit);
-    QVERIFY(stdErr.contains(r.errText));
-    QVERIFY(stdOut.contains(r.outText));
-    if (args.contains("--json")) {
-        const QStringList lines = stdOut.split('\n', Qt::SkipEmptyParts);
-        QVERIFY(!lines.isEmpty());
-        for (const QString& line : lines) {
-            QJsonParseError e;
-            QVERIFY2(QJsonDocument::fromJson(line.toUtf8(), &e).isObject(), qPrintable(line));
-        }
-        if (!args.contains("list"))
-            QCOMPARE(QJsonDocument::fromJson(lines.last().toUtf8()).object().value("exit").toInt(), r.exit);
-    }
-    if (r.check)
-        r.check(f, stdOut);
-}
-
-void TestVlxRom::progressLines()
-{
-    // Rate and time left come from the given figures; the bar never outgrows the terminal.
-    QCOMPARE(RomCmd::ProgressMeter::plainLine("write", 1 << 20, 4 << 20, 1 << 20),
-        QString("write: 25% 1048576/4194304 bytes 1.0 MiB/s 0:03 left"));
-    const QString bar = RomCmd::ProgressMeter::barLine("write", 1 << 20, 4 << 20, 1 << 20, 60);
-    QVERIFY(bar.size() < 60);
-    QVERIFY(bar.contains("25%"));
-    QVERIFY(bar.contains("1.0 MiB/4.0 MiB"));
-    QCOMPARE(RomCmd::ProgressMeter::durationText(3725), QString("1:02:05"));
-}
-
-void TestVlxRom::program()
-{
-    Rig::Rom rom(EDeviceTypeUart, false);
-    QTemporaryDir dir;
-    QVERIFY(writeFile(dir.filePath("image.bin"), Image));
-    QProcess p;
-    p.start(VLXROM_PROGRAM,
-        { "--port", rom.link->toolPath(), "--json", "-m", "0", "write", dir.filePath("image.bin"), "0x40" });
-    QVERIFY(p.waitForFinished(60000));
-    QCOMPARE(p.exitCode(), 0);
-    const QJsonObject result = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
-    QCOMPARE(result.value("bytes").toInt(), Image.size());
-    QVERIFY(p.readAllStandardError().contains("write: 100%"));
-    QCOMPARE(rom.sim().readBytes(RomSim::MemIlm, 0x40, Image.size()), Image);
-
-    p.start(VLXROM_PROGRAM, { "--port", dir.filePath("none"), "reset" });
-    QVERIFY(p.waitForFinished(60000));
-    QCOMPARE(p.exitCode(), 3);
-    QVERIFY(p.readAllStandardOutput().isEmpty());
-    QVERIFY(p.readAllStandardError().contains("no such port"));
-}
 
 QTEST_GUILESS_MAIN(TestVlxRom)
 #include "tst_vlxrom.moc"

@@ -11,6 +11,7 @@
 #include "krelcipher.h"
 #include "mainwindow.h"
 #include "socdatabase.h"
+#include "testfiles.h"
 #include "updatefirmwaredlg.h"
 
 #include <QComboBox>
@@ -32,17 +33,12 @@ using DevelopViews::DeviceDockWidget;
 namespace {
 constexpr int kSafety = 15000; // ms; only reached when something is broken
 
-QByteArray le(quint32 w)
-{
-    return QByteArray(1, char(w & 0xFF)) + char((w >> 8) & 0xFF) + char((w >> 16) & 0xFF) + char(w >> 24);
-}
-
-// A flash configuration block and a boot header, as the tab recognises them.
+// A flash configuration block and a boot header (little-endian words), as the tab recognises them.
 QByteArray bootImage()
 {
     QByteArray b(0x2000, '\0');
-    b.replace(0, 12, le(0xFCF90002) + le(0x7) + le(0x1000));
-    b.replace(0xC00, 4, le(0x12AB10BF));
+    b.replace(0, 12, QByteArray::fromHex("0200f9fc0700000000100000"));
+    b.replace(0xC00, 4, QByteArray::fromHex("bf10ab12"));
     return b;
 }
 } // namespace
@@ -91,22 +87,17 @@ private slots:
         QVERIFY(child<QPushButton>("UpgradeBtn")->isEnabled());
 
         const QString image = m_root.filePath("app.bin");
-        QFile f(image);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bootImage()) == bootImage().size());
-        f.close();
+        QVERIFY(writeFile(image, bootImage()));
         auto* tab = m_rig->window()->findChild<DevelopViews::ImageProgrammeTab*>();
         tab->slotImagePathUpdated(image);
         child<QPushButton>("writeBtn")->click();
 
         const QString drive = m_rig->box()->driveRoot();
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(drive + "/config.info") && QFile::exists(drive + "/app_0.bin"), kSafety);
-        QFile config(drive + "/config.info");
-        QVERIFY(config.open(QIODevice::ReadOnly));
-        const QJsonObject doc = QJsonDocument::fromJson(KrelCipher::decipher(config.readAll())).object();
+        const QByteArray config = KrelCipher::decipher(readFile(drive + "/config.info"));
+        const QJsonObject doc = QJsonDocument::fromJson(config).object();
         QCOMPARE(doc.value("info").toArray().at(0).toObject().value("filename").toString(), QString("app_0.bin"));
-        QFile copied(drive + "/app_0.bin");
-        QVERIFY(copied.open(QIODevice::ReadOnly));
-        QCOMPARE(copied.readAll(), bootImage());
+        QCOMPARE(readFile(drive + "/app_0.bin"), bootImage());
     }
 
     // The box restarts with the new firmware once the update drive has it.

@@ -8,8 +8,7 @@
 #include <QSignalSpy>
 #include <memory>
 
-template <class Source>
-struct DetectorRig
+template <class Source> struct DetectorRig
 {
     DetectorRig()
     {
@@ -20,6 +19,22 @@ struct DetectorRig
     }
     UsbInfo info(int i) const { return spy->at(i).at(0).value<UsbInfo>(); }
     bool arrival(int i) const { return spy->at(i).at(1).toBool(); }
+    // Every report so far, one line each: "+path id vid pid status product" ('-' for a removal).
+    QStringList reports() const
+    {
+        QStringList out;
+        for (int i = 0; i < spy->count(); ++i) {
+            const UsbInfo u = info(i);
+            out << QString("%1%2 %3 %4 %5 %6 %7")
+                       .arg(arrival(i) ? '+' : '-')
+                       .arg(u.devicePath, u.instanceId)
+                       .arg(u.vendorId, 0, 16)
+                       .arg(u.productId, 0, 16)
+                       .arg(u.status)
+                       .arg(u.productString);
+        }
+        return out;
+    }
 
     Source* source = nullptr; // owned by the detector
     std::unique_ptr<DetectDevicesWin> detector;

@@ -6,7 +6,6 @@
 #include "tempappdir.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,11 +21,6 @@ class TestDialogs : public QObject
 
     std::unique_ptr<TempAppDir> m_app;
 
-    static QByteArray fileBytes()
-    {
-        QFile f(GlobalSetting::filePath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     static void clickOk(QDialog& dlg) { dlg.findChild<QPushButton*>(QStringLiteral("OkBtn"))->click(); }
 
 private slots:
@@ -64,7 +58,7 @@ private slots:
         GlobalSetting::instance().save(info);
 
         GlobalSettingDlg dlg;
-        const QRadioButton* radios[] = {dlg.autoFwRadio(), dlg.unsignedFwRadio(), dlg.signedFwRadio()};
+        const QRadioButton* radios[] = { dlg.autoFwRadio(), dlg.unsignedFwRadio(), dlg.signedFwRadio() };
         for (int i = 0; i < 3; ++i)
             QCOMPARE(radios[i]->isChecked(), i == fwRadio);
         QCOMPARE(dlg.customBaudRadio()->isChecked(), customBaud);
@@ -124,10 +118,14 @@ private slots:
         QCOMPARE(saved.enableAllSoCs, true);
     }
 
-    void cancelLeavesTheFile()
+    // Cancel writes nothing; the program settings' OK writes its one key and keeps the others.
+    void cancelLeavesTheFileProgramOkWritesOneKey()
     {
-        GlobalSetting::instance().setLanguage(1);
-        const QByteArray before = fileBytes();
+        GlobalSettingInfo info;
+        info.language = 1;
+        info.cmdTimeout = 777;
+        GlobalSetting::instance().save(info);
+        const QByteArray before = readFile(GlobalSetting::filePath());
         {
             GlobalSettingDlg dlg;
             dlg.signedFwRadio()->click();
@@ -140,9 +138,19 @@ private slots:
             dlg.autoAddPortCheck()->setChecked(true);
             dlg.findChild<QPushButton*>(QStringLiteral("CancelBtn"))->click();
         }
-        QCOMPARE(fileBytes(), before);
+        QCOMPARE(readFile(GlobalSetting::filePath()), before);
         GlobalSetting::instance().load();
         QCOMPARE(GlobalSetting::instance().fwLoadType(), 0);
+
+        ProgramSettingDlg dlg;
+        QVERIFY(!dlg.autoAddPortCheck()->isChecked());
+        dlg.autoAddPortCheck()->setChecked(true);
+        clickOk(dlg);
+        QCOMPARE(dlg.result(), int(QDialog::Accepted));
+        QSettings file(GlobalSetting::filePath(), QSettings::IniFormat);
+        QCOMPARE(file.value(QStringLiteral("Base/AutoAddPort")).toBool(), true);
+        QCOMPARE(file.value(QStringLiteral("Base/CmdTimeout")).toInt(), 777);
+        QVERIFY(ProgramSettingDlg().autoAddPortCheck()->isChecked());
     }
 
     void sidebarFollowsScrolling()
@@ -169,23 +177,6 @@ private slots:
         dlg.connectPageButton()->click();
         QCOMPARE(bar->value(), dlg.connectGroup()->y());
         QVERIFY(dlg.connectPageButton()->isChecked());
-    }
-
-    void programSettingWritesOneKey()
-    {
-        GlobalSettingInfo info;
-        info.cmdTimeout = 777;
-        GlobalSetting::instance().save(info);
-        ProgramSettingDlg dlg;
-        QVERIFY(!dlg.autoAddPortCheck()->isChecked());
-        dlg.autoAddPortCheck()->setChecked(true);
-        clickOk(dlg);
-        QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        QSettings file(GlobalSetting::filePath(), QSettings::IniFormat);
-        QCOMPARE(file.value(QStringLiteral("Base/AutoAddPort")).toBool(), true);
-        QCOMPARE(file.value(QStringLiteral("Base/CmdTimeout")).toInt(), 777);
-        ProgramSettingDlg again;
-        QVERIFY(again.autoAddPortCheck()->isChecked());
     }
 
     void aboutShowsTitleAndVersion()
