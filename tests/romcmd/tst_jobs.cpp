@@ -1,16 +1,25 @@
-// The linked and stage jobs on the global pool against the simulated ROM:
-// step order and numbering, end rules and final statuses, the baud reset flag,
-// stage choice and numbering, unopenable devices, termination mid-transfer and
-// steps queued from another thread while a step runs.
-#include "jobpool.h"
+// The command runner and its jobs on the global pool against the simulated ROM.
+// One-shot jobs: parameter rules and failure messages, erase time-outs, word
+// writes, the OTP pre-check, the UART speed switch and the device report.
+// Linked and stage jobs: step order and numbering, end rules and final statuses,
+// the baud reset flag, stage choice, unopenable devices, termination
+// mid-transfer and steps queued from another thread while a step runs.
 #include "downloadtask.h"
+#include "globalsetting.h"
+#include "jobpool.h"
 #include "jobrig.h"
 
+#include <QRegularExpression>
+#include <functional>
 #include <thread>
 
 using namespace JobTest;
+using RomCmd::DownloadTask;
 using RomCmd::LinkedDownloadTask;
 using RomCmd::StageDownloadTask;
+using Setup = std::function<void(RomSim::Engine&)>;
+using Next = std::function<void(LinkedDownloadTask*, int)>;
+Q_DECLARE_METATYPE(Setup)
 
 namespace {
 
@@ -27,19 +36,66 @@ DownloadCommand ilmWrite(uint32_t address, const QString& words)
         4, { { "memoryId", "0" }, { "address", QStringLiteral("0x%1").arg(address, 0, 16) }, { "word", words } });
 }
 
+DownloadCommand reset(const char* type = "0")
+{
+    return command(9, { { "type", type } });
+}
+
+DownloadCommand imageWrite(const QString& path)
+{
+    return command(4, { { "memoryId", "0" }, { "address", "0x0" }, { "imagePath", path } });
+}
+
+// The last device report line ("DeviceId: ...") sent to the view.
+QString report(const QSignalSpy& logs, int n = -1)
+{
+    QStringList out;
+    for (const QList<QVariant>& args : logs)
+        if (args.at(0).toString().startsWith("DeviceId: "))
+            out << args.at(0).toString();
+    return out.value(n < 0 ? out.size() - 1 : n);
+}
+
+const Next endAfterFirst = [](LinkedDownloadTask* job, int) { job->endSend({}); };
+const Next keepOpen = [](LinkedDownloadTask*, int) {};
+
 } // namespace
 
 class TestJobs : public QObject
 {
     Q_OBJECT
 
-private:
     QTemporaryDir m_dir;
     std::unique_ptr<Rig::LogCapture> m_log; // made once the test runner handles messages
 
-    using Watch = JobWatch;
+    void runOnce(JobWatch& w, const QVariant& info, EDeviceType type, const QList<DownloadCommand>& list)
+    {
+        auto* job = new DownloadTask(info, type, list);
+        w.relay.attach(job);
+        QVERIFY(runToEnd(job));
+        QCOMPARE(w.finished.size(), 1);
+    }
 
-    static bool finishPool() { return JobTest::waitForPool(); }
+    // Started on the pool; each step reported on the GUI side is answered by next,
+    // as a view does.
+    LinkedDownloadTask* startLinked(JobWatch& w, const QVariant& info, EDeviceType type,
+        const QList<DownloadCommand>& list, const Next& next, bool emitFinish = true, bool noOtpCheck = false)
+    {
+        auto* job = new LinkedDownloadTask(info, type, "run-1", list, "s0", emitFinish, noOtpCheck);
+        w.relay.attach(job);
+        connect(&w.relay, &JobRelay::stepFinished, this, [job, next](QString, int step) { next(job, step); });
+        JobPool::start(job);
+        return job;
+    }
+
+    StageDownloadTask* startStage(JobWatch& w, const QVariant& info, EDeviceType type,
+        const QList<DownloadCommand>& open, const QList<DownloadCommand>& close)
+    {
+        auto* job = new StageDownloadTask(info, type, &open, &close);
+        w.relay.attach(job);
+        JobPool::start(job);
+        return job;
+    }
 
     QString writeImage(int size)
     {
@@ -57,8 +113,461 @@ private slots:
         selectTestSoc(m_dir.path());
     }
     void cleanupTestCase() { m_log.reset(); }
+    void cleanup() { QVERIFY(waitForPool()); }
 
-    void cleanup() { QVERIFY(finishPool()); }
+    // One-shot runs that fail: the error lines the view gets (a trailing '*'
+    // marks a prefix) and the packets that reached the ROM before the refusal.
+    void refused_data()
+    {
+        QTest::addColumn<Setup>("setup");
+        QTest::addColumn<QList<DownloadCommand>>("list");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<QList<uint8_t>>("sent");
+        QTest::addColumn<QStringList>("errors");
+        QTest::addColumn<QStringList>("logged"); // lines of the log file; '!' marks one that must be missing
+        const Setup none = [](RomSim::Engine&) {};
+        const auto status
+            = [](uint8_t tag, uint32_t st) { return Setup([=](RomSim::Engine& e) { e.setCommandStatus(tag, st); }); };
+        const auto fault = [](RomSim::FaultKind kind) {
+            return Setup([=](RomSim::Engine& e) {
+                RomSim::Fault f;
+                f.tag = RomSim::TagReset;
+                f.kind = kind;
+                e.addFault(f);
+            });
+        };
+        const QString write = "Write memory failed!\r\n deviceId: %1 memoryId: 0x00000000 address: 0x00000100 ";
+        // 17 carries no boot-mode hint; the reset after the refused write is never sent.
+        QTest::newRow("ROM refuses a write")
+            << status(RomSim::TagWriteMemory, RomSim::StProgramFailed)
+            << QList<DownloadCommand> { command(1), ilmWrite(0x100, "0x1"), reset() } << 2
+            << QList<uint8_t> { RomSim::TagQueryRte, RomSim::TagWriteMemory }
+            << QStringList { write + "buffer: 0x1 status: Command execute failed*" } << QStringList();
+        QTest::newRow("trailing comma") << none << QList<DownloadCommand> { ilmWrite(0x200, "0x1,0x2,") } << 1
+                                        << QList<uint8_t>()
+                                        << QStringList { "Parameter is not a number! value: ! DeviceId: %1" }
+                                        << QStringList();
+        QStringList many;
+        for (int i = 0; i < 257; ++i)
+            many << QStringLiteral("0x%1").arg(i, 0, 16);
+        QTest::newRow("257 words") << none << QList<DownloadCommand> { ilmWrite(0x200, many.join(',')) } << 1
+                                   << QList<uint8_t>()
+                                   << QStringList { "Too many words to write! count: 257 maximum: 256 DeviceId: %1" }
+                                   << QStringList();
+        QTest::newRow("config-rte without baud rate")
+            << none << QList<DownloadCommand> { command(2) } << 1 << QList<uint8_t>()
+            << QStringList { "Lack Parameter: baudRate! DeviceId: %1" } << QStringList();
+        QTest::newRow("write without content")
+            << none << QList<DownloadCommand> { command(4, { { "memoryId", "0x0" }, { "address", "0x0" } }) } << 1
+            << QList<uint8_t>() << QStringList { "Lack Parameter: write content! DeviceId: %1" } << QStringList();
+        QTest::newRow("read without length")
+            << none << QList<DownloadCommand> { command(5, { { "memoryId", "0x0" }, { "address", "0x0" } }) } << 1
+            << QList<uint8_t>() << QStringList { "Lack Parameter: length! DeviceId: %1" } << QStringList();
+        const auto unsupported = [&](int nameId, const char* name) {
+            QTest::newRow(name) << none << QList<DownloadCommand> { command(nameId, { { "imagePath", "x.bin" } }) } << 1
+                                << QList<uint8_t>()
+                                << QStringList { QStringLiteral("Command is not supported: %1! DeviceId: ").arg(name)
+                                       + "%1" }
+                                << QStringList();
+        };
+        unsupported(11, "load-blfw");
+        unsupported(0, "unknown command");
+        const QStringList resetFailed { "Reset failed!\r\n deviceId: %1 resetType: 1 status: *" };
+        const QStringList hint = resetFailed + QStringList { "Please check whether the boot mode is correct!" };
+        QTest::newRow("reset NAK") << fault(RomSim::FaultKind::Nak) << QList<DownloadCommand> { reset("1") } << 1
+                                   << QList<uint8_t> { RomSim::TagReset } << hint << QStringList();
+        QTest::newRow("reset unknown ack") << fault(RomSim::FaultKind::AckCode) << QList<DownloadCommand> { reset("1") }
+                                           << 1 << QList<uint8_t> { RomSim::TagReset } << hint << QStringList();
+        QTest::newRow("ROM refuses a reset")
+            << status(RomSim::TagReset, RomSim::StCommandNotSupported) << QList<DownloadCommand> { reset("1") } << 1
+            << QList<uint8_t> { RomSim::TagReset } << resetFailed << QStringList();
+        // The erase keeps the transport's time-out when the memory query fails.
+        QTest::newRow("erase after a failed memory query")
+            << none
+            << QList<DownloadCommand> { command(
+                   7, { { "memoryId", "0x77" }, { "address", "0x0" }, { "length", "4096" } }) }
+            << 1 << QList<uint8_t> { RomSim::TagQueryRte, RomSim::TagErase }
+            << QStringList { "QueryRTE failed! deviceId: %1 rteId: 4 arg: 0x00000077*",
+                   "Erase region failed!\r\n deviceId: %1 memoryId: 0x00000077 address: 0x00000000 length: 4096 "
+                   "status: *" }
+            << QStringList { "current flash size: 0Mbytes", "!set erase time out" };
+    }
+
+    void refused()
+    {
+        QFETCH(Setup, setup);
+        QFETCH(QList<DownloadCommand>, list);
+        QFETCH(int, index);
+        QFETCH(QList<uint8_t>, sent);
+        QFETCH(QStringList, errors);
+        QFETCH(QStringList, logged);
+        UartRig rig;
+        setup(rig.engine);
+        m_log->clear();
+        JobWatch w;
+        runOnce(w, rig.info(), EDeviceTypeUart, list);
+        QVERIFY(!w.result());
+        QCOMPARE(w.last().status, 9);
+        QCOMPARE(w.last().cmdIndex, index);
+        QCOMPARE(w.last().cmdCount, list.size());
+        QCOMPARE(tags(rig.engine), sent);
+        if (sent.isEmpty())
+            QVERIFY(rig.engine.transcript().isEmpty());
+        const QStringList got = w.relay.errors(w.logs);
+        QCOMPARE(got.size(), errors.size());
+        for (int i = 0; i < errors.size(); ++i) {
+            const QString e = errors.at(i).arg(rig.id());
+            if (e.endsWith('*'))
+                QVERIFY2(got.at(i).startsWith(e.chopped(1)), qPrintable(got.at(i)));
+            else
+                QCOMPARE(got.at(i), e);
+        }
+        for (const QString& line : logged)
+            QVERIFY2(line.startsWith('!') ? !m_log->contains(line.mid(1)) : m_log->contains(line), qPrintable(line));
+    }
+
+    // 256 words is the most a write takes; words win over an image path.
+    void writeWords()
+    {
+        UartRig rig;
+        QStringList words;
+        QByteArray bytes;
+        for (int i = 0; i < 256; ++i) {
+            words << QStringLiteral("0x%1").arg(i, 0, 16);
+            bytes += char(i) + QByteArray(3, '\0');
+        }
+        DownloadCommand both = ilmWrite(0x10, "0x11223344");
+        both.params.insert("imagePath", m_dir.path() + "/missing.bin");
+        JobWatch w;
+        runOnce(w, rig.info(), EDeviceTypeUart, { ilmWrite(0x200, words.join(',')), both });
+        QVERIFY(w.result());
+        QCOMPARE(rig.engine.readBytes(RomSim::MemIlm, 0x200, bytes.size()), bytes);
+        QCOMPARE(rig.engine.readBytes(RomSim::MemIlm, 0x10, 4), QByteArray::fromHex("44332211"));
+    }
+
+    void eraseChipTimeoutFollowsFlashSize()
+    {
+        UartRig rig;
+        rig.engine.setRequireFlashConfig(false);
+        m_log->clear();
+        JobWatch w;
+        QSignalSpy otp(&w.relay, &JobRelay::otpQueried);
+        runOnce(w, rig.info(), EDeviceTypeUart, { command(8, { { "memoryId", "0x10000" } }) });
+        QVERIFY(w.result());
+        QVERIFY(m_log->contains("current flash size: 16Mbytes"));
+        QVERIFY(m_log->contains("set erase time out: 160000ms"));
+        // The memory query goes first and is reported.
+        QCOMPARE(tags(rig.engine), (QList<uint8_t> { RomSim::TagQueryRte, RomSim::TagErase }));
+        QCOMPARE(otp.size(), 1);
+        QCOMPARE(otp.at(0).at(3).toUInt(), 16u * 1024 * 1024);
+        QCOMPARE(rig.engine.memory(RomSim::MemXpi0).count(char(0xFF)), 16 * 1024 * 1024);
+    }
+
+    void otpPreCheck_data()
+    {
+        QTest::addColumn<uint32_t>("word0");
+        QTest::addColumn<DownloadCommand>("cmd");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("word 0 locked") << 0x1u << otpRead(0, 16) << 13
+                                       << "OTP word is locked and cannot be read or wrote! word index: 0";
+        QTest::newRow("last four words") << 0x0u << otpRead(124, 16) << 0 << QString();
+        QTest::newRow("last four words locked") << 0x80000000u << otpRead(124, 16) << 13
+                                                << "OTP word is locked and cannot be read or wrote! word index: 124";
+        QTest::newRow("other group locked") << 0x2u << otpRead(100, 16) << 0 << QString();
+        QTest::newRow("second word of locked group")
+            << 0x2u << otpRead(2, 24) << 13 << "OTP word is locked and cannot be read or wrote! word index: 4";
+        QTest::newRow("read past the end") << 0x0u << otpRead(124, 32) << 12
+                                           << "The address and length exceed OTP word length! address: 124 length: 8";
+        QTest::newRow("write past the end")
+            << 0x0u << command(4, { { "memoryId", "0x20000" }, { "address", "0x7E" }, { "word", "0x1,0x2,0x3" } }) << 12
+            << "The address and length exceed OTP word length! address: 126 length: 3";
+        QTest::newRow("write to a locked word")
+            << 0x8u << command(4, { { "memoryId", "0x00020000" }, { "address", "0xD" }, { "word", "0x1" } }) << 13
+            << "OTP word is locked and cannot be read or wrote! word index: 13";
+    }
+
+    void otpPreCheck()
+    {
+        QFETCH(uint32_t, word0);
+        QFETCH(DownloadCommand, cmd);
+        QFETCH(int, status);
+        QFETCH(QString, error);
+        UartRig rig;
+        rig.engine.setOtpWord(0, word0);
+        rig.engine.setOtpWord(125, 0xA5A5A5A5);
+        JobWatch w;
+        runOnce(w, rig.info(), EDeviceTypeUart, { cmd });
+        // The first OTP word is read once, for the lock bits.
+        const QList<QByteArray> packets = rig.engine.receivedPackets();
+        QVERIFY(!packets.isEmpty());
+        QCOMPARE(uint8_t(packets.at(0).at(0)), uint8_t(RomSim::TagReadMemory));
+        QCOMPARE(word(packets.at(0), 0), 0u);
+        QCOMPARE(word(packets.at(0), 1), 4u);
+        if (status == 0) {
+            QVERIFY(w.result());
+            QCOMPARE(packets.size(), 2);
+            if (word(packets.at(1), 0) == 124) {
+                QCOMPARE(w.reads.size(), 2);
+                const QVector<uint8_t> data = w.reads.at(1).at(1).value<QVector<uint8_t>>();
+                QCOMPARE(data.size(), 16);
+                QCOMPARE(data.at(4), uint8_t(0xA5));
+            }
+            return;
+        }
+        QVERIFY(!w.result());
+        QCOMPARE(packets.size(), 1);
+        QCOMPARE(w.last().status, status);
+        QCOMPARE(w.last().cmdType, 5);
+        QCOMPARE(w.relay.errors(w.logs), QStringList { error });
+    }
+
+    void showProgressFlag_data()
+    {
+        QTest::addColumn<int>("nameId");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("erase-region") << 7 << false;
+        QTest::newRow("write-memory") << 4 << true;
+    }
+
+    void showProgressFlag()
+    {
+        QFETCH(int, nameId);
+        QFETCH(bool, shown);
+        UartRig rig;
+        rig.engine.setRequireFlashConfig(false);
+        JobWatch w;
+        runOnce(w, rig.info(), EDeviceTypeUart,
+            { ilmWrite(0, "0x1"),
+                command(nameId,
+                    { { "memoryId", "0x10000" }, { "address", "0x80000000" }, { "length", "4096" },
+                        { "word", "0x2" } }) });
+        QCOMPARE(w.started.size(), 1);
+        QCOMPARE(w.started.at(0).at(0).toBool(), shown);
+    }
+
+    void emptyList()
+    {
+        UartRig rig;
+        JobWatch w;
+        runOnce(w, rig.info(), EDeviceTypeUart, {});
+        QVERIFY(!w.result());
+        QCOMPARE(w.map().value("noCommandExecuted").toBool(), true);
+    }
+
+    void progressAndFinish()
+    {
+        HidRig rig;
+        JobWatch w;
+        const QByteArray image(1000, '\x5C');
+        const QString file = m_dir.path() + "/image.bin";
+        QVERIFY(writeFile(file, image));
+        runOnce(w, rig.info(), EDeviceTypeUsbHid,
+            { command(4, { { "memoryId", "0" }, { "address", "0x1000" }, { "imagePath", file } }),
+                command(5, { { "memoryId", "0" }, { "address", "0x1000" }, { "length", "1000" } }) });
+        QVERIFY(w.result());
+        const QList<DownloadTaskInfo> all = infos(w.updates);
+        QCOMPARE(all.first().status, 7);
+        QCOMPARE(all.first().cmdIndex, 1);
+        QCOMPARE(all.last().status, 8);
+        QCOMPARE(all.last().cmdIndex, 2);
+        QCOMPARE(all.last().progress, 100);
+        for (const DownloadTaskInfo& i : all)
+            QCOMPARE(i.deviceType, 2);
+        QStringList lines;
+        for (const QList<QVariant>& args : w.logs)
+            lines << args.at(0).toString();
+        QVERIFY(lines.contains(QString("Write File to Memory. DeviceId: %1 Progress: 1000 Total: 1000").arg(rig.path)));
+        // The dump goes to the view in lines of 16 bytes.
+        QCOMPARE(lines.filter(QRegularExpression("^Read memory: 5c 5c ")).size(), (1000 + 15) / 16);
+        QByteArray read;
+        for (const QList<QVariant>& args : w.reads) {
+            const QVector<uint8_t> block = args.at(1).value<QVector<uint8_t>>();
+            read.append(reinterpret_cast<const char*>(block.constData()), block.size());
+        }
+        QCOMPARE(read, image);
+    }
+
+    // A frame sent at the wrong line speed goes unanswered.
+    void baudSwitch_data()
+    {
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<uint>("refusal");
+        QTest::addColumn<QList<uint8_t>>("sent");
+        QTest::addColumn<bool>("result");
+        QTest::newRow("460800") << 460800 << 0u
+                                << QList<uint8_t> { RomSim::TagConfigRte, RomSim::TagQueryRte, RomSim::TagConfigRte }
+                                << true;
+        QTest::newRow("115200") << 115200 << 0u << QList<uint8_t> { RomSim::TagQueryRte } << true;
+        // No device is opened, and the speed stays where it was, so closing sends nothing.
+        QTest::newRow("switch refused") << 460800 << uint(RomSim::StInvalidArgument)
+                                        << QList<uint8_t> { RomSim::TagConfigRte } << false;
+    }
+
+    void baudSwitch()
+    {
+        QFETCH(int, baud);
+        QFETCH(uint, refusal);
+        QFETCH(QList<uint8_t>, sent);
+        QFETCH(bool, result);
+        UartRig rig;
+        rig.server->setCheckLineSpeed(true);
+        if (refusal)
+            rig.engine.setCommandStatus(RomSim::TagConfigRte, refusal, 1);
+        m_log->clear();
+        JobWatch w;
+        runOnce(w, rig.info(baud), EDeviceTypeUart, { command(1) });
+        QCOMPARE(w.finished.at(0).at(0).toBool(), result);
+        QCOMPARE(tags(rig.engine), sent);
+        QCOMPARE(rig.engine.uartSpeed(), 115200u);
+        if (refusal)
+            QVERIFY(m_log->contains("ConfigRTE failed! peripheral: 1 baudRate: 460800 status: 18"));
+        if (sent.size() == 3) {
+            const QList<QByteArray> packets = rig.engine.receivedPackets();
+            QCOMPARE(word(packets.at(0), 1), 3u);
+            QCOMPARE(word(packets.at(0), 2), 1u);
+            QCOMPARE(word(packets.at(0), 3), 460800u);
+            QCOMPARE(word(packets.at(2), 3), 115200u);
+        }
+    }
+
+    // The life cycle's text and the stage it gives: reportFromRecord.
+    void deviceReport()
+    {
+        UartRig rig;
+        rig.engine.setRomVersion("V1.2.3");
+        rig.engine.setSocRevision("A0.1.0");
+        rig.engine.setLifecycle(0x0A);
+        rig.engine.setCapabilities(0x00000105);
+        JobWatch w;
+        runOnce(w, rig.info(), EDeviceTypeUart, { command(1), command(1, { { "memory", "0x20000" } }) });
+        QVERIFY(w.result());
+        QCOMPARE(w.map().value("romVersion").toString(), QString("V1.2.3"));
+        QCOMPARE(w.map().value("socRevision").toString(), QString("A0.1.0"));
+        QCOMPARE(w.map().value("lifecycle").toUInt(), 0x0Au);
+        QCOMPARE(report(w.logs, 0),
+            "DeviceId: " + rig.id()
+                + "\r\nROM Version: V1.2.3\r\nSoC Revision: A0.1.0\r\nSoC LifeCycle: 0a\r\nSupport Primary "
+                  "Boot\r\nSupport Serial Boot\r\nSupport Secure Boot\r\n");
+        QVERIFY(report(w.logs).contains("Memory identifier: 0x00020000\r\nMemory unit size: 4 bytes\r\n"
+                                        "Memory start address: 0x00000000\r\nMemory end address: 0x0000007f\r\n"
+                                        "Memory Size: 512 bytes\r\nMemory words: 5"));
+    }
+
+    // Records the ROM does not send on its own still give their report lines;
+    // the stage and the flash size (64-bit: 4 GiB and more) come from them too.
+    void reportFromRecord_data()
+    {
+        QTest::addColumn<int>("rteId");
+        QTest::addColumn<QVariant>("record");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("stage");
+        QTest::addColumn<quint64>("flashMiB");
+        RomCmd::RomParamInfo open;
+        open.lifecycle = 0x07;
+        RomCmd::RomParamInfo close;
+        close.lifecycle = 0x08;
+        QTest::newRow("lifecycle 0x07") << 0 << QVariant::fromValue(open) << "SoC LifeCycle: 07" << 1 << quint64(0);
+        QTest::newRow("lifecycle 0x08") << 0 << QVariant::fromValue(close) << "SoC LifeCycle: 08" << 2 << quint64(0);
+        RomCmd::SerialInfParam uart;
+        uart.periphMask = 0x1;
+        uart.speed = 460800;
+        QTest::newRow("UART") << 1 << QVariant::fromValue(uart) << "Active peripheral: UART\r\nBaud Rate: 460800" << 0
+                              << quint64(0);
+        RomCmd::SerialInfParam usb;
+        usb.periphMask = 0x10;
+        QTest::newRow("USB-HID") << 1 << QVariant::fromValue(usb) << "Active peripheral: USB-HID" << 0 << quint64(0);
+        RomCmd::CmdStatusInfo last;
+        last.tag = 4;
+        last.status = 17;
+        QTest::newRow("last command") << 2 << QVariant::fromValue(last)
+                                      << "Last Command Status Info\r\n----------------------------\r\n"
+                                         "Last Command: write-memory\r\nLast Command Status: 17"
+                                      << 0 << quint64(0);
+        RomCmd::BootStatusInfo boot;
+        boot.bootMode = 1;
+        boot.bootDevice = 2;
+        boot.bootStatus = 3;
+        QTest::newRow("boot status") << 3 << QVariant::fromValue(boot)
+                                     << "Last Boot Status Info\r\n----------------------------\r\nboot mode: 1\r\n"
+                                        "boot device: 2\r\nboot status: 3"
+                                     << 0 << quint64(0);
+        RomCmd::MemoryAttribute big;
+        big.words = 5;
+        big.unitSizeLog2 = 12;
+        big.sizeInUnits = 0x200000; // 8 GiB of 4 KiB units
+        QTest::newRow("8 GiB memory") << 4 << QVariant::fromValue(big) << "Memory words: 5" << 0 << quint64(8192);
+    }
+
+    void reportFromRecord()
+    {
+        QFETCH(int, rteId);
+        QFETCH(QVariant, record);
+        QFETCH(QString, text);
+        QFETCH(int, stage);
+        QFETCH(quint64, flashMiB);
+        RomCmd::DownloadCmd runner(QVariant::fromValue(SerialPortInfo()), EDeviceTypeUart);
+        QSignalSpy logs(&runner, QOverload<QString, LogLevel>::of(&RomCmd::DownloadCmd::signalAddLogs));
+        runner.slotRTEQueried(rteId, record);
+        QCOMPARE(logs.size(), 1);
+        QVERIFY2(logs.at(0).at(0).toString().contains(text), qPrintable(logs.at(0).at(0).toString()));
+        QCOMPARE(runner.currentStage(), stage);
+        QCOMPARE(quint64(runner.flashSize()), flashMiB);
+    }
+
+    // The CmdTimeout setting is the ROM object's fixed time-out; 0 keeps the transport's.
+    void cmdTimeoutSetting_data()
+    {
+        QTest::addColumn<int>("setting");
+        QTest::newRow("set") << 2500;
+        QTest::newRow("unset") << 0;
+    }
+
+    void cmdTimeoutSetting()
+    {
+        QFETCH(int, setting);
+        struct Runner : RomCmd::DownloadCmd
+        {
+            using DownloadCmd::DownloadCmd;
+            RomCmd::RomCmd* rom() const { return romCmd; }
+        };
+        GlobalSettingInfo settings = GlobalSetting::instance().info();
+        settings.cmdTimeout = setting;
+        GlobalSetting::instance().save(settings);
+        UartRig rig;
+        Runner runner(rig.info(), EDeviceTypeUart);
+        QVERIFY(runner.openDevice());
+        QCOMPARE(runner.rom()->hasFixedTimeout(), setting > 0);
+        if (setting > 0)
+            QCOMPARE(runner.rom()->io()->timeout(), uint32_t(setting));
+        settings.cmdTimeout = 0;
+        GlobalSetting::instance().save(settings);
+    }
+
+    // "showReadMemoryLog" is compared without case: only "true" in any case logs the bytes.
+    void showReadMemoryLogIgnoresCase_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("TRUE") << "TRUE" << true;
+        QTest::newRow("False") << "False" << false;
+    }
+
+    void showReadMemoryLogIgnoresCase()
+    {
+        QFETCH(QString, value);
+        QFETCH(bool, shown);
+        UartRig rig;
+        JobWatch w;
+        runOnce(w, rig.info(), EDeviceTypeUart,
+            { command(5,
+                { { "memoryId", "0" }, { "address", "0x0" }, { "length", "16" }, { "showReadMemoryLog", value } }) });
+        QVERIFY(w.result());
+        bool logged = false;
+        for (const QList<QVariant>& args : w.logs)
+            logged = logged || args.at(0).toString().startsWith("Read memory: ");
+        QCOMPARE(logged, shown);
+    }
 
     void twoStepsThenEndSend_data()
     {
@@ -72,20 +581,16 @@ private slots:
         QFETCH(bool, emitFinish);
         HidRig rig;
         rig.engine().setRomVersion("F2.0.1");
-        Watch w;
-        auto* job = new LinkedDownloadTask(
-            rig.info(), EDeviceTypeUsbHid, "run-1", { command(1) }, "linkedStepInfoQueryRte", emitFinish, false);
-        w.relay.attach(job);
-        // As a view does: the next step only once the last one is reported.
-        connect(&w.relay, &JobRelay::stepFinished, this, [job, &rig](QString, int step) {
+        rig.engine().poke(RomSim::MemIlm, 0x40, QByteArray::fromHex("00112233445566778899aabbccddeeff"));
+        JobWatch w;
+        const Next next = [&rig](LinkedDownloadTask* job, int step) {
             if (step == 0)
-                job->addCmds({ command(1, { { "memory", "0x20000" } }), ilmRead(0x40) }, rig.info(), "second");
+                job->addCmds({ command(1, { { "memory", "0x20000" } }), ilmRead(0x40) }, rig.info(), "s1");
             else
                 job->endSend({});
-        });
-        rig.engine().poke(RomSim::MemIlm, 0x40, QByteArray::fromHex("00112233445566778899aabbccddeeff"));
-        JobPool::start(job);
-        QVERIFY(finishPool());
+        };
+        startLinked(w, rig.info(), EDeviceTypeUsbHid, { command(1) }, next, emitFinish);
+        QVERIFY(waitForPool());
 
         QCOMPARE(w.started.size(), 1);
         QCOMPARE(w.started.at(0).at(0).toBool(), false);
@@ -94,16 +599,13 @@ private slots:
             QCOMPARE(w.steps.at(i).at(0).toString(), QString("run-1"));
             QCOMPARE(w.steps.at(i).at(1).toInt(), i);
             QVERIFY(w.steps.at(i).at(2).toBool());
+            QCOMPARE(w.steps.at(i).at(3).toMap().value("linkedStepInfo").toString(), QStringLiteral("s%1").arg(i));
+            QCOMPARE(w.steps.at(i).at(3).toMap().value("romVersion").toString(), QString("F2.0.1")); // kept
         }
         const QVariantMap first = w.steps.at(0).at(3).toMap();
-        QCOMPARE(first.value("linkedStepInfo").toString(), QString("linkedStepInfoQueryRte"));
-        QCOMPARE(first.value("romVersion").toString(), QString("F2.0.1"));
         QCOMPARE(first.value("linkedDeviceType").value<EDeviceType>(), EDeviceTypeUsbHid);
         QCOMPARE(first.value("linkedDeviceInfo").value<UsbInfo>().devicePath, rig.path);
         QCOMPARE(first.value("linkedTaskInfo").value<DownloadTaskInfo>().status, 8);
-        const QVariantMap second = w.steps.at(1).at(3).toMap();
-        QCOMPARE(second.value("linkedStepInfo").toString(), QString("second"));
-        QCOMPARE(second.value("romVersion").toString(), QString("F2.0.1")); // not cleared between steps
 
         QCOMPARE(w.linkedOtp.size(), 1);
         QCOMPARE(w.linkedOtp.at(0).at(0).toString(), QString("run-1"));
@@ -126,13 +628,10 @@ private slots:
     void emptyAddCmdsEndsWithStatus15()
     {
         HidRig rig;
-        Watch w;
-        auto* job = new LinkedDownloadTask(rig.info(), EDeviceTypeUsbHid, "run-15", { command(1) }, "q", true, false);
-        w.relay.attach(job);
-        connect(&w.relay, &JobRelay::stepFinished, this,
-            [job, &rig](QString, int) { job->addCmds({}, rig.info(), QString()); });
-        JobPool::start(job);
-        QVERIFY(finishPool());
+        JobWatch w;
+        const Next next = [&rig](LinkedDownloadTask* job, int) { job->addCmds({}, rig.info(), QString()); };
+        startLinked(w, rig.info(), EDeviceTypeUsbHid, { command(1) }, next);
+        QVERIFY(waitForPool());
         QCOMPARE(w.steps.size(), 1);
         QCOMPARE(w.last().status, 15);
         QCOMPARE(w.last().progress, 100);
@@ -156,13 +655,10 @@ private slots:
         QFETCH(bool, reset);
         UartRig rig;
         rig.server->setCheckLineSpeed(true);
-        Watch w;
-        auto* job
-            = new LinkedDownloadTask(rig.info(460800), EDeviceTypeUart, "run-b", { command(1) }, "q", true, false);
-        w.relay.attach(job);
-        connect(&w.relay, &JobRelay::stepFinished, this, [job, endMap](QString, int) { job->endSend(endMap); });
-        JobPool::start(job);
-        QVERIFY(finishPool());
+        JobWatch w;
+        const Next next = [endMap](LinkedDownloadTask* job, int) { job->endSend(endMap); };
+        startLinked(w, rig.info(460800), EDeviceTypeUart, { command(1) }, next);
+        QVERIFY(waitForPool());
         QCOMPARE(w.finished.size(), 1);
         QList<uint8_t> expected { RomSim::TagConfigRte, RomSim::TagQueryRte };
         if (reset)
@@ -183,41 +679,30 @@ private slots:
         QFETCH(bool, disableCheck);
         HidRig rig;
         rig.engine().setOtpWord(0, 0x1);
-        Watch w;
-        auto* job = new LinkedDownloadTask(
-            rig.info(), EDeviceTypeUsbHid, "run-otp", { otpRead(0, 16) }, "read", false, disableCheck);
-        w.relay.attach(job);
-        connect(&w.relay, &JobRelay::stepFinished, this, [job](QString, int) { job->endSend({}); });
-        JobPool::start(job);
-        QVERIFY(finishPool());
+        JobWatch w;
+        startLinked(w, rig.info(), EDeviceTypeUsbHid, { otpRead(0, 16) }, endAfterFirst, false, disableCheck);
+        QVERIFY(waitForPool());
         QCOMPARE(w.steps.size(), 1);
         QCOMPARE(w.steps.at(0).at(2).toBool(), disableCheck);
-        if (disableCheck) {
-            QCOMPARE(w.last().status, 10);
-            QCOMPARE(w.finished.size(), 0);
-            return;
-        }
-        QCOMPARE(w.last().status, 13); // kept in the final report
-        QCOMPARE(w.finished.size(), 1);
-        QVERIFY(!w.finished.at(0).at(0).toBool());
+        QCOMPARE(w.last().status, disableCheck ? 10 : 13); // a failure is kept in the final report
+        QCOMPARE(w.finished.size(), disableCheck ? 0 : 1);
+        if (!disableCheck)
+            QVERIFY(!w.finished.at(0).at(0).toBool());
     }
 
     void failureCarriesOverWithoutPreCheck()
     {
         HidRig rig;
         rig.engine().setCommandStatus(RomSim::TagReset, RomSim::StProgramFailed, 1);
-        Watch w;
-        auto* job = new LinkedDownloadTask(
-            rig.info(), EDeviceTypeUsbHid, "run-c", { command(9, { { "type", "0" } }) }, "a", true, true);
-        w.relay.attach(job);
-        connect(&w.relay, &JobRelay::stepFinished, this, [job, &rig](QString, int step) {
+        JobWatch w;
+        const Next next = [&rig](LinkedDownloadTask* job, int step) {
             if (step == 0)
-                job->addCmds({ command(9, { { "type", "0" } }) }, rig.info(), "b");
+                job->addCmds({ reset() }, rig.info(), "s1");
             else
                 job->endSend({});
-        });
-        JobPool::start(job);
-        QVERIFY(finishPool());
+        };
+        startLinked(w, rig.info(), EDeviceTypeUsbHid, { reset() }, next, true, true);
+        QVERIFY(waitForPool());
         QCOMPARE(w.steps.size(), 2);
         QVERIFY(!w.steps.at(1).at(2).toBool());
         QCOMPARE(tags(rig.engine()).count(RomSim::TagReset), 1); // the second step sent nothing
@@ -231,12 +716,9 @@ private slots:
     {
         HidRig rig;
         rig.device->gateAt = 2;
-        Watch w;
-        auto* job = new LinkedDownloadTask(rig.info(), EDeviceTypeUsbHid, "run-t",
-            { command(4, { { "memoryId", "0" }, { "address", "0x0" }, { "imagePath", writeImage(4096) } }) }, "s0",
-            false, false);
-        w.relay.attach(job);
-        JobPool::start(job);
+        JobWatch w;
+        LinkedDownloadTask* job
+            = startLinked(w, rig.info(), EDeviceTypeUsbHid, { imageWrite(writeImage(4096)) }, keepOpen, false);
         QVERIFY(rig.device->reached.tryAcquire(1, 30000)); // step 0 is inside its transfer
 
         QSemaphore queued;
@@ -253,7 +735,7 @@ private slots:
         QVERIFY2(returned, "addCmds waited for the running step");
         QTRY_COMPARE_WITH_TIMEOUT(w.steps.size(), 4, 30000);
         job->endSend({});
-        QVERIFY(finishPool());
+        QVERIFY(waitForPool());
 
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(w.steps.at(i).at(1).toInt(), i);
@@ -267,21 +749,18 @@ private slots:
     {
         HidRig rig;
         rig.device->gateAt = 2;
-        Watch w;
-        auto* job = new LinkedDownloadTask(rig.info(), EDeviceTypeUsbHid, "run-e",
-            { command(4, { { "memoryId", "0" }, { "address", "0x0" }, { "imagePath", writeImage(4096) } }) }, "s0",
-            true, false);
-        w.relay.attach(job);
-        JobPool::start(job);
+        JobWatch w;
+        LinkedDownloadTask* job
+            = startLinked(w, rig.info(), EDeviceTypeUsbHid, { imageWrite(writeImage(4096)) }, keepOpen);
         QVERIFY(rig.device->reached.tryAcquire(1, 30000));
         std::thread gui([&] {
-            job->addCmds({ command(9, { { "type", "0" } }) }, rig.info(), "s1");
+            job->addCmds({ reset() }, rig.info(), "s1");
             job->endSend({});
         });
         QTest::qWait(50);
         rig.device->proceed.release();
         gui.join();
-        QVERIFY(finishPool());
+        QVERIFY(waitForPool());
         QCOMPARE(w.steps.size(), 1);
         QVERIFY(!tags(rig.engine()).contains(RomSim::TagReset));
         QCOMPARE(w.last().status, 10);
@@ -300,30 +779,15 @@ private slots:
         HidRig rig;
         rig.device->gateAt = 2;
         rig.engine().setLifecycle(0x02);
-        const QList<DownloadCommand> list {
-            command(4, { { "memoryId", "0" }, { "address", "0x0" }, { "imagePath", writeImage(8192) } }),
-            command(9, { { "type", "0" } })
-        };
-        Watch w;
-        RomCmd::DownloadCmd* job = nullptr;
-        QRunnable* runnable = nullptr;
-        if (linked) {
-            auto* l = new LinkedDownloadTask(rig.info(), EDeviceTypeUsbHid, "run-x", list, "x", false, false);
-            connect(&w.relay, &JobRelay::stepFinished, this, [l](QString, int) { l->endSend({}); });
-            job = l;
-            runnable = l;
-        } else {
-            const QList<DownloadCommand> close;
-            auto* s = new StageDownloadTask(rig.info(), EDeviceTypeUsbHid, &list, &close);
-            job = s;
-            runnable = s;
-        }
-        w.relay.attach(job);
-        JobPool::start(runnable);
+        const QList<DownloadCommand> list { imageWrite(writeImage(8192)), reset() };
+        JobWatch w;
+        RomCmd::DownloadCmd* job = linked ? static_cast<RomCmd::DownloadCmd*>(
+                                       startLinked(w, rig.info(), EDeviceTypeUsbHid, list, endAfterFirst, false))
+                                          : startStage(w, rig.info(), EDeviceTypeUsbHid, list, {});
         QVERIFY(rig.device->reached.tryAcquire(1, 30000));
         job->slotTerminate(); // from this (GUI) thread, as the orchestrator does
         rig.device->proceed.release();
-        QVERIFY(finishPool());
+        QVERIFY(waitForPool());
 
         QVERIFY(w.statuses().contains(11));
         QCOMPARE(w.last().status, linked ? 11 : 9);
@@ -339,57 +803,46 @@ private slots:
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<int>("kind");
-        QTest::newRow("one-shot UART") << int(EDeviceTypeUart) << 0;
-        QTest::newRow("one-shot USB-HID") << int(EDeviceTypeUsbHid) << 0;
-        QTest::newRow("linked UART") << int(EDeviceTypeUart) << 1;
-        QTest::newRow("stage USB-HID") << int(EDeviceTypeUsbHid) << 2;
-        QTest::newRow("stage UART at 460800") << int(EDeviceTypeUart) + 100 << 2;
+        QTest::addColumn<int>("baud");
+        QTest::newRow("one-shot UART") << int(EDeviceTypeUart) << 0 << 115200;
+        QTest::newRow("one-shot USB-HID") << int(EDeviceTypeUsbHid) << 0 << 0;
+        QTest::newRow("linked UART") << int(EDeviceTypeUart) << 1 << 115200;
+        QTest::newRow("stage USB-HID") << int(EDeviceTypeUsbHid) << 2 << 0;
+        QTest::newRow("stage UART at 460800") << int(EDeviceTypeUart) << 2 << 460800;
     }
 
     void deviceCannotBeOpened()
     {
         QFETCH(int, type);
         QFETCH(int, kind);
+        QFETCH(int, baud);
         SerialPortInfo port;
         port.portName = m_dir.path() + "/no-such-port";
-        if (type > 100) {
-            port.baudRate = 460800;
-            type -= 100;
-        }
+        port.baudRate = baud;
         UsbInfo usb;
         usb.devicePath = "no-such-hid-path";
         const QVariant info = type == EDeviceTypeUart ? QVariant::fromValue(port) : QVariant::fromValue(usb);
-        Watch w;
+        JobWatch w;
         if (kind == 0) {
-            auto* job = new RomCmd::DownloadTask(info, EDeviceType(type), { command(9, { { "type", "0" } }) });
-            w.relay.attach(job);
-            QVERIFY(runToEnd(job));
+            runOnce(w, info, EDeviceType(type), { reset() });
             QVERIFY(!w.result());
             QCOMPARE(w.last().status, 9);
             QVERIFY(w.relay.errors(w.logs).first().contains("status: Open device failed"));
-            return;
-        }
-        if (kind == 1) {
-            auto* job = new LinkedDownloadTask(info, EDeviceType(type), "run-n", { command(1) }, "q", false, false);
-            w.relay.attach(job);
-            connect(&w.relay, &JobRelay::stepFinished, this, [job](QString, int) { job->endSend({}); });
-            JobPool::start(job);
-            QVERIFY(finishPool());
+        } else if (kind == 1) {
+            startLinked(w, info, EDeviceType(type), { command(1) }, endAfterFirst, false);
+            QVERIFY(waitForPool());
             QCOMPARE(w.steps.size(), 1);
             QVERIFY(!w.steps.at(0).at(2).toBool());
             QCOMPARE(w.last().status, 9);
             QCOMPARE(w.finished.size(), 1);
             QVERIFY(!w.finished.at(0).at(0).toBool());
-            return;
+        } else {
+            startStage(w, info, EDeviceType(type), { command(1) }, { command(1) });
+            QVERIFY(waitForPool());
+            QCOMPARE(w.statuses(), QList<int> { 5 });
+            QCOMPARE(w.started.size(), 0);
+            QCOMPARE(w.finished.size(), 0);
         }
-        const QList<DownloadCommand> open { command(1) };
-        auto* job = new StageDownloadTask(info, EDeviceType(type), &open, &open);
-        w.relay.attach(job);
-        JobPool::start(job);
-        QVERIFY(finishPool());
-        QCOMPARE(w.statuses(), QList<int> { 5 });
-        QCOMPARE(w.started.size(), 0);
-        QCOMPARE(w.finished.size(), 0);
     }
 
     void stageNumbering_data()
@@ -406,13 +859,11 @@ private slots:
         QFETCH(QList<int>, indices);
         UartRig rig;
         rig.engine.setLifecycle(uint8_t(lifecycle));
-        const QList<DownloadCommand> open { ilmWrite(0x0, "0x1"), ilmWrite(0x4, "0x2"), ilmWrite(0x8, "0x3") };
-        const QList<DownloadCommand> close { ilmWrite(0x100, "0x4"), ilmWrite(0x104, "0x5") };
         m_log->clear();
-        Watch w;
-        auto* job = new StageDownloadTask(rig.info(), EDeviceTypeUart, &open, &close);
-        w.relay.attach(job);
-        QVERIFY(runToEnd(job));
+        JobWatch w;
+        startStage(w, rig.info(), EDeviceTypeUart, { ilmWrite(0x0, "0x1"), ilmWrite(0x4, "0x2"), ilmWrite(0x8, "0x3") },
+            { ilmWrite(0x100, "0x4"), ilmWrite(0x104, "0x5") });
+        QVERIFY(waitForPool());
         QVERIFY(m_log->contains(
             QStringLiteral("Query download stage! deviceId: %1 stage: %2").arg(rig.id()).arg(lifecycle < 8 ? 1 : 2)));
         const QList<DownloadTaskInfo> all = infos(w.updates);
@@ -431,90 +882,57 @@ private slots:
         QCOMPARE(rig.engine.readBytes(RomSim::MemIlm, probe, 1), QByteArray(1, lifecycle < 8 ? '\x03' : '\x05'));
     }
 
-    void stageEdgeCases_data()
+    // How a stage run of a closed chip ends. Each opened a UART ROM at a custom
+    // speed and leaves it at 115200 on every way out, or every later run fails
+    // at its speed switch.
+    void stageEndings_data()
     {
         QTest::addColumn<QString>("what");
-        QTest::newRow("empty close list") << "empty";
-        QTest::newRow("stage unknown") << "stage0";
-        QTest::newRow("OTP locked") << "otp";
-        QTest::newRow("erase list") << "erase";
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<int>("status");
+        QTest::newRow("empty close list") << "empty" << false << 9;
+        QTest::newRow("stage unknown") << "stage0" << false << 5;
+        QTest::newRow("OTP pre-check") << "otp" << false << 13;
+        QTest::newRow("erase list") << "erase" << true << 10;
     }
 
-    void stageEdgeCases()
+    void stageEndings()
     {
         QFETCH(QString, what);
-        HidRig rig;
-        rig.engine().setLifecycle(0x0A);
-        rig.engine().setRequireFlashConfig(false);
-        QList<DownloadCommand> close;
-        if (what == "stage0")
-            rig.engine().setCommandStatus(RomSim::TagQueryRte, RomSim::StFailure);
-        if (what == "otp") {
-            rig.engine().setOtpWord(0, 0x1);
-            close << otpRead(0, 4);
-        }
-        if (what == "erase")
-            close << command(7, { { "memoryId", "0x10000" }, { "address", "0x80000000" }, { "length", "4096" } });
-        const QList<DownloadCommand> open { ilmWrite(0, "0x1") };
-        m_log->clear();
-        Watch w;
-        auto* job = new StageDownloadTask(rig.info(), EDeviceTypeUsbHid, &open, &close);
-        w.relay.attach(job);
-        QVERIFY(runToEnd(job));
-        QCOMPARE(w.finished.size(), 1);
-        const bool result = w.finished.at(0).at(0).toBool();
-        const QVariantMap map = w.finished.at(0).at(1).toMap();
-        if (what == "empty") {
-            QVERIFY(!result);
-            QVERIFY(map.value("noCommandExecuted").toBool());
-            QCOMPARE(w.last().status, 9);
-            QVERIFY(m_log->contains("Commands is empty! No command is run!"));
-        } else if (what == "stage0") {
-            QVERIFY(!result);
-            QCOMPARE(w.last().status, 5);
-            QVERIFY(m_log->contains("Download stage type error!"));
-        } else if (what == "otp") {
-            QVERIFY(!result);
-            QCOMPARE(w.last().status, 13);
-        } else {
-            QVERIFY(result);
-            QCOMPARE(w.loading.size(), 1);
-            QVERIFY(!w.loading.at(0).at(0).toBool());
-            QCOMPARE(w.last().cmdIndex, 2);
-        }
-    }
-
-    // A stage run that opened a UART ROM at a custom speed leaves it at 115200
-    // on every way out, or every later run fails at its speed switch.
-    void stageRestoresBaudOnEveryExit_data()
-    {
-        QTest::addColumn<QString>("what");
-        QTest::newRow("stage unknown") << "stage0";
-        QTest::newRow("OTP pre-check") << "otp";
-        QTest::newRow("commands ran") << "ran";
-    }
-
-    void stageRestoresBaudOnEveryExit()
-    {
-        QFETCH(QString, what);
+        QFETCH(bool, result);
+        QFETCH(int, status);
         UartRig rig;
         rig.server->setCheckLineSpeed(true);
-        rig.engine.setLifecycle(0x02);
-        QList<DownloadCommand> open { ilmWrite(0, "0x1") };
+        rig.engine.setLifecycle(0x0A);
+        rig.engine.setRequireFlashConfig(false);
+        QList<DownloadCommand> close;
         if (what == "stage0")
             rig.engine.setCommandStatus(RomSim::TagQueryRte, RomSim::StFailure);
         if (what == "otp") {
             rig.engine.setOtpWord(0, 0x1);
-            open = { otpRead(0, 4) };
+            close << otpRead(0, 4);
         }
-        Watch w;
-        auto* job = new StageDownloadTask(rig.info(460800), EDeviceTypeUart, &open, &open);
-        w.relay.attach(job);
-        QVERIFY(runToEnd(job));
+        if (what == "erase")
+            close << command(7, { { "memoryId", "0x10000" }, { "address", "0x80000000" }, { "length", "4096" } });
+        m_log->clear();
+        JobWatch w;
+        startStage(w, rig.info(460800), EDeviceTypeUart, { ilmWrite(0, "0x1") }, close);
+        QVERIFY(waitForPool());
         QCOMPARE(w.finished.size(), 1);
-        QCOMPARE(w.result(), what == "ran");
+        QCOMPARE(w.result(), result);
+        QCOMPARE(w.last().status, status);
         QCOMPARE(tags(rig.engine).last(), RomSim::TagConfigRte);
         QCOMPARE(rig.engine.uartSpeed(), 115200u);
+        if (what == "empty") {
+            QVERIFY(w.map().value("noCommandExecuted").toBool());
+            QVERIFY(m_log->contains("Commands is empty! No command is run!"));
+        } else if (what == "stage0") {
+            QVERIFY(m_log->contains("Download stage type error!"));
+        } else if (what == "erase") {
+            QCOMPARE(w.loading.size(), 1);
+            QVERIFY(!w.loading.at(0).at(0).toBool());
+            QCOMPARE(w.last().cmdIndex, 2);
+        }
     }
 };
 
