@@ -15,6 +15,7 @@
 
 #include <QSemaphore>
 #include <QStringList>
+#include <QTest>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -158,6 +159,13 @@ struct HidRig
         return QVariant::fromValue(usb);
     }
 };
+
+// The columns of a data table in one statement: columns<int, QString>({ "type", "text" }).
+template <typename... T> void columns(std::initializer_list<const char*> names)
+{
+    auto name = names.begin();
+    (QTest::addColumn<T>(*name++), ...);
+}
 
 inline QByteArray le32(uint32_t v)
 {

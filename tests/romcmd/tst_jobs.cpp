@@ -119,12 +119,9 @@ private slots:
     // marks a prefix) and the packets that reached the ROM before the refusal.
     void refused_data()
     {
-        QTest::addColumn<Setup>("setup");
-        QTest::addColumn<QList<DownloadCommand>>("list");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<QList<uint8_t>>("sent");
-        QTest::addColumn<QStringList>("errors");
-        QTest::addColumn<QStringList>("logged"); // lines of the log file; '!' marks one that must be missing
+        // logged: lines of the log file; '!' marks one that must be missing.
+        Rig::columns<Setup, QList<DownloadCommand>, int, QList<uint8_t>, QStringList, QStringList>(
+            { "setup", "list", "index", "sent", "errors", "logged" });
         const Setup none = [](RomSim::Engine&) {};
         const auto status
             = [](uint8_t tag, uint32_t st) { return Setup([=](RomSim::Engine& e) { e.setCommandStatus(tag, st); }); };
@@ -265,10 +262,7 @@ private slots:
 
     void otpPreCheck_data()
     {
-        QTest::addColumn<uint32_t>("word0");
-        QTest::addColumn<DownloadCommand>("cmd");
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("error");
+        Rig::columns<uint32_t, DownloadCommand, int, QString>({ "word0", "cmd", "status", "error" });
         QTest::newRow("word 0 locked") << 0x1u << otpRead(0, 16) << 13
                                        << "OTP word is locked and cannot be read or wrote! word index: 0";
         QTest::newRow("last four words") << 0x0u << otpRead(124, 16) << 0 << QString();
@@ -324,8 +318,7 @@ private slots:
 
     void showProgressFlag_data()
     {
-        QTest::addColumn<int>("nameId");
-        QTest::addColumn<bool>("shown");
+        Rig::columns<int, bool>({ "nameId", "shown" });
         QTest::newRow("erase-region") << 7 << false;
         QTest::newRow("write-memory") << 4 << true;
     }
@@ -391,10 +384,7 @@ private slots:
     // A frame sent at the wrong line speed goes unanswered.
     void baudSwitch_data()
     {
-        QTest::addColumn<int>("baud");
-        QTest::addColumn<uint>("refusal");
-        QTest::addColumn<QList<uint8_t>>("sent");
-        QTest::addColumn<bool>("result");
+        Rig::columns<int, uint, QList<uint8_t>, bool>({ "baud", "refusal", "sent", "result" });
         QTest::newRow("460800") << 460800 << 0u
                                 << QList<uint8_t> { RomSim::TagConfigRte, RomSim::TagQueryRte, RomSim::TagConfigRte }
                                 << true;
@@ -458,45 +448,24 @@ private slots:
     // the stage and the flash size (64-bit: 4 GiB and more) come from them too.
     void reportFromRecord_data()
     {
-        QTest::addColumn<int>("rteId");
-        QTest::addColumn<QVariant>("record");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("stage");
-        QTest::addColumn<quint64>("flashMiB");
-        RomCmd::RomParamInfo open;
-        open.lifecycle = 0x07;
-        RomCmd::RomParamInfo close;
-        close.lifecycle = 0x08;
-        QTest::newRow("lifecycle 0x07") << 0 << QVariant::fromValue(open) << "SoC LifeCycle: 07" << 1 << quint64(0);
-        QTest::newRow("lifecycle 0x08") << 0 << QVariant::fromValue(close) << "SoC LifeCycle: 08" << 2 << quint64(0);
-        RomCmd::SerialInfParam uart;
-        uart.periphMask = 0x1;
-        uart.speed = 460800;
-        QTest::newRow("UART") << 1 << QVariant::fromValue(uart) << "Active peripheral: UART\r\nBaud Rate: 460800" << 0
-                              << quint64(0);
-        RomCmd::SerialInfParam usb;
-        usb.periphMask = 0x10;
-        QTest::newRow("USB-HID") << 1 << QVariant::fromValue(usb) << "Active peripheral: USB-HID" << 0 << quint64(0);
-        RomCmd::CmdStatusInfo last;
-        last.tag = 4;
-        last.status = 17;
-        QTest::newRow("last command") << 2 << QVariant::fromValue(last)
-                                      << "Last Command Status Info\r\n----------------------------\r\n"
-                                         "Last Command: write-memory\r\nLast Command Status: 17"
-                                      << 0 << quint64(0);
-        RomCmd::BootStatusInfo boot;
-        boot.bootMode = 1;
-        boot.bootDevice = 2;
-        boot.bootStatus = 3;
-        QTest::newRow("boot status") << 3 << QVariant::fromValue(boot)
-                                     << "Last Boot Status Info\r\n----------------------------\r\nboot mode: 1\r\n"
-                                        "boot device: 2\r\nboot status: 3"
-                                     << 0 << quint64(0);
-        RomCmd::MemoryAttribute big;
-        big.words = 5;
-        big.unitSizeLog2 = 12;
-        big.sizeInUnits = 0x200000; // 8 GiB of 4 KiB units
-        QTest::newRow("8 GiB memory") << 4 << QVariant::fromValue(big) << "Memory words: 5" << 0 << quint64(8192);
+        Rig::columns<int, QVariant, QString, int, quint64>({ "rteId", "record", "text", "stage", "flashMiB" });
+        const auto row
+            = [](const char* name, int rteId, const QVariant& record, const QString& text, int stage = 0,
+                  quint64 flashMiB = 0) { QTest::newRow(name) << rteId << record << text << stage << flashMiB; };
+        row("lifecycle 0x07", 0, QVariant::fromValue(RomCmd::RomParamInfo { 0, 0, 0x07 }), "SoC LifeCycle: 07", 1);
+        row("lifecycle 0x08", 0, QVariant::fromValue(RomCmd::RomParamInfo { 0, 0, 0x08 }), "SoC LifeCycle: 08", 2);
+        row("UART", 1, QVariant::fromValue(RomCmd::SerialInfParam { 0, 0x1, 460800 }),
+            "Active peripheral: UART\r\nBaud Rate: 460800");
+        row("USB-HID", 1, QVariant::fromValue(RomCmd::SerialInfParam { 0, 0x10 }), "Active peripheral: USB-HID");
+        row("last command", 2, QVariant::fromValue(RomCmd::CmdStatusInfo { 4, 17 }),
+            "Last Command Status Info\r\n----------------------------\r\nLast Command: write-memory\r\n"
+            "Last Command Status: 17");
+        row("boot status", 3, QVariant::fromValue(RomCmd::BootStatusInfo { 1, 2, 3 }),
+            "Last Boot Status Info\r\n----------------------------\r\nboot mode: 1\r\nboot device: 2\r\n"
+            "boot status: 3");
+        // 8 GiB of 4 KiB units
+        row("8 GiB memory", 4, QVariant::fromValue(RomCmd::MemoryAttribute { 5, 12, 0, 0, 0, 0x200000 }),
+            "Memory words: 5", 0, 8192);
     }
 
     void reportFromRecord()
@@ -547,8 +516,7 @@ private slots:
     // "showReadMemoryLog" is compared without case: only "true" in any case logs the bytes.
     void showReadMemoryLogIgnoresCase_data()
     {
-        QTest::addColumn<QString>("value");
-        QTest::addColumn<bool>("shown");
+        Rig::columns<QString, bool>({ "value", "shown" });
         QTest::newRow("TRUE") << "TRUE" << true;
         QTest::newRow("False") << "False" << false;
     }
@@ -642,8 +610,7 @@ private slots:
 
     void endSendBaudFlag_data()
     {
-        QTest::addColumn<QVariantMap>("endMap");
-        QTest::addColumn<bool>("reset");
+        Rig::columns<QVariantMap, bool>({ "endMap", "reset" });
         QTest::newRow("isLoadBLFWCmd 1") << QVariantMap { { "isLoadBLFWCmd", "1" } } << false;
         QTest::newRow("isLoadBLFWCmd 0") << QVariantMap { { "isLoadBLFWCmd", "0" } } << true;
         QTest::newRow("no key") << QVariantMap() << true;
@@ -801,9 +768,7 @@ private slots:
     // the same for every kind: each transport once, each kind's ending once more.
     void deviceCannotBeOpened_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<int>("baud");
+        Rig::columns<int, int, int>({ "type", "kind", "baud" });
         QTest::newRow("one-shot UART") << int(EDeviceTypeUart) << 0 << 115200;
         QTest::newRow("one-shot USB-HID") << int(EDeviceTypeUsbHid) << 0 << 0;
         QTest::newRow("linked UART") << int(EDeviceTypeUart) << 1 << 115200;
@@ -847,8 +812,7 @@ private slots:
 
     void stageNumbering_data()
     {
-        QTest::addColumn<int>("lifecycle");
-        QTest::addColumn<QList<int>>("indices");
+        Rig::columns<int, QList<int>>({ "lifecycle", "indices" });
         QTest::newRow("Close") << 0x0A << QList<int> { 4, 5 };
         QTest::newRow("Open") << 0x02 << QList<int> { 1, 2, 3 };
     }
@@ -887,9 +851,7 @@ private slots:
     // at its speed switch.
     void stageEndings_data()
     {
-        QTest::addColumn<QString>("what");
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<int>("status");
+        Rig::columns<QString, bool, int>({ "what", "result", "status" });
         QTest::newRow("empty close list") << "empty" << false << 9;
         QTest::newRow("stage unknown") << "stage0" << false << 5;
         QTest::newRow("OTP pre-check") << "otp" << false << 13;

@@ -151,8 +151,7 @@ private slots:
 
     void bootModeStatus_data()
     {
-        QTest::addColumn<uint>("status");
-        QTest::addColumn<bool>("bootMode");
+        Rig::columns<uint, bool>({ "status", "bootMode" });
         QTest::newRow("failure") << 1u << true;
         QTest::newRow("invalid argument") << 4u << false;
         QTest::newRow("command failed") << 1001000u << true;
@@ -170,8 +169,7 @@ private slots:
 
     void byteSize_data()
     {
-        QTest::addColumn<qulonglong>("size");
-        QTest::addColumn<QString>("text");
+        Rig::columns<qulonglong, QString>({ "size", "text" });
         QTest::newRow("0") << 0ull << "0 bytes";
         QTest::newRow("just below 1 M") << (1024ull * 1024 - 1) << "1024.00 Kbytes";
         QTest::newRow("16 M + 1 K") << 16ull * 1024 * 1024 + 1024 << "16.00 Mbytes";
@@ -211,140 +209,99 @@ private slots:
         QCOMPARE(RomCmd::rteRecordSize(5), size_t(0));
     }
 
-    void packets_data()
+    // Each command once per transport: what it sends, and how its one response
+    // (after an abort: the status the ROM sends instead) decides the result.
+    void commands_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("op");
-        QTest::addColumn<QByteArray>("packet");
-        for (int type : { EDeviceTypeUart, EDeviceTypeUsbHid }) {
-            const auto row = [type](const char* name) {
-                return &QTest::newRow(QStringLiteral("%1 %2").arg(transportName(type), name).toLatin1().constData());
-            };
-            *row("config memory") << type << int(OpConfigMemory)
-                                  << header(0x03, 2, 0x02) + le32(RomSim::MemXpi0) + le32(0x2000);
-            *row("reset") << type << int(OpReset) << header(0x08, 1, 0) + le32(2);
-            *row("erase region") << type << int(OpEraseRegion)
-                                 << header(0x07, 4, 0) + le32(0) + le32(RomSim::MemXpi0)
-                    + le32(RomSim::FlashBase + 0x1000) + le32(0x2000);
-            *row("erase all") << type << int(OpEraseAll) << header(0x07, 2, 0) + le32(1) + le32(RomSim::MemXpi0);
-            *row("query rte 0") << type << int(OpQueryRte0) << header(0x01, 1, 0) + le32(0);
-            *row("query rte 4 with arg") << type << int(OpQueryRte4)
-                                         << header(0x01, 2, 0) + le32(4) + le32(RomSim::MemXpi0);
-            *row("config rte") << type << int(OpConfigRte)
-                               << header(0x02, 4, 0) + le32(1) + le32(3) + le32(1) + le32(460800);
-        }
-    }
-
-    void packets()
-    {
-        QFETCH(int, type);
-        QFETCH(int, op);
-        QFETCH(QByteArray, packet);
-        Rom r(type);
-        r.sim().setRequireFlashConfig(false);
-        QCOMPARE(run(r, Op(op)), int(RomCmd::IoOk));
-        QCOMPARE(r.packets(), QList<QByteArray> { packet });
-        // One response came back, and the tool acknowledged it (the UART simulator
-        // may take the last acknowledgement after the command has returned).
-        QCOMPARE(r.deviceFrames().size(), 1);
-        QTRY_COMPARE_WITH_TIMEOUT(r.sim().toolAcks(), QList<uint8_t> { 0xA1 }, 5000);
-    }
-
-    void responseStatus_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("op");
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<uint>("romStatus");
-        QTest::addColumn<int>("expected");
+        Rig::columns<int, int, int, int, uint, int, int, QByteArray>(
+            { "type", "op", "tag", "abortAt", "romStatus", "expected", "packets", "packet" });
         const struct
         {
             const char* name;
             Op op;
             int tag;
-        } ops[] = { { "reset", OpReset, 0x08 }, { "query rte", OpQueryRte0, 0x01 }, { "write", OpWrite, 0x04 },
-            { "write file", OpWriteFile, 0x04 }, { "load image", OpLoad, 0x06 }, { "read", OpRead, 0x05 },
-            { "read to file", OpReadToFile, 0x05 } };
-        // Which status gives 17 and which 18 is bootModeStatus's table; here every
-        // command reads and logs the status, each split on both transports.
+            int packets; // a write or load sends its data before the one response
+        } refusable[] = { { "reset", OpReset, 0x08, 1 }, { "query rte", OpQueryRte0, 0x01, 1 },
+            { "write", OpWrite, 0x04, 2 }, { "write file", OpWriteFile, 0x04, 2 }, { "load image", OpLoad, 0x06, 2 },
+            { "read", OpRead, 0x05, 1 }, { "read to file", OpReadToFile, 0x05, 1 } };
         int n = 0;
         for (int type : { EDeviceTypeUart, EDeviceTypeUsbHid }) {
-            for (const auto& o : ops) {
+            const auto row = [type](const char* name) {
+                return &QTest::newRow(QStringLiteral("%1 %2").arg(transportName(type), name).toLatin1().constData());
+            };
+            const auto ok = [&](const char* name, Op op, const QByteArray& packet) {
+                *row(name) << type << int(op) << 0 << -1 << 0u << 0 << 1 << packet;
+            };
+            ok("config memory", OpConfigMemory, header(0x03, 2, 0x02) + le32(RomSim::MemXpi0) + le32(0x2000));
+            ok("reset", OpReset, header(0x08, 1, 0) + le32(2));
+            ok("erase region", OpEraseRegion,
+                header(0x07, 4, 0) + le32(0) + le32(RomSim::MemXpi0) + le32(RomSim::FlashBase + 0x1000) + le32(0x2000));
+            ok("erase all", OpEraseAll, header(0x07, 2, 0) + le32(1) + le32(RomSim::MemXpi0));
+            ok("query rte 0", OpQueryRte0, header(0x01, 1, 0) + le32(0));
+            ok("query rte 4 with arg", OpQueryRte4, header(0x01, 2, 0) + le32(4) + le32(RomSim::MemXpi0));
+            ok("config rte", OpConfigRte, header(0x02, 4, 0) + le32(1) + le32(3) + le32(1) + le32(460800));
+            // Which status gives 17 and which 18 is bootModeStatus's table; here every
+            // command reads and logs the status, each split on both transports.
+            for (const auto& o : refusable) {
                 const bool bootMode = n++ % 2 == 0;
-                QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(transportName(type), o.name)))
-                    << type << int(o.op) << o.tag << (bootMode ? 1002000u : 1001002u) << (bootMode ? 18 : 17);
+                *row(QByteArray(o.name).append(" refused"))
+                    << type << int(o.op) << o.tag << -1 << (bootMode ? 1002000u : 1001002u) << (bootMode ? 18 : 17)
+                    << o.packets << QByteArray();
             }
-        }
-    }
-
-    void responseStatus()
-    {
-        QFETCH(int, type);
-        QFETCH(int, op);
-        QFETCH(int, tag);
-        QFETCH(uint, romStatus);
-        QFETCH(int, expected);
-        Rom r(type);
-        LogCapture log;
-        QVERIFY(writeFile(m_dir.filePath("read.bin"), "old"));
-        r.sim().setCommandStatus(uint8_t(tag), romStatus, 1);
-        QCOMPARE(run(r, Op(op)), expected);
-        QVERIFY(log.contains(QString::number(romStatus)));
-        QVERIFY(log.contains(RomCmd::romStatusText(romStatus)));
-        QCOMPARE(readFile(m_dir.filePath("read.bin")), QByteArray("old")); // a refused read replaces no file
-    }
-
-    void abortReadsStatus_data()
-    {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("op");
-        QTest::addColumn<int>("tag");
-        QTest::addColumn<int>("index");
-        QTest::addColumn<uint>("romStatus");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<int>("packets");
-        for (int type : { EDeviceTypeUart, EDeviceTypeUsbHid }) {
-            const QString t = QString::fromLatin1(transportName(type));
-            QTest::newRow(qPrintable(t + " reset, status 0")) << type << int(OpReset) << 0x08 << 0 << 0u << 0 << 1;
             // An abort on the second chunk stops the data phase and the status decides.
-            QTest::newRow(qPrintable(t + " write, 2nd chunk, 1001004"))
-                << type << int(OpWrite) << 0x04 << 1 << 1001004u << 17 << 2;
-            QTest::newRow(qPrintable(t + " load, 1st chunk, 0")) << type << int(OpLoad) << 0x06 << 0 << 0u << 0 << 1;
+            *row("reset aborted, status 0") << type << int(OpReset) << 0x08 << 0 << 0u << 0 << 1 << QByteArray();
+            *row("write aborted at 2nd chunk, 1001004")
+                << type << int(OpWrite) << 0x04 << 1 << 1001004u << 17 << 2 << QByteArray();
+            *row("load aborted at 1st chunk, 0") << type << int(OpLoad) << 0x06 << 0 << 0u << 0 << 1 << QByteArray();
         }
     }
 
-    void abortReadsStatus()
+    void commands()
     {
         QFETCH(int, type);
         QFETCH(int, op);
         QFETCH(int, tag);
-        QFETCH(int, index);
+        QFETCH(int, abortAt);
         QFETCH(uint, romStatus);
         QFETCH(int, expected);
         QFETCH(int, packets);
+        QFETCH(QByteArray, packet);
         Rom r(type);
-        RomSim::Fault f;
-        f.tag = uint8_t(tag);
-        f.point = RomSim::FaultPoint::Ack;
-        f.index = index;
-        f.kind = RomSim::FaultKind::Abort;
-        f.romStatus = romStatus;
-        r.sim().addFault(f);
+        r.sim().setRequireFlashConfig(false);
+        LogCapture log;
+        QVERIFY(writeFile(m_dir.filePath("read.bin"), "old"));
+        if (tag && abortAt < 0)
+            r.sim().setCommandStatus(uint8_t(tag), romStatus, 1);
+        if (abortAt >= 0) {
+            RomSim::Fault f;
+            f.tag = uint8_t(tag);
+            f.point = RomSim::FaultPoint::Ack;
+            f.index = abortAt;
+            f.kind = RomSim::FaultKind::Abort;
+            f.romStatus = romStatus;
+            r.sim().addFault(f);
+        }
         QCOMPARE(run(r, Op(op)), expected);
         QCOMPARE(r.packets().size(), packets);
-        QVERIFY(r.sim().deviceAcks().contains(0xA3));
-        // The status response after the abort was read and acknowledged.
+        if (!packet.isEmpty())
+            QCOMPARE(r.packets().first(), packet);
+        QCOMPARE(r.sim().deviceAcks().contains(0xA3), abortAt >= 0);
+        // One response came back, and the tool acknowledged it (the UART simulator
+        // may take the last acknowledgement after the command has returned).
         QCOMPARE(r.deviceFrames().size(), 1);
         QTRY_COMPARE_WITH_TIMEOUT(r.sim().toolAcks(), QList<uint8_t> { 0xA1 }, 5000);
+        if (romStatus) {
+            QVERIFY(log.contains(QString::number(romStatus)));
+            QVERIFY(log.contains(RomCmd::romStatusText(romStatus)));
+        }
+        QCOMPARE(readFile(m_dir.filePath("read.bin")), QByteArray("old")); // a refused read replaces no file
     }
 
     // 1000 bytes each way: a write's first packet carries the command and 496
     // bytes, an image load sends 508-byte chunks, a read comes in 508-byte packets.
     void transfer_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("op");
-        QTest::addColumn<QList<int>>("progress");
+        Rig::columns<int, int, QList<int>>({ "type", "op", "progress" });
         for (int type : { EDeviceTypeUart, EDeviceTypeUsbHid }) {
             const QString t = QString::fromLatin1(transportName(type));
             QTest::newRow(qPrintable(t + " write")) << type << int(OpWrite) << QList<int> { 496, 1000 };
@@ -400,10 +357,7 @@ private slots:
 
     void readBlocks_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<int>("chunk");
-        QTest::addColumn<QList<int>>("blocks");
+        Rig::columns<int, int, int, QList<int>>({ "type", "length", "chunk", "blocks" });
         // Block sizes are the tool's own, the same on both transports.
         const int hid = EDeviceTypeUsbHid;
         QTest::newRow("uart 1500 by 508") << int(EDeviceTypeUart) << 1500 << 508 << QList<int>({ 512, 512, 476 });
@@ -464,13 +418,8 @@ private slots:
 
     void eraseTimeout_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("all");
-        QTest::addColumn<uint>("fixed");
-        QTest::addColumn<qulonglong>("timeout");
-        QTest::addColumn<uint>("during");
-        QTest::addColumn<uint>("after");
-        QTest::addColumn<bool>("logged");
+        Rig::columns<int, bool, uint, qulonglong, uint, uint, bool>(
+            { "type", "all", "fixed", "timeout", "during", "after", "logged" });
         // The wait during the erase is seen on the HID frame; the rule is the ROM
         // object's, so UART keeps one row for the restore after it.
         const int hid = EDeviceTypeUsbHid;
@@ -540,8 +489,7 @@ private slots:
 
     void rteRecords_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("rteId");
+        Rig::columns<int, int>({ "type", "rteId" });
         for (int type : { EDeviceTypeUart, EDeviceTypeUsbHid })
             for (int id = 0; id <= 4; ++id)
                 QTest::newRow(qPrintable(QStringLiteral("%1 rte %2").arg(transportName(type)).arg(id))) << type << id;
@@ -633,8 +581,7 @@ private slots:
 
     void shortFile_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<bool>("image");
+        Rig::columns<int, bool>({ "type", "image" });
         for (int type : { EDeviceTypeUart, EDeviceTypeUsbHid }) {
             const QString t = QString::fromLatin1(transportName(type));
             QTest::newRow(qPrintable(t + " write by file")) << type << false;
@@ -676,10 +623,8 @@ private slots:
 
     void scriptedBounds_data()
     {
-        QTest::addColumn<int>("script");
-        QTest::addColumn<int>("expected");
-        QTest::addColumn<int>("delivered"); // read bytes handed out
-        QTest::addColumn<QString>("logText");
+        // delivered: read bytes handed out.
+        Rig::columns<int, int, int, QString>({ "script", "expected", "delivered", "logText" });
         QTest::newRow("data packet longer than the read") << int(OversizedData) << 17 << 0 << "data packet too long";
         QTest::newRow("later packet longer than the rest")
             << int(OversizedLater) << 17 << 508 << "data packet too long";
@@ -769,9 +714,7 @@ private slots:
     // stops the transfer at that chunk with 17, once.
     void terminateFromAnotherThread_data()
     {
-        QTest::addColumn<int>("type");
-        QTest::addColumn<int>("op");
-        QTest::addColumn<QString>("logText");
+        Rig::columns<int, int, QString>({ "type", "op", "logText" });
         for (int type : { EDeviceTypeUart, EDeviceTypeUsbHid }) {
             const auto row = [type](const char* name, Op op, const char* text, int progress) {
                 QTest::newRow(qPrintable(QStringLiteral("%1 %2").arg(transportName(type), name)))
