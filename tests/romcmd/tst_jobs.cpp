@@ -810,82 +810,72 @@ private slots:
         }
     }
 
-    void stageNumbering_data()
+    // How a stage run ends, by the chip's life cycle and its lists: which commands
+    // start, numbered across both lists. Each run opened a UART ROM at a custom
+    // speed and leaves it at 115200 on every way out, or every later run fails at
+    // its speed switch.
+    void stageRun_data()
     {
-        Rig::columns<int, QList<int>>({ "lifecycle", "indices" });
-        QTest::newRow("Close") << 0x0A << QList<int> { 4, 5 };
-        QTest::newRow("Open") << 0x02 << QList<int> { 1, 2, 3 };
+        Rig::columns<QString, int, bool, int, QList<int>>({ "what", "lifecycle", "result", "status", "started" });
+        QTest::newRow("open chip") << "ran" << 0x02 << true << 10 << QList<int> { 1, 2, 3 };
+        QTest::newRow("closed chip") << "ran" << 0x0A << true << 10 << QList<int> { 4, 5 };
+        QTest::newRow("empty close list") << "empty" << 0x0A << false << 9 << QList<int>();
+        QTest::newRow("stage unknown") << "stage0" << 0x0A << false << 5 << QList<int>();
+        QTest::newRow("OTP pre-check") << "otp" << 0x0A << false << 13 << QList<int>();
+        QTest::newRow("erase list") << "erase" << 0x0A << true << 10 << QList<int> { 4 };
     }
 
-    void stageNumbering()
-    {
-        QFETCH(int, lifecycle);
-        QFETCH(QList<int>, indices);
-        UartRig rig;
-        rig.engine.setLifecycle(uint8_t(lifecycle));
-        m_log->clear();
-        JobWatch w;
-        startStage(w, rig.info(), EDeviceTypeUart, { ilmWrite(0x0, "0x1"), ilmWrite(0x4, "0x2"), ilmWrite(0x8, "0x3") },
-            { ilmWrite(0x100, "0x4"), ilmWrite(0x104, "0x5") });
-        QVERIFY(waitForPool());
-        QVERIFY(m_log->contains(
-            QStringLiteral("Query download stage! deviceId: %1 stage: %2").arg(rig.id()).arg(lifecycle < 8 ? 1 : 2)));
-        const QList<DownloadTaskInfo> all = infos(w.updates);
-        QCOMPARE(all.at(0).status, 1);
-        QCOMPARE(all.at(1).status, 4);
-        QList<int> seen;
-        for (const DownloadTaskInfo& i : all) {
-            if (i.status == 7 && i.total == 0) { // the start of a command
-                seen << i.cmdIndex;
-                QCOMPARE(i.cmdCount, 5);
-            }
-        }
-        QCOMPARE(seen, indices);
-        QCOMPARE(w.last().status, 10);
-        const uint32_t probe = lifecycle < 8 ? 0x8 : 0x104;
-        QCOMPARE(rig.engine.readBytes(RomSim::MemIlm, probe, 1), QByteArray(1, lifecycle < 8 ? '\x03' : '\x05'));
-    }
-
-    // How a stage run of a closed chip ends. Each opened a UART ROM at a custom
-    // speed and leaves it at 115200 on every way out, or every later run fails
-    // at its speed switch.
-    void stageEndings_data()
-    {
-        Rig::columns<QString, bool, int>({ "what", "result", "status" });
-        QTest::newRow("empty close list") << "empty" << false << 9;
-        QTest::newRow("stage unknown") << "stage0" << false << 5;
-        QTest::newRow("OTP pre-check") << "otp" << false << 13;
-        QTest::newRow("erase list") << "erase" << true << 10;
-    }
-
-    void stageEndings()
+    void stageRun()
     {
         QFETCH(QString, what);
+        QFETCH(int, lifecycle);
         QFETCH(bool, result);
         QFETCH(int, status);
+        QFETCH(QList<int>, started);
         UartRig rig;
         rig.server->setCheckLineSpeed(true);
-        rig.engine.setLifecycle(0x0A);
+        rig.engine.setLifecycle(uint8_t(lifecycle));
         rig.engine.setRequireFlashConfig(false);
-        QList<DownloadCommand> close;
+        const QList<DownloadCommand> open { ilmWrite(0x0, "0x1"), ilmWrite(0x4, "0x2"), ilmWrite(0x8, "0x3") };
+        QList<DownloadCommand> close { ilmWrite(0x100, "0x4"), ilmWrite(0x104, "0x5") };
+        if (what == "empty")
+            close.clear();
         if (what == "stage0")
             rig.engine.setCommandStatus(RomSim::TagQueryRte, RomSim::StFailure);
         if (what == "otp") {
             rig.engine.setOtpWord(0, 0x1);
-            close << otpRead(0, 4);
+            close = { otpRead(0, 4) };
         }
         if (what == "erase")
-            close << command(7, { { "memoryId", "0x10000" }, { "address", "0x80000000" }, { "length", "4096" } });
+            close = { command(7, { { "memoryId", "0x10000" }, { "address", "0x80000000" }, { "length", "4096" } }) };
         m_log->clear();
         JobWatch w;
-        startStage(w, rig.info(460800), EDeviceTypeUart, { ilmWrite(0, "0x1") }, close);
+        startStage(w, rig.info(460800), EDeviceTypeUart, open, close);
         QVERIFY(waitForPool());
         QCOMPARE(w.finished.size(), 1);
         QCOMPARE(w.result(), result);
         QCOMPARE(w.last().status, status);
         QCOMPARE(tags(rig.engine).last(), RomSim::TagConfigRte);
         QCOMPARE(rig.engine.uartSpeed(), 115200u);
-        if (what == "empty") {
+        const QList<DownloadTaskInfo> all = infos(w.updates);
+        QCOMPARE(all.at(0).status, 1);
+        QCOMPARE(all.at(1).status, what == "stage0" ? 5 : 4);
+        QCOMPARE(m_log->contains(QStringLiteral("Query download stage! deviceId: %1 stage: %2")
+                                     .arg(rig.id())
+                                     .arg(lifecycle < 8 ? 1 : 2)),
+            what != "stage0");
+        QList<int> seen;
+        for (const DownloadTaskInfo& i : all) {
+            if (i.status == 7 && i.total == 0) { // the start of a command
+                seen << i.cmdIndex;
+                QCOMPARE(i.cmdCount, open.size() + close.size());
+            }
+        }
+        QCOMPARE(seen, started);
+        if (what == "ran") {
+            const uint32_t probe = lifecycle < 8 ? 0x8 : 0x104;
+            QCOMPARE(rig.engine.readBytes(RomSim::MemIlm, probe, 1), QByteArray(1, lifecycle < 8 ? '\x03' : '\x05'));
+        } else if (what == "empty") {
             QVERIFY(w.map().value("noCommandExecuted").toBool());
             QVERIFY(m_log->contains("Commands is empty! No command is run!"));
         } else if (what == "stage0") {
@@ -893,7 +883,7 @@ private slots:
         } else if (what == "erase") {
             QCOMPARE(w.loading.size(), 1);
             QVERIFY(!w.loading.at(0).at(0).toBool());
-            QCOMPARE(w.last().cmdIndex, 2);
+            QCOMPARE(w.last().cmdIndex, 4);
         }
     }
 };
