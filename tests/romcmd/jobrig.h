@@ -3,8 +3,8 @@
 // would use, and a SoC with a 128-word fuse map.
 #pragma once
 
-#include "jobpool.h"
 #include "downloadcmd.h"
+#include "jobpool.h"
 #include "linkeddownloadtask.h"
 #include "romrig.h"
 #include "stagedownloadtask.h"
@@ -23,6 +23,7 @@
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QVariantMap>
+#include <QtEndian>
 #include <QtTest>
 #include <memory>
 
@@ -135,12 +136,6 @@ inline bool waitForPool()
     return true;
 }
 
-inline bool runToEnd(QRunnable* job)
-{
-    JobPool::start(job);
-    return waitForPool();
-}
-
 inline QList<DownloadTaskInfo> infos(const QSignalSpy& spy)
 {
     QList<DownloadTaskInfo> out;
@@ -159,8 +154,7 @@ inline QList<uint8_t> tags(const RomSim::Engine& engine)
 
 inline uint32_t word(const QByteArray& p, int index)
 {
-    const int at = 4 + 4 * index;
-    return uint8_t(p[at]) | uint8_t(p[at + 1]) << 8 | uint8_t(p[at + 2]) << 16 | uint32_t(uint8_t(p[at + 3])) << 24;
+    return qFromLittleEndian<uint32_t>(p.constData() + 4 + 4 * index);
 }
 
 // Every signal a job sends to the GUI side, as received there.

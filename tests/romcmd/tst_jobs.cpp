@@ -72,7 +72,8 @@ class TestJobs : public QObject
     {
         auto* job = new DownloadTask(info, type, list);
         w.relay.attach(job);
-        QVERIFY(runToEnd(job));
+        JobPool::start(job);
+        QVERIFY(waitForPool());
         QCOMPARE(w.finished.size(), 1);
     }
 
@@ -253,6 +254,7 @@ private slots:
         QVERIFY(w.result());
         QVERIFY(m_log->contains("current flash size: 16Mbytes"));
         QVERIFY(m_log->contains("set erase time out: 160000ms"));
+        QCOMPARE(w.started.at(0).at(0).toBool(), false); // an erase shows no progress bar
         // The memory query goes first and is reported.
         QCOMPARE(tags(rig.engine), (QList<uint8_t> { RomSim::TagQueryRte, RomSim::TagErase }));
         QCOMPARE(otp.size(), 1);
@@ -316,29 +318,6 @@ private slots:
         QCOMPARE(w.relay.errors(w.logs), QStringList { error });
     }
 
-    void showProgressFlag_data()
-    {
-        Rig::columns<int, bool>({ "nameId", "shown" });
-        QTest::newRow("erase-region") << 7 << false;
-        QTest::newRow("write-memory") << 4 << true;
-    }
-
-    void showProgressFlag()
-    {
-        QFETCH(int, nameId);
-        QFETCH(bool, shown);
-        UartRig rig;
-        rig.engine.setRequireFlashConfig(false);
-        JobWatch w;
-        runOnce(w, rig.info(), EDeviceTypeUart,
-            { ilmWrite(0, "0x1"),
-                command(nameId,
-                    { { "memoryId", "0x10000" }, { "address", "0x80000000" }, { "length", "4096" },
-                        { "word", "0x2" } }) });
-        QCOMPARE(w.started.size(), 1);
-        QCOMPARE(w.started.at(0).at(0).toBool(), shown);
-    }
-
     void emptyList()
     {
         UartRig rig;
@@ -348,17 +327,33 @@ private slots:
         QCOMPARE(w.map().value("noCommandExecuted").toBool(), true);
     }
 
+    // A write from a file and its read-back: progress, the final report and the
+    // dump of what was read. "showReadMemoryLog" is compared without case: only
+    // "true" in any case (or no key) logs the bytes.
+    void progressAndFinish_data()
+    {
+        Rig::columns<QString, int>({ "showLog", "dumpLines" });
+        QTest::newRow("no key") << QString() << (1000 + 15) / 16;
+        QTest::newRow("TRUE") << "TRUE" << (1000 + 15) / 16;
+        QTest::newRow("False") << "False" << 0;
+    }
+
     void progressAndFinish()
     {
+        QFETCH(QString, showLog);
+        QFETCH(int, dumpLines);
         HidRig rig;
         JobWatch w;
         const QByteArray image(1000, '\x5C');
         const QString file = m_dir.path() + "/image.bin";
         QVERIFY(writeFile(file, image));
+        DownloadCommand read = command(5, { { "memoryId", "0" }, { "address", "0x1000" }, { "length", "1000" } });
+        if (!showLog.isNull())
+            read.params.insert("showReadMemoryLog", showLog);
         runOnce(w, rig.info(), EDeviceTypeUsbHid,
-            { command(4, { { "memoryId", "0" }, { "address", "0x1000" }, { "imagePath", file } }),
-                command(5, { { "memoryId", "0" }, { "address", "0x1000" }, { "length", "1000" } }) });
+            { command(4, { { "memoryId", "0" }, { "address", "0x1000" }, { "imagePath", file } }), read });
         QVERIFY(w.result());
+        QCOMPARE(w.started.at(0).at(0).toBool(), true);
         const QList<DownloadTaskInfo> all = infos(w.updates);
         QCOMPARE(all.first().status, 7);
         QCOMPARE(all.first().cmdIndex, 1);
@@ -372,13 +367,14 @@ private slots:
             lines << args.at(0).toString();
         QVERIFY(lines.contains(QString("Write File to Memory. DeviceId: %1 Progress: 1000 Total: 1000").arg(rig.path)));
         // The dump goes to the view in lines of 16 bytes.
-        QCOMPARE(lines.filter(QRegularExpression("^Read memory: 5c 5c ")).size(), (1000 + 15) / 16);
-        QByteArray read;
+        QCOMPARE(lines.filter(QRegularExpression("^Read memory: ")).size(), dumpLines);
+        QCOMPARE(lines.filter(QRegularExpression("^Read memory: 5c 5c ")).size(), dumpLines);
+        QByteArray got;
         for (const QList<QVariant>& args : w.reads) {
             const QVector<uint8_t> block = args.at(1).value<QVector<uint8_t>>();
-            read.append(reinterpret_cast<const char*>(block.constData()), block.size());
+            got.append(reinterpret_cast<const char*>(block.constData()), block.size());
         }
-        QCOMPARE(read, image);
+        QCOMPARE(got, image);
     }
 
     // A frame sent at the wrong line speed goes unanswered.
@@ -513,30 +509,6 @@ private slots:
         GlobalSetting::instance().save(settings);
     }
 
-    // "showReadMemoryLog" is compared without case: only "true" in any case logs the bytes.
-    void showReadMemoryLogIgnoresCase_data()
-    {
-        Rig::columns<QString, bool>({ "value", "shown" });
-        QTest::newRow("TRUE") << "TRUE" << true;
-        QTest::newRow("False") << "False" << false;
-    }
-
-    void showReadMemoryLogIgnoresCase()
-    {
-        QFETCH(QString, value);
-        QFETCH(bool, shown);
-        UartRig rig;
-        JobWatch w;
-        runOnce(w, rig.info(), EDeviceTypeUart,
-            { command(5,
-                { { "memoryId", "0" }, { "address", "0x0" }, { "length", "16" }, { "showReadMemoryLog", value } }) });
-        QVERIFY(w.result());
-        bool logged = false;
-        for (const QList<QVariant>& args : w.logs)
-            logged = logged || args.at(0).toString().startsWith("Read memory: ");
-        QCOMPARE(logged, shown);
-    }
-
     void twoStepsThenEndSend_data()
     {
         QTest::addColumn<bool>("emitFinish");
@@ -593,19 +565,70 @@ private slots:
         }
     }
 
-    void emptyAddCmdsEndsWithStatus15()
+    // How a linked run ends, by what its steps meet and how the view answers each
+    // step: the step results, the final status and the end signal (-1: none sent).
+    void linkedEnding_data()
     {
+        Rig::columns<bool, Setup, QList<DownloadCommand>, QString, bool, bool, QList<bool>, int, int>(
+            { "openable", "setup", "first", "answer", "emitFinish", "noOtpCheck", "results", "status", "finished" });
+        const Setup none = [](RomSim::Engine&) {};
+        const Setup otpLocked = [](RomSim::Engine& e) { e.setOtpWord(0, 0x1); };
+        const Setup resetRefused
+            = [](RomSim::Engine& e) { e.setCommandStatus(RomSim::TagReset, RomSim::StProgramFailed, 1); };
+        const QList<DownloadCommand> query { command(1) };
+        QTest::newRow("empty step list ends with 15")
+            << true << none << query << "empty" << true << false << QList<bool> { true } << 15 << 1;
+        // A pre-check failure is kept in the final report.
+        QTest::newRow("OTP pre-check") << true << otpLocked << QList<DownloadCommand> { otpRead(0, 16) } << "end"
+                                       << false << false << QList<bool> { false } << 13 << 0;
+        QTest::newRow("OTP pre-check off") << true << otpLocked << QList<DownloadCommand> { otpRead(0, 16) } << "end"
+                                           << false << true << QList<bool> { true } << 10 << -1;
+        // Without the pre-check too, a failed step fails the steps after it: the second reset is never sent.
+        QTest::newRow("failure carries over") << true << resetRefused << QList<DownloadCommand> { reset() } << "reset"
+                                              << true << true << QList<bool> { false, false } << 9 << 0;
+        QTest::newRow("device cannot be opened")
+            << false << none << query << "end" << false << false << QList<bool> { false } << 9 << 0;
+    }
+
+    void linkedEnding()
+    {
+        QFETCH(bool, openable);
+        QFETCH(Setup, setup);
+        QFETCH(QList<DownloadCommand>, first);
+        QFETCH(QString, answer);
+        QFETCH(bool, emitFinish);
+        QFETCH(bool, noOtpCheck);
+        QFETCH(QList<bool>, results);
+        QFETCH(int, status);
+        QFETCH(int, finished);
         HidRig rig;
+        setup(rig.engine());
+        UsbInfo missing;
+        missing.devicePath = "no-such-hid-path";
+        const QVariant info = openable ? rig.info() : QVariant::fromValue(missing);
         JobWatch w;
-        const Next next = [&rig](LinkedDownloadTask* job, int) { job->addCmds({}, rig.info(), QString()); };
-        startLinked(w, rig.info(), EDeviceTypeUsbHid, { command(1) }, next);
+        const Next next = [&](LinkedDownloadTask* job, int step) {
+            if (answer == "empty")
+                job->addCmds({}, info, QString());
+            else if (answer == "reset" && step == 0)
+                job->addCmds({ reset() }, info, "s1");
+            else
+                job->endSend({});
+        };
+        startLinked(w, info, EDeviceTypeUsbHid, first, next, emitFinish, noOtpCheck);
         QVERIFY(waitForPool());
-        QCOMPARE(w.steps.size(), 1);
-        QCOMPARE(w.last().status, 15);
-        QCOMPARE(w.last().progress, 100);
-        QVERIFY(!w.statuses().contains(10));
-        QCOMPARE(w.finished.size(), 1);
-        QVERIFY(w.finished.at(0).at(0).toBool());
+        QList<bool> got;
+        for (const QList<QVariant>& step : w.steps)
+            got << step.at(2).toBool();
+        QCOMPARE(got, results);
+        QCOMPARE(w.last().status, status);
+        if (finished != 0)
+            QCOMPARE(w.last().progress, 100); // a run that did not fail ends full
+        QCOMPARE(w.statuses().contains(10), status == 10);
+        QCOMPARE(w.finished.size(), finished < 0 ? 0 : 1);
+        if (finished >= 0)
+            QCOMPARE(w.finished.at(0).at(0).toBool(), finished == 1);
+        QCOMPARE(tags(rig.engine()).count(RomSim::TagReset), answer == "reset" ? 1 : 0);
     }
 
     void endSendBaudFlag_data()
@@ -632,49 +655,6 @@ private slots:
             expected << RomSim::TagConfigRte;
         QCOMPARE(tags(rig.engine), expected);
         QCOMPARE(rig.engine.uartSpeed(), reset ? 115200u : 460800u);
-    }
-
-    void otpPreCheckPerStep_data()
-    {
-        QTest::addColumn<bool>("disableCheck");
-        QTest::newRow("checked") << false;
-        QTest::newRow("not checked") << true;
-    }
-
-    void otpPreCheckPerStep()
-    {
-        QFETCH(bool, disableCheck);
-        HidRig rig;
-        rig.engine().setOtpWord(0, 0x1);
-        JobWatch w;
-        startLinked(w, rig.info(), EDeviceTypeUsbHid, { otpRead(0, 16) }, endAfterFirst, false, disableCheck);
-        QVERIFY(waitForPool());
-        QCOMPARE(w.steps.size(), 1);
-        QCOMPARE(w.steps.at(0).at(2).toBool(), disableCheck);
-        QCOMPARE(w.last().status, disableCheck ? 10 : 13); // a failure is kept in the final report
-        QCOMPARE(w.finished.size(), disableCheck ? 0 : 1);
-        if (!disableCheck)
-            QVERIFY(!w.finished.at(0).at(0).toBool());
-    }
-
-    void failureCarriesOverWithoutPreCheck()
-    {
-        HidRig rig;
-        rig.engine().setCommandStatus(RomSim::TagReset, RomSim::StProgramFailed, 1);
-        JobWatch w;
-        const Next next = [&rig](LinkedDownloadTask* job, int step) {
-            if (step == 0)
-                job->addCmds({ reset() }, rig.info(), "s1");
-            else
-                job->endSend({});
-        };
-        startLinked(w, rig.info(), EDeviceTypeUsbHid, { reset() }, next, true, true);
-        QVERIFY(waitForPool());
-        QCOMPARE(w.steps.size(), 2);
-        QVERIFY(!w.steps.at(1).at(2).toBool());
-        QCOMPARE(tags(rig.engine()).count(RomSim::TagReset), 1); // the second step sent nothing
-        QCOMPARE(w.last().status, 9);
-        QCOMPARE(w.finished.size(), 1);
     }
 
     // addCmds returns while a step runs (the GUI thread must not stall for it),
@@ -764,14 +744,14 @@ private slots:
         QCOMPARE(rig.device->dataPackets.load(), 2);
     }
 
-    // Per job kind: 0 one-shot, 1 linked, 2 stage. The open itself is the runner's,
-    // the same for every kind: each transport once, each kind's ending once more.
+    // Per job kind: 0 one-shot, 2 stage (the linked one is a linkedEnding row). The
+    // open itself is the runner's, the same for every kind: each transport once,
+    // each kind's ending once more.
     void deviceCannotBeOpened_data()
     {
         Rig::columns<int, int, int>({ "type", "kind", "baud" });
         QTest::newRow("one-shot UART") << int(EDeviceTypeUart) << 0 << 115200;
         QTest::newRow("one-shot USB-HID") << int(EDeviceTypeUsbHid) << 0 << 0;
-        QTest::newRow("linked UART") << int(EDeviceTypeUart) << 1 << 115200;
         QTest::newRow("stage USB-HID") << int(EDeviceTypeUsbHid) << 2 << 0;
         QTest::newRow("stage UART at 460800") << int(EDeviceTypeUart) << 2 << 460800;
     }
@@ -793,14 +773,6 @@ private slots:
             QVERIFY(!w.result());
             QCOMPARE(w.last().status, 9);
             QVERIFY(w.relay.errors(w.logs).first().contains("status: Open device failed"));
-        } else if (kind == 1) {
-            startLinked(w, info, EDeviceType(type), { command(1) }, endAfterFirst, false);
-            QVERIFY(waitForPool());
-            QCOMPARE(w.steps.size(), 1);
-            QVERIFY(!w.steps.at(0).at(2).toBool());
-            QCOMPARE(w.last().status, 9);
-            QCOMPARE(w.finished.size(), 1);
-            QVERIFY(!w.finished.at(0).at(0).toBool());
         } else {
             startStage(w, info, EDeviceType(type), { command(1) }, { command(1) });
             QVERIFY(waitForPool());

@@ -8,8 +8,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <atomic>
-#include <condition_variable>
-#include <mutex>
 #include <thread>
 
 using namespace Rig;
@@ -34,57 +32,6 @@ enum Op {
 
 constexpr uint32_t At = 0x100; // where transfers write and read
 
-const char* transportName(int type)
-{
-    return type == EDeviceTypeUart ? "uart" : "hid";
-}
-
-QByteArray ackReport(uint8_t code)
-{
-    return QByteArray("\x01", 1) + char(code) + QByteArray(2, '\0');
-}
-
-QByteArray frameReport(const QByteArray& payload)
-{
-    QByteArray r("\x01\xA5", 2);
-    r.append(char(payload.size() & 0xFF));
-    r.append(char(payload.size() >> 8));
-    return r + payload;
-}
-
-QByteArray response(uint32_t status, const QByteArray& value = QByteArray())
-{
-    return header(0xA0, 1, 0) + le32(status) + value;
-}
-
-QByteArray dataPacket(int n)
-{
-    return header(0x05, 0, 0x01) + pattern(n);
-}
-
-// A one-shot signal between threads (standard primitives, which the thread
-// sanitizer sees through).
-class Gate
-{
-public:
-    void open()
-    {
-        std::lock_guard<std::mutex> l(m_mutex);
-        m_open = true;
-        m_cv.notify_all();
-    }
-    bool wait(int ms)
-    {
-        std::unique_lock<std::mutex> l(m_mutex);
-        return m_cv.wait_for(l, std::chrono::milliseconds(ms), [this] { return m_open; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_open = false;
-};
-
 } // namespace
 
 class TestRomCmd : public QObject
@@ -92,6 +39,32 @@ class TestRomCmd : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+
+    static const char* transportName(int type) { return type == EDeviceTypeUart ? "uart" : "hid"; }
+    // Reports a scripted HID device answers with.
+    static QByteArray ackReport(uint8_t code) { return QByteArray("\x01", 1) + char(code) + QByteArray(2, '\0'); }
+    static QByteArray frameReport(const QByteArray& payload)
+    {
+        return QByteArray("\x01\xA5", 2) + char(payload.size() & 0xFF) + char(payload.size() >> 8) + payload;
+    }
+    static QByteArray response(uint32_t status, const QByteArray& value = {})
+    {
+        return header(0xA0, 1, 0) + le32(status) + value;
+    }
+    static QByteArray dataPacket(int n) { return header(0x05, 0, 0x01) + pattern(n); }
+
+    // A one-shot signal between threads (an atomic, which the thread sanitizer sees through).
+    struct Gate
+    {
+        std::atomic<bool> isOpen { false };
+        void open() { isOpen = true; }
+        bool wait(int ms)
+        {
+            for (int i = 0; i < ms && !isOpen; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            return isOpen;
+        }
+    };
 
     QString file(const QString& name, const QByteArray& content)
     {
