@@ -134,61 +134,45 @@ private slots:
                 e.addFault(f);
             });
         };
-        const QString write = "Write memory failed!\r\n deviceId: %1 memoryId: 0x00000000 address: 0x00000100 ";
+        const auto row = [none](const char* name, const QList<DownloadCommand>& list, const QStringList& errors,
+                             const QList<uint8_t>& sent = {}, const Setup& setup = {}, int index = 1,
+                             const QStringList& logged = {}) {
+            QTest::newRow(name) << (setup ? setup : none) << list << index << sent << errors << logged;
+        };
         // 17 carries no boot-mode hint; the reset after the refused write is never sent.
-        QTest::newRow("ROM refuses a write")
-            << status(RomSim::TagWriteMemory, RomSim::StProgramFailed)
-            << QList<DownloadCommand> { command(1), ilmWrite(0x100, "0x1"), reset() } << 2
-            << QList<uint8_t> { RomSim::TagQueryRte, RomSim::TagWriteMemory }
-            << QStringList { write + "buffer: 0x1 status: Command execute failed*" } << QStringList();
-        QTest::newRow("trailing comma") << none << QList<DownloadCommand> { ilmWrite(0x200, "0x1,0x2,") } << 1
-                                        << QList<uint8_t>()
-                                        << QStringList { "Parameter is not a number! value: ! DeviceId: %1" }
-                                        << QStringList();
+        row("ROM refuses a write", { command(1), ilmWrite(0x100, "0x1"), reset() },
+            { "Write memory failed!\r\n deviceId: %1 memoryId: 0x00000000 address: 0x00000100 buffer: 0x1 status: "
+              "Command execute failed*" },
+            { RomSim::TagQueryRte, RomSim::TagWriteMemory }, status(RomSim::TagWriteMemory, RomSim::StProgramFailed),
+            2);
+        row("trailing comma", { ilmWrite(0x200, "0x1,0x2,") }, { "Parameter is not a number! value: ! DeviceId: %1" });
         QStringList many;
         for (int i = 0; i < 257; ++i)
             many << QStringLiteral("0x%1").arg(i, 0, 16);
-        QTest::newRow("257 words") << none << QList<DownloadCommand> { ilmWrite(0x200, many.join(',')) } << 1
-                                   << QList<uint8_t>()
-                                   << QStringList { "Too many words to write! count: 257 maximum: 256 DeviceId: %1" }
-                                   << QStringList();
-        QTest::newRow("config-rte without baud rate")
-            << none << QList<DownloadCommand> { command(2) } << 1 << QList<uint8_t>()
-            << QStringList { "Lack Parameter: baudRate! DeviceId: %1" } << QStringList();
-        QTest::newRow("write without content")
-            << none << QList<DownloadCommand> { command(4, { { "memoryId", "0x0" }, { "address", "0x0" } }) } << 1
-            << QList<uint8_t>() << QStringList { "Lack Parameter: write content! DeviceId: %1" } << QStringList();
-        QTest::newRow("read without length")
-            << none << QList<DownloadCommand> { command(5, { { "memoryId", "0x0" }, { "address", "0x0" } }) } << 1
-            << QList<uint8_t>() << QStringList { "Lack Parameter: length! DeviceId: %1" } << QStringList();
-        const auto unsupported = [&](int nameId, const char* name) {
-            QTest::newRow(name) << none << QList<DownloadCommand> { command(nameId, { { "imagePath", "x.bin" } }) } << 1
-                                << QList<uint8_t>()
-                                << QStringList { QStringLiteral("Command is not supported: %1! DeviceId: ").arg(name)
-                                       + "%1" }
-                                << QStringList();
-        };
-        unsupported(11, "load-blfw");
-        unsupported(0, "unknown command");
+        row("257 words", { ilmWrite(0x200, many.join(',')) },
+            { "Too many words to write! count: 257 maximum: 256 DeviceId: %1" });
+        row("config-rte without baud rate", { command(2) }, { "Lack Parameter: baudRate! DeviceId: %1" });
+        row("write without content", { command(4, { { "memoryId", "0x0" }, { "address", "0x0" } }) },
+            { "Lack Parameter: write content! DeviceId: %1" });
+        row("read without length", { command(5, { { "memoryId", "0x0" }, { "address", "0x0" } }) },
+            { "Lack Parameter: length! DeviceId: %1" });
+        row("load-blfw", { command(11, { { "imagePath", "x.bin" } }) },
+            { "Command is not supported: load-blfw! DeviceId: %1" });
+        row("unknown command", { command(0, { { "imagePath", "x.bin" } }) },
+            { "Command is not supported: unknown command! DeviceId: %1" });
         const QStringList resetFailed { "Reset failed!\r\n deviceId: %1 resetType: 1 status: *" };
         const QStringList hint = resetFailed + QStringList { "Please check whether the boot mode is correct!" };
-        QTest::newRow("reset NAK") << fault(RomSim::FaultKind::Nak) << QList<DownloadCommand> { reset("1") } << 1
-                                   << QList<uint8_t> { RomSim::TagReset } << hint << QStringList();
-        QTest::newRow("reset unknown ack") << fault(RomSim::FaultKind::AckCode) << QList<DownloadCommand> { reset("1") }
-                                           << 1 << QList<uint8_t> { RomSim::TagReset } << hint << QStringList();
-        QTest::newRow("ROM refuses a reset")
-            << status(RomSim::TagReset, RomSim::StCommandNotSupported) << QList<DownloadCommand> { reset("1") } << 1
-            << QList<uint8_t> { RomSim::TagReset } << resetFailed << QStringList();
+        row("reset NAK", { reset("1") }, hint, { RomSim::TagReset }, fault(RomSim::FaultKind::Nak));
+        row("reset unknown ack", { reset("1") }, hint, { RomSim::TagReset }, fault(RomSim::FaultKind::AckCode));
+        row("ROM refuses a reset", { reset("1") }, resetFailed, { RomSim::TagReset },
+            status(RomSim::TagReset, RomSim::StCommandNotSupported));
         // The erase keeps the transport's time-out when the memory query fails.
-        QTest::newRow("erase after a failed memory query")
-            << none
-            << QList<DownloadCommand> { command(
-                   7, { { "memoryId", "0x77" }, { "address", "0x0" }, { "length", "4096" } }) }
-            << 1 << QList<uint8_t> { RomSim::TagQueryRte, RomSim::TagErase }
-            << QStringList { "QueryRTE failed! deviceId: %1 rteId: 4 arg: 0x00000077*",
-                   "Erase region failed!\r\n deviceId: %1 memoryId: 0x00000077 address: 0x00000000 length: 4096 "
-                   "status: *" }
-            << QStringList { "current flash size: 0Mbytes", "!set erase time out" };
+        row("erase after a failed memory query",
+            { command(7, { { "memoryId", "0x77" }, { "address", "0x0" }, { "length", "4096" } }) },
+            { "QueryRTE failed! deviceId: %1 rteId: 4 arg: 0x00000077*",
+                "Erase region failed!\r\n deviceId: %1 memoryId: 0x00000077 address: 0x00000000 length: 4096 status: "
+                "*" },
+            { RomSim::TagQueryRte, RomSim::TagErase }, {}, 1, { "current flash size: 0Mbytes", "!set erase time out" });
     }
 
     void refused()

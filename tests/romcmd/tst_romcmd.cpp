@@ -113,24 +113,6 @@ private slots:
         RomCmd::registerRomMetaTypes();
     }
 
-    void bootModeStatus_data()
-    {
-        Rig::columns<uint, bool>({ "status", "bootMode" });
-        QTest::newRow("failure") << 1u << true;
-        QTest::newRow("invalid argument") << 4u << false;
-        QTest::newRow("command failed") << 1001000u << true;
-        QTest::newRow("programming failed") << 1001002u << false;
-        QTest::newRow("command not supported") << 1002000u << true;
-        QTest::newRow("success is not a failure") << 0u << false;
-    }
-
-    void bootModeStatus()
-    {
-        QFETCH(uint, status);
-        QFETCH(bool, bootMode);
-        QCOMPARE(RomCmd::isBootModeStatus(status), bootMode);
-    }
-
     void byteSize_data()
     {
         Rig::columns<qulonglong, QString>({ "size", "text" });
@@ -188,6 +170,9 @@ private slots:
         } refusable[] = { { "reset", OpReset, 0x08, 1 }, { "query rte", OpQueryRte0, 0x01, 1 },
             { "write", OpWrite, 0x04, 2 }, { "write file", OpWriteFile, 0x04, 2 }, { "load image", OpLoad, 0x06, 2 },
             { "read", OpRead, 0x05, 1 }, { "read to file", OpReadToFile, 0x05, 1 } };
+        // The ROM statuses and what they give: 18 for the boot-mode ones, else 17.
+        const QPair<uint, int> statuses[]
+            = { { 1002000u, 18 }, { 1001002u, 17 }, { 1u, 18 }, { 4u, 17 }, { 1001000u, 18 }, { 1001002u, 17 } };
         int n = 0;
         for (int type : { EDeviceTypeUart, EDeviceTypeUsbHid }) {
             const auto row = [type](const char* name) {
@@ -204,13 +189,13 @@ private slots:
             ok("query rte 0", OpQueryRte0, header(0x01, 1, 0) + le32(0));
             ok("query rte 4 with arg", OpQueryRte4, header(0x01, 2, 0) + le32(4) + le32(RomSim::MemXpi0));
             ok("config rte", OpConfigRte, header(0x02, 4, 0) + le32(1) + le32(3) + le32(1) + le32(460800));
-            // Which status gives 17 and which 18 is bootModeStatus's table; here every
-            // command reads and logs the status, each split on both transports.
+            // Every command reads and logs the status; across the two transports each
+            // sees both a boot-mode status (18) and another failure (17), and the
+            // statuses of the split take turns.
             for (const auto& o : refusable) {
-                const bool bootMode = n++ % 2 == 0;
+                const auto& st = statuses[n++ % 6];
                 *row(QByteArray(o.name).append(" refused"))
-                    << type << int(o.op) << o.tag << -1 << (bootMode ? 1002000u : 1001002u) << (bootMode ? 18 : 17)
-                    << o.packets << QByteArray();
+                    << type << int(o.op) << o.tag << -1 << st.first << st.second << o.packets << QByteArray();
             }
             // An abort on the second chunk stops the data phase and the status decides.
             *row("reset aborted, status 0") << type << int(OpReset) << 0x08 << 0 << 0u << 0 << 1 << QByteArray();
