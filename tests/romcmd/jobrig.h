@@ -1,6 +1,5 @@
-// Equipment of the runner and job tests on top of the ROM rig: a GUI-side relay
-// that receives every job signal through the queued connections a real window
-// would use, and a SoC with a 128-word fuse map.
+// Equipment of the runner and job tests on top of the ROM rig: a GUI-side relay that receives every job signal through
+// the queued connections a real window would use, and a SoC with a 128-word fuse map.
 #pragma once
 
 #include "downloadcmd.h"

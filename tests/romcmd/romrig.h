@@ -1,6 +1,5 @@
-// Test rig for the ROM command set and the jobs: a simulated ROM behind the real
-// transports, UART over a pseudo-terminal or USB-HID through the fake hidapi, plus
-// the shared capture of the log lines of every thread.
+// Test rig for the ROM command set and the jobs: a simulated ROM behind the real transports, UART over a
+// pseudo-terminal or USB-HID through the fake hidapi, plus the shared capture of the log lines of every thread.
 #pragma once
 
 #include "fakehid.h"
@@ -23,9 +22,8 @@
 
 namespace Rig {
 
-// HID ROM that lets a test look at the tool while a frame is being written, or
-// hold it inside the gateAt-th data packet of command gateTag until proceed is
-// released (handleWrite runs on the tool's own thread).
+// HID ROM that lets a test look at the tool while a frame is being written, or hold it inside the gateAt-th data packet
+// of command gateTag until proceed is released (handleWrite runs on the tool's own thread).
 class TapDevice : public RomSim::HidDevice
 {
 public:
@@ -114,13 +112,7 @@ struct UartRig
 
     UartRig() { server = std::make_unique<RomSim::UartServer>(link, engine); }
     ~UartRig() { server->stop(); }
-    QVariant info(int baud = 115200) const
-    {
-        SerialPortInfo port;
-        port.portName = link.toolPath();
-        port.baudRate = baud;
-        return QVariant::fromValue(port);
-    }
+    QVariant info(int baud = 115200) const { return QVariant::fromValue(SerialPortInfo { link.toolPath(), baud }); }
     QString id() const { return link.toolPath(); }
 };
 
@@ -137,14 +129,8 @@ struct HidRig
     }
     ~HidRig() { FakeHid::removeDevice(path); }
     RomSim::Engine& engine() { return device->engine(); }
-    QVariant info() const
-    {
-        UsbInfo usb;
-        usb.devicePath = path;
-        usb.vendorId = 0x34B7;
-        usb.productId = 0x0009;
-        return QVariant::fromValue(usb);
-    }
+    // Path, no instance id, product and vendor as the SoC catalogue names them.
+    QVariant info() const { return QVariant::fromValue(UsbInfo { path, {}, 0x0009, 0x34B7 }); }
 };
 
 // The columns of a data table in one statement: columns<int, QString>({ "type", "text" }).

@@ -1,9 +1,7 @@
-// The command runner and its jobs on the global pool against the simulated ROM.
-// One-shot jobs: parameter rules and failure messages, erase time-outs, word
-// writes, the OTP pre-check, the UART speed switch and the device report.
-// Linked and stage jobs: step order and numbering, end rules and final statuses,
-// the baud reset flag, stage choice, unopenable devices, termination
-// mid-transfer and steps queued from another thread while a step runs.
+// The command runner and its jobs on the global pool against the simulated ROM. One-shot jobs: parameter rules and
+// failure messages, erase time-outs, word writes, the OTP pre-check, the UART speed switch and the device report.
+// Linked and stage jobs: step order and numbering, end rules and final statuses, the baud reset flag, stage choice,
+// unopenable devices, termination mid-transfer and steps queued from another thread while a step runs.
 #include "downloadtask.h"
 #include "globalsetting.h"
 #include "jobpool.h"
@@ -77,8 +75,7 @@ class TestJobs : public QObject
         QCOMPARE(w.finished.size(), 1);
     }
 
-    // Started on the pool; each step reported on the GUI side is answered by next,
-    // as a view does.
+    // Started on the pool; each step reported on the GUI side is answered by next, as a view does.
     LinkedDownloadTask* startLinked(JobWatch& w, const QVariant& info, EDeviceType type,
         const QList<DownloadCommand>& list, const Next& next, bool emitFinish = true, bool noOtpCheck = false)
     {
@@ -311,9 +308,8 @@ private slots:
         QCOMPARE(w.map().value("noCommandExecuted").toBool(), true);
     }
 
-    // A write from a file and its read-back: progress, the final report and the
-    // dump of what was read. "showReadMemoryLog" is compared without case: only
-    // "true" in any case (or no key) logs the bytes.
+    // A write from a file and its read-back: progress, the final report and the dump of what was read.
+    // "showReadMemoryLog" is compared without case: only "true" in any case (or no key) logs the bytes.
     void progressAndFinish_data()
     {
         Rig::columns<QString, int>({ "showLog", "dumpLines" });
@@ -361,9 +357,8 @@ private slots:
         QCOMPARE(got, image);
     }
 
-    // The speed switch of a UART run, and the switch back when the run ends (a
-    // linked run keeps the speed when its end says a firmware load follows). A frame
-    // sent at the wrong line speed goes unanswered.
+    // The speed switch of a UART run, and the switch back when the run ends (a linked run keeps the speed when its end
+    // says a firmware load follows). A frame sent at the wrong line speed goes unanswered.
     void baudSwitch_data()
     {
         Rig::columns<int, bool, QVariantMap, uint, QList<uint8_t>, bool, uint>(
@@ -623,9 +618,8 @@ private slots:
         QCOMPARE(tags(rig.engine()).count(RomSim::TagReset), answer == "reset" ? 1 : 0);
     }
 
-    // addCmds (and endSend) return while a step runs: the GUI thread must not stall
-    // for it. Steps queued meanwhile run in order afterwards, unless the run was
-    // ended: then they are dropped.
+    // addCmds (and endSend) return while a step runs: the GUI thread must not stall for it. Steps queued meanwhile run
+    // in order afterwards, unless the run was ended: then they are dropped.
     void stepsQueuedWhileAStepRuns_data()
     {
         QTest::addColumn<bool>("ended");
@@ -703,9 +697,8 @@ private slots:
         QCOMPARE(rig.device->dataPackets.load(), 2);
     }
 
-    // Per job kind: 0 one-shot, 2 stage (the linked one is a linkedEnding row). The
-    // open itself is the runner's, the same for every kind: each transport once,
-    // each kind's ending once more.
+    // Per job kind: 0 one-shot, 2 stage (the linked one is a linkedEnding row). The open itself is the runner's, the
+    // same for every kind: each transport once, each kind's ending once more.
     void deviceCannotBeOpened_data()
     {
         Rig::columns<int, int, int>({ "type", "kind", "baud" });
@@ -741,10 +734,9 @@ private slots:
         }
     }
 
-    // How a stage run ends, by the chip's life cycle and its lists: which commands
-    // start, numbered across both lists. Each run opened a UART ROM at a custom
-    // speed and leaves it at 115200 on every way out, or every later run fails at
-    // its speed switch.
+    // How a stage run ends, by the chip's life cycle and its lists: which commands start, numbered across both lists.
+    // Each run opened a UART ROM at a custom speed and leaves it at 115200 on every way out, or every later run fails
+    // at its speed switch.
     void stageRun_data()
     {
         Rig::columns<QString, int, bool, int, QList<int>>({ "what", "lifecycle", "result", "status", "started" });

@@ -1,6 +1,5 @@
-// ROM commands against the simulated ROM through the real transports: packet
-// layouts, the response rule, chunked transfers, termination between chunks,
-// time-out handling and the bounds that keep a bad file or a bad device from
+// ROM commands against the simulated ROM through the real transports: packet layouts, the response rule, chunked
+// transfers, termination between chunks, time-out handling and the bounds that keep a bad file or a bad device from
 // looping or overrunning; and the status vocabulary their log lines use.
 #include "romrig.h"
 #include "romstatus.h"
@@ -189,9 +188,8 @@ private slots:
             ok("query rte 0", OpQueryRte0, header(0x01, 1, 0) + le32(0));
             ok("query rte 4 with arg", OpQueryRte4, header(0x01, 2, 0) + le32(4) + le32(RomSim::MemXpi0));
             ok("config rte", OpConfigRte, header(0x02, 4, 0) + le32(1) + le32(3) + le32(1) + le32(460800));
-            // Every command reads and logs the status; across the two transports each
-            // sees both a boot-mode status (18) and another failure (17), and the
-            // statuses of the split take turns.
+            // Every command reads and logs the status; across the two transports each sees both a boot-mode status (18)
+            // and another failure (17), and the statuses of the split take turns.
             for (const auto& o : refusable) {
                 const auto& st = statuses[n++ % 6];
                 *row(QByteArray(o.name).append(" refused"))
@@ -672,8 +670,7 @@ private slots:
         r.sim().setExpectedImageLength(Size);
         QVERIFY(writeFile(m_dir.filePath("read.bin"), "old"));
 
-        // The worker parks inside its third progress report until the test has
-        // asked for termination from this thread.
+        // The worker parks inside its third progress report until the test has asked for termination from this thread.
         Gate reached, go;
         std::atomic<int> terminations { 0 };
         int result = -1;
@@ -735,8 +732,7 @@ private slots:
         QCOMPARE(run(r, OpWrite, 4000), 17);
         QCOMPARE(r.packets().size(), 2);
         QCOMPARE(terminations, 2);
-        // A single command is not a transfer: it still runs, however long its
-        // answer takes.
+        // A single command is not a transfer: it still runs, however long its answer takes.
         for (int i = 0; i < 20; ++i)
             QCOMPARE(r.rom->queryRte(2, 0), int(RomCmd::IoOk));
         QCOMPARE(r.rom->reset(0), int(RomCmd::IoOk));
