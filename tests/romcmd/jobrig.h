@@ -171,6 +171,7 @@ struct JobWatch
     QSignalSpy loading { &relay, &JobRelay::loadingProgress };
 
     bool result() const { return finished.size() == 1 && finished.at(0).at(0).toBool(); }
+    bool failed() const { return finished.size() == 1 && !finished.at(0).at(0).toBool(); } // ended once, failed
     QVariantMap map() const { return finished.at(0).at(1).toMap(); }
     DownloadTaskInfo last() const { return updates.last().at(1).value<DownloadTaskInfo>(); }
     QList<int> statuses() const

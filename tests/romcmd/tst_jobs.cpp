@@ -400,8 +400,7 @@ private slots:
         } else {
             runOnce(w, rig.info(baud), EDeviceTypeUart, { command(1) });
         }
-        QCOMPARE(w.finished.size(), 1);
-        QCOMPARE(w.finished.at(0).at(0).toBool(), result);
+        QVERIFY(result ? w.result() : w.failed());
         QCOMPARE(tags(rig.engine), sent);
         QCOMPARE(rig.engine.uartSpeed(), speed);
         if (refusal)
@@ -590,9 +589,7 @@ private slots:
         QFETCH(int, finished);
         HidRig rig;
         setup(rig.engine());
-        UsbInfo missing;
-        missing.devicePath = "no-such-hid-path";
-        const QVariant info = openable ? rig.info() : QVariant::fromValue(missing);
+        const QVariant info = openable ? rig.info() : QVariant::fromValue(UsbInfo { "no-such-hid-path" });
         JobWatch w;
         const Next next = [&](LinkedDownloadTask* job, int step) {
             if (answer == "empty")
@@ -691,8 +688,7 @@ private slots:
 
         QVERIFY(w.statuses().contains(11));
         QCOMPARE(w.last().status, linked ? 11 : 9);
-        QCOMPARE(w.finished.size(), 1);
-        QVERIFY(!w.finished.at(0).at(0).toBool());
+        QVERIFY(w.failed());
         QVERIFY(!tags(rig.engine()).contains(RomSim::TagReset));
         QCOMPARE(rig.device->dataPackets.load(), 2);
     }
@@ -713,12 +709,9 @@ private slots:
         QFETCH(int, type);
         QFETCH(int, kind);
         QFETCH(int, baud);
-        SerialPortInfo port;
-        port.portName = m_dir.path() + "/no-such-port";
-        port.baudRate = baud;
-        UsbInfo usb;
-        usb.devicePath = "no-such-hid-path";
-        const QVariant info = type == EDeviceTypeUart ? QVariant::fromValue(port) : QVariant::fromValue(usb);
+        const QVariant info = type == EDeviceTypeUart
+            ? QVariant::fromValue(SerialPortInfo { m_dir.path() + "/no-such-port", baud })
+            : QVariant::fromValue(UsbInfo { "no-such-hid-path" });
         JobWatch w;
         if (kind == 0) {
             runOnce(w, info, EDeviceType(type), { reset() });

@@ -684,10 +684,10 @@ private slots:
         std::thread worker([&] {
             r.open();
             RomCmd::RomCmd* rom = r.rom.get();
-            QObject::connect(rom, &RomCmd::RomCmd::signalImageLoadProgress, progress);
-            QObject::connect(rom, &RomCmd::RomCmd::signalFile2MemoryWriteProgress, progress);
-            QObject::connect(rom, &RomCmd::RomCmd::signalMemoryWriteProgress, progress);
-            QObject::connect(rom, &RomCmd::RomCmd::signalMemory2FileReadProgress, progress);
+            for (auto signal :
+                { &RomCmd::RomCmd::signalImageLoadProgress, &RomCmd::RomCmd::signalFile2MemoryWriteProgress,
+                    &RomCmd::RomCmd::signalMemoryWriteProgress, &RomCmd::RomCmd::signalMemory2FileReadProgress })
+                QObject::connect(rom, signal, progress);
             QObject::connect(rom, &RomCmd::RomCmd::signalMemoryReadProgress,
                 [&](uint32_t, uint32_t, uint8_t*, int, int, int, bool) { progress(); });
             QObject::connect(rom, &RomCmd::RomCmd::callbackTerminate, [&] { ++terminations; });
