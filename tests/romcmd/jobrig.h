@@ -15,10 +15,6 @@
 #include "testfiles.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QObject>
-#include <QSignalSpy>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QVariantMap>

@@ -13,7 +13,6 @@
 #include "uartserver.h"
 
 #include <QSemaphore>
-#include <QStringList>
 #include <QTest>
 #include <QtEndian>
 #include <atomic>
@@ -61,7 +60,7 @@ struct Rom
             server = std::make_unique<RomSim::UartServer>(*link, *engine);
         } else {
             hid = std::make_shared<TapDevice>(engine);
-            FakeHid::addDevice(hid, { QString::fromLatin1(HidPath), 0x1FC9, 0x0021 });
+            FakeHid::addDevice(hid, { QString::fromLatin1(HidPath), 0x1FC9, 0x0021, {}, {}, {} });
         }
         if (openNow)
             open();
@@ -125,12 +124,12 @@ struct HidRig
     explicit HidRig(const QString& devicePath = QStringLiteral("sim-rom-hid-0"))
         : path(devicePath)
     {
-        FakeHid::addDevice(device, { path, 0x34B7, 0x0009, QStringLiteral("ROM") });
+        FakeHid::addDevice(device, { path, 0x34B7, 0x0009, QStringLiteral("ROM"), {}, {} });
     }
     ~HidRig() { FakeHid::removeDevice(path); }
     RomSim::Engine& engine() { return device->engine(); }
     // Path, no instance id, product and vendor as the SoC catalogue names them.
-    QVariant info() const { return QVariant::fromValue(UsbInfo { path, {}, 0x0009, 0x34B7 }); }
+    QVariant info() const { return QVariant::fromValue(UsbInfo { path, {}, 0x0009, 0x34B7, {} }); }
 };
 
 // The columns of a data table in one statement: columns<int, QString>({ "type", "text" }).

@@ -589,7 +589,7 @@ private slots:
         QFETCH(int, finished);
         HidRig rig;
         setup(rig.engine());
-        const QVariant info = openable ? rig.info() : QVariant::fromValue(UsbInfo { "no-such-hid-path" });
+        const QVariant info = openable ? rig.info() : QVariant::fromValue(UsbInfo { "no-such-hid-path", {}, 0, 0, {} });
         JobWatch w;
         const Next next = [&](LinkedDownloadTask* job, int step) {
             if (answer == "empty")
@@ -711,7 +711,7 @@ private slots:
         QFETCH(int, baud);
         const QVariant info = type == EDeviceTypeUart
             ? QVariant::fromValue(SerialPortInfo { m_dir.path() + "/no-such-port", baud })
-            : QVariant::fromValue(UsbInfo { "no-such-hid-path" });
+            : QVariant::fromValue(UsbInfo { "no-such-hid-path", {}, 0, 0, {} });
         JobWatch w;
         if (kind == 0) {
             runOnce(w, info, EDeviceType(type), { reset() });
