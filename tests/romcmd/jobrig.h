@@ -1,10 +1,9 @@
-// Equipment of the runner and job tests on top of the ROM rig: a GUI-side relay
-// that receives every job signal through the queued connections a real window
-// would use, and a SoC with a 128-word fuse map.
+// Equipment of the runner and job tests on top of the ROM rig: a GUI-side relay that receives every job signal through
+// the queued connections a real window would use, and a SoC with a 128-word fuse map.
 #pragma once
 
-#include "jobpool.h"
 #include "downloadcmd.h"
+#include "jobpool.h"
 #include "linkeddownloadtask.h"
 #include "romrig.h"
 #include "stagedownloadtask.h"
@@ -16,13 +15,10 @@
 #include "testfiles.h"
 
 #include <QElapsedTimer>
-#include <QFile>
-#include <QObject>
-#include <QSignalSpy>
-#include <QStringList>
 #include <QTemporaryDir>
 #include <QThreadPool>
 #include <QVariantMap>
+#include <QtEndian>
 #include <QtTest>
 #include <memory>
 
@@ -135,12 +131,6 @@ inline bool waitForPool()
     return true;
 }
 
-inline bool runToEnd(QRunnable* job)
-{
-    JobPool::start(job);
-    return waitForPool();
-}
-
 inline QList<DownloadTaskInfo> infos(const QSignalSpy& spy)
 {
     QList<DownloadTaskInfo> out;
@@ -159,8 +149,7 @@ inline QList<uint8_t> tags(const RomSim::Engine& engine)
 
 inline uint32_t word(const QByteArray& p, int index)
 {
-    const int at = 4 + 4 * index;
-    return uint8_t(p[at]) | uint8_t(p[at + 1]) << 8 | uint8_t(p[at + 2]) << 16 | uint32_t(uint8_t(p[at + 3])) << 24;
+    return qFromLittleEndian<uint32_t>(p.constData() + 4 + 4 * index);
 }
 
 // Every signal a job sends to the GUI side, as received there.
@@ -178,6 +167,7 @@ struct JobWatch
     QSignalSpy loading { &relay, &JobRelay::loadingProgress };
 
     bool result() const { return finished.size() == 1 && finished.at(0).at(0).toBool(); }
+    bool failed() const { return finished.size() == 1 && !finished.at(0).at(0).toBool(); } // ended once, failed
     QVariantMap map() const { return finished.at(0).at(1).toMap(); }
     DownloadTaskInfo last() const { return updates.last().at(1).value<DownloadTaskInfo>(); }
     QList<int> statuses() const

@@ -1,6 +1,5 @@
-// Test rig for the ROM command set and the jobs: a simulated ROM behind the real
-// transports, UART over a pseudo-terminal or USB-HID through the fake hidapi, plus
-// the shared capture of the log lines of every thread.
+// Test rig for the ROM command set and the jobs: a simulated ROM behind the real transports, UART over a
+// pseudo-terminal or USB-HID through the fake hidapi, plus the shared capture of the log lines of every thread.
 #pragma once
 
 #include "fakehid.h"
@@ -14,16 +13,16 @@
 #include "uartserver.h"
 
 #include <QSemaphore>
-#include <QStringList>
+#include <QTest>
+#include <QtEndian>
 #include <atomic>
 #include <functional>
 #include <memory>
 
 namespace Rig {
 
-// HID ROM that lets a test look at the tool while a frame is being written, or
-// hold it inside the gateAt-th data packet of command gateTag until proceed is
-// released (handleWrite runs on the tool's own thread).
+// HID ROM that lets a test look at the tool while a frame is being written, or hold it inside the gateAt-th data packet
+// of command gateTag until proceed is released (handleWrite runs on the tool's own thread).
 class TapDevice : public RomSim::HidDevice
 {
 public:
@@ -52,36 +51,27 @@ inline const char* const HidPath = "sim-rom-hid";
 
 struct Rom
 {
-    // With open false the ROM command object is made later by open(), e.g. on a worker thread.
+    // With openNow false the ROM command object is made later by open(), e.g. on a worker thread.
     explicit Rom(int deviceType, bool openNow = true)
         : type(deviceType)
     {
-        engine = std::make_shared<RomSim::Engine>();
         if (deviceType == EDeviceTypeUart) {
             link = std::make_unique<PtyLink>();
             server = std::make_unique<RomSim::UartServer>(*link, *engine);
         } else {
             hid = std::make_shared<TapDevice>(engine);
-            FakeHid::Identity id;
-            id.path = QString::fromLatin1(HidPath);
-            id.vendorId = 0x1FC9;
-            id.productId = 0x0021;
-            FakeHid::addDevice(hid, id);
+            FakeHid::addDevice(hid, { QString::fromLatin1(HidPath), 0x1FC9, 0x0021, {}, {}, {} });
         }
         if (openNow)
             open();
     }
     void open()
     {
-        if (type == EDeviceTypeUart) {
-            SerialPortInfo info;
-            info.portName = link->toolPath();
-            rom = RomCmd::RomCmd::create(QVariant::fromValue(info), type);
-        } else {
-            UsbInfo info;
-            info.devicePath = QString::fromLatin1(HidPath);
-            rom = RomCmd::RomCmd::create(QVariant::fromValue(info), type);
-        }
+        UsbInfo usb;
+        usb.devicePath = QString::fromLatin1(HidPath);
+        const bool uart = type == EDeviceTypeUart;
+        rom = RomCmd::RomCmd::create(
+            uart ? QVariant::fromValue(SerialPortInfo { link->toolPath() }) : QVariant::fromValue(usb), type);
     }
     ~Rom()
     {
@@ -103,7 +93,7 @@ struct Rom
     }
 
     int type;
-    std::shared_ptr<RomSim::Engine> engine;
+    std::shared_ptr<RomSim::Engine> engine = std::make_shared<RomSim::Engine>();
     std::unique_ptr<PtyLink> link;
     std::unique_ptr<RomSim::UartServer> server;
     std::shared_ptr<TapDevice> hid;
@@ -121,13 +111,7 @@ struct UartRig
 
     UartRig() { server = std::make_unique<RomSim::UartServer>(link, engine); }
     ~UartRig() { server->stop(); }
-    QVariant info(int baud = 115200) const
-    {
-        SerialPortInfo port;
-        port.portName = link.toolPath();
-        port.baudRate = baud;
-        return QVariant::fromValue(port);
-    }
+    QVariant info(int baud = 115200) const { return QVariant::fromValue(SerialPortInfo { link.toolPath(), baud }); }
     QString id() const { return link.toolPath(); }
 };
 
@@ -140,41 +124,32 @@ struct HidRig
     explicit HidRig(const QString& devicePath = QStringLiteral("sim-rom-hid-0"))
         : path(devicePath)
     {
-        FakeHid::Identity identity;
-        identity.path = path;
-        identity.vendorId = 0x34B7;
-        identity.productId = 0x0009;
-        identity.productString = QStringLiteral("ROM");
-        FakeHid::addDevice(device, identity);
+        FakeHid::addDevice(device, { path, 0x34B7, 0x0009, QStringLiteral("ROM"), {}, {} });
     }
     ~HidRig() { FakeHid::removeDevice(path); }
     RomSim::Engine& engine() { return device->engine(); }
-    QVariant info() const
-    {
-        UsbInfo usb;
-        usb.devicePath = path;
-        usb.vendorId = 0x34B7;
-        usb.productId = 0x0009;
-        return QVariant::fromValue(usb);
-    }
+    // Path, no instance id, product and vendor as the SoC catalogue names them.
+    QVariant info() const { return QVariant::fromValue(UsbInfo { path, {}, 0x0009, 0x34B7, {} }); }
 };
+
+// The columns of a data table in one statement: columns<int, QString>({ "type", "text" }).
+template <typename... T> void columns(std::initializer_list<const char*> names)
+{
+    auto name = names.begin();
+    (QTest::addColumn<T>(*name++), ...);
+}
 
 inline QByteArray le32(uint32_t v)
 {
-    QByteArray b;
-    for (int i = 0; i < 4; ++i)
-        b.append(char((v >> (8 * i)) & 0xFF));
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
     return b;
 }
 
 inline QByteArray header(uint8_t tag, uint8_t count, uint8_t flags)
 {
-    QByteArray b;
-    b.append(char(tag));
-    b.append(char(count));
-    b.append(char(flags));
-    b.append(char(0));
-    return b;
+    const char h[4] = { char(tag), char(count), char(flags), 0 };
+    return QByteArray(h, 4);
 }
 
 inline QByteArray pattern(int size, int seed = 0)
