@@ -250,6 +250,7 @@ void RomWorkbenchWindow::connectParts()
     connect(orch, &RomUiMode::signalAddLogs, m_logDock, &LogDock::slotAddLogs);
     connect(orch, &RomUiMode::signalRunStarted, this, &RomWorkbenchWindow::slotCmdRunStarted);
     connect(orch, &RomUiMode::signalRunFinished, this, &RomWorkbenchWindow::slotCmdRunFinished);
+    connect(orch, &RomUiMode::signalDeviceConnectTestFinished, this, &RomWorkbenchWindow::slotConnectTestFinished);
     connect(orch, &RomUiMode::signalSetLoadingWidgetHided, this, &RomWorkbenchWindow::slotSetLoadingWidgetHided);
     connect(orch, &RomUiMode::signalUpdateLoadingProgressStatus, this, &RomWorkbenchWindow::slotSetLoadingShowProgress);
     connect(orch, &RomUiMode::callbackDownloadTaskUpdate, m_loadingWidget, &LoadingWidget::slotTaskInfoUpdated);
@@ -322,8 +323,18 @@ void RomWorkbenchWindow::slotCmdRunStarted(bool isShowProgress)
     m_centralWidget->slotRunStarted();
 }
 
+void RomWorkbenchWindow::slotConnectTestFinished(QVariant, EDeviceType, bool result, QVariantMap stepResultInfoMap)
+{
+    if (!result)
+        m_failedTestRuns.insert(stepResultInfoMap.value(QStringLiteral("linkedUuid")).toString());
+}
+
 void RomWorkbenchWindow::slotCmdRunFinished(bool result, QVariantMap resultInfoMap)
 {
+    // A test whose query went through on a device that is no usable ROM ends its
+    // run without a failed step: the run's line must still say it failed.
+    if (m_failedTestRuns.remove(resultInfoMap.value(QStringLiteral("linkedUuid")).toString()))
+        result = false;
     m_loadingWidget->hide();
     const RunReport::Line line = RunReport::finished(result, resultInfoMap);
     m_logDock->slotAddLogs(line.text, line.level);

@@ -8,6 +8,7 @@
 #include "records.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <QVariantMap>
 #include <memory>
 
@@ -66,6 +67,7 @@ public slots:
     void slotLanguageClicked();
     void slotCmdRunStarted(bool isShowProgress);
     void slotCmdRunFinished(bool result, QVariantMap resultInfoMap);
+    void slotConnectTestFinished(QVariant info, EDeviceType type, bool result, QVariantMap stepResultInfoMap);
     void slotSetLoadingWidgetHided();
     void slotSetLoadingShowProgress(bool isShowProgress);
 
@@ -96,6 +98,7 @@ private:
     QAction* m_connectAction = nullptr;
     QAction* m_disconnectAction = nullptr;
     QAction* m_stopAction = nullptr;
+    QSet<QString> m_failedTestRuns; // linked runs of connection tests that found no usable device
     QMenu* m_settingsMenu = nullptr;
     QMenu* m_viewsMenu = nullptr;
     QMenu* m_helpMenu = nullptr;

@@ -246,6 +246,9 @@ private slots:
         // The overlay goes once the test's last job has ended.
         QVERIFY(drainPool());
         QVERIFY(bench.window->loadingWidget()->isHidden());
+        const QString runEnd = QStringLiteral("Commands run finish! Result: ");
+        QVERIFY(waitFor([&] { return bench.logged(runEnd + (usable ? "success!" : "failed!")); }));
+        QVERIFY(!bench.logged(runEnd + (usable ? "failed!" : "success!")));
 
         // Disconnect: the tabs' runs are refused with a word to the user.
         bench.panel()->disconnectButton()->click();

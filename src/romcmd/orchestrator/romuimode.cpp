@@ -560,7 +560,10 @@ void RomUiMode::updateConnectFinishedStatus(
     }
 
     const DeviceConnectInfo record = m_deviceInfoMap.value(uuid);
-    emit signalDeviceConnectTestFinished(record.info, record.type, result, map);
+    // The run id lets a window tie the test's verdict to its linked run's own end.
+    QVariantMap reported = map;
+    reported.insert(QStringLiteral("linkedUuid"), uuid);
+    emit signalDeviceConnectTestFinished(record.info, record.type, result, reported);
     clearDevice(record.info, record.type);
     slotLinkedCommandsEndSend(uuid, endMap);
     emit signalBatchCmdsRunFinished(result, map);
