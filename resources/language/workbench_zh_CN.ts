@@ -170,22 +170,6 @@
         <translation>命令开始执行！</translation>
     </message>
     <message>
-        <source>OTP Warning</source>
-        <translation>OTP 警告</translation>
-    </message>
-    <message>
-        <source>There are OTP words in OTP write view, please ensure that words are wrote or synchronized to batch command list!</source>
-        <translation>OTP 写入视图中还有 OTP 字，请确认这些字已写入设备或已同步到批量命令列表！</translation>
-    </message>
-    <message>
-        <source>Enter OTP write view</source>
-        <translation>进入 OTP 写入视图</translation>
-    </message>
-    <message>
-        <source>Quit</source>
-        <translation>退出</translation>
-    </message>
-    <message>
         <source>Device</source>
         <translation>设备</translation>
     </message>

@@ -344,18 +344,23 @@ void MainWindow::resizeEvent(QResizeEvent* event)
         m_loadingWidget->resize(size());
 }
 
+bool MainWindow::askToEnterOtpWriteView(QWidget* parent)
+{
+    QMessageBox box(QMessageBox::Information, tr("OTP Warning"),
+        tr("There are OTP words in OTP write view, please ensure that words are wrote or synchronized to batch "
+           "command list!"),
+        QMessageBox::Yes | QMessageBox::No, parent);
+    box.button(QMessageBox::Yes)->setText(tr("Enter OTP write view"));
+    box.button(QMessageBox::No)->setText(tr("Quit"));
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 bool MainWindow::confirmCloseWithOtpWords()
 {
     if (!ProjectConfig::instance().showOtpWriteViewTips())
         return true;
-    QMessageBox box(QMessageBox::Information, tr("OTP Warning"),
-        tr("There are OTP words in OTP write view, please ensure that words are wrote or synchronized to batch "
-           "command list!"),
-        QMessageBox::Yes | QMessageBox::No, this);
-    box.button(QMessageBox::Yes)->setText(tr("Enter OTP write view"));
-    box.button(QMessageBox::No)->setText(tr("Quit"));
-    box.setEscapeButton(QMessageBox::No);
-    if (box.exec() == QMessageBox::Yes) {
+    if (askToEnterOtpWriteView(this)) {
         m_centralWidget->showOTPWriteView();
         return false;
     }

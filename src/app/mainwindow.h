@@ -38,6 +38,9 @@ public:
     explicit MainWindow(std::unique_ptr<HotplugSource> source, QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // The closing question about OTP words not yet written; true: take the user to them.
+    static bool askToEnterOtpWriteView(QWidget* parent);
+
     RomCmd::RomUiMode* romUiMode() const { return m_romUiMode; }
     CentralWidget* centralView() const { return m_centralWidget; }
     LogDock* logDock() const { return m_logDock; }

@@ -19,7 +19,6 @@
 #include "stylesheet.h"
 #include "workbenchrules.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDebug>
@@ -29,7 +28,6 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPointer>
 #include <QStatusBar>
 #include <QTranslator>
@@ -375,14 +373,7 @@ void RomWorkbenchWindow::resizeEvent(QResizeEvent* event)
 
 int RomWorkbenchWindow::askAboutOtpWords()
 {
-    QMessageBox box(QMessageBox::Information, tr("OTP Warning"),
-        tr("There are OTP words in OTP write view, please ensure that words are wrote or synchronized to batch "
-           "command list!"),
-        QMessageBox::Yes | QMessageBox::No, this);
-    box.button(QMessageBox::Yes)->setText(tr("Enter OTP write view"));
-    box.button(QMessageBox::No)->setText(tr("Quit"));
-    box.setEscapeButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes ? 0 : 1;
+    return MainWindow::askToEnterOtpWriteView(this) ? 0 : 1;
 }
 
 void RomWorkbenchWindow::closeEvent(QCloseEvent* event)
