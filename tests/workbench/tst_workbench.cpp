@@ -29,6 +29,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTreeWidgetItem>
+#include <QAbstractButton>
 #include <QtTest>
 
 using namespace DevelopViews;
@@ -121,7 +122,7 @@ private slots:
     {
         const QStringList titles { "Veltrix Krel ROM 工作台", "Veltrix Krel ROM Workbench" }; // by language
         const QStringList connects { "连接", "Connect" }, settings { "全局设置……", "Global Settings..." };
-        const QStringList commands { "命令", "Commands" };
+        const QStringList commands { "命令", "Commands" }, readView { "读取视图", "Read View" };
         for (int language : { 1, 0 }) {
             GlobalSetting::instance().setLanguage(language);
             Bench bench;
@@ -135,11 +136,17 @@ private slots:
             QCOMPARE(w->centralView()->tabWidget()->widget(1), w->centralView()->memoryTab());
             QCOMPARE(w->centralView()->tabWidget()->widget(2), w->centralView()->commandTree());
             QCOMPARE(bench.panel()->socCombo()->currentText(), QStringLiteral("A/B"));
+            const auto otpHas = [&](const QString& text) {
+                const auto buttons = w->centralView()->otpTab()->findChildren<QAbstractButton*>();
+                return std::any_of(buttons.begin(), buttons.end(), [&](QAbstractButton* b) { return b->text() == text; });
+            };
+            QVERIFY(otpHas(readView[language]));
             (language == 1 ? w->chineseAction() : w->englishAction())->trigger();
             QCoreApplication::processEvents();
             QCOMPARE(w->windowTitle(), titles[1 - language]);
             QCOMPARE(w->centralView()->tabWidget()->tabText(0), QStringLiteral("OTP"));
             QCOMPARE(w->centralView()->tabWidget()->tabText(2), commands[1 - language]);
+            QVERIFY(otpHas(readView[1 - language]));
         }
     }
 

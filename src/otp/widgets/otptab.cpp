@@ -8,6 +8,7 @@
 #include "socdatabase.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QCursor>
 #include <QDesktopServices>
 #include <QDir>
@@ -54,24 +55,49 @@ OTPTab::OTPTab(QWidget* parent)
     slotAdjustWriteTableData();
 }
 
+void OTPTab::retranslate()
+{
+    m_readRadio->setText(tr("Read View"));
+    m_writeRadio->setText(tr("Write View"));
+    m_marker->setToolTip(tr("OTP words in the write view wait to be written or synchronised"));
+    m_exportBtn->setText(tr("Export CSV"));
+    m_refreshBtn->setText(tr("Refresh"));
+    m_writeBtn->setText(tr("Write"));
+    m_importBtn->setText(tr("Import"));
+    m_syncBtn->setText(tr("Synchronize"));
+    m_exportInfoBtn->setText(tr("Export ZINDRAKE"));
+    m_readColumnsLabel->setText(tr("Words per row:"));
+    m_writeColumnsLabel->setText(tr("Words per row:"));
+    m_addBtn->setText(tr("Add Words"));
+    m_removeAllBtn->setText(tr("Remove All"));
+}
+
+void OTPTab::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange && m_readRadio) {
+        retranslate();
+        slotAdjustWriteTableData(); // its header and tips
+    }
+}
+
 void OTPTab::buildUi()
 {
     // The tooltips are white rich text.
     setStyleSheet(QStringLiteral("QToolTip { background-color: #2d2d30; color: #ffffff; border: 1px solid #5a5a5a; }"));
 
-    m_readRadio = new QRadioButton(tr("Read View"), this);
-    m_writeRadio = new QRadioButton(tr("Write View"), this);
+    m_readRadio = new QRadioButton(this);
+    m_writeRadio = new QRadioButton(this);
     m_readRadio->setChecked(true);
     m_marker = new QLabel(this);
     m_marker->setFixedSize(8, 8);
     m_marker->setStyleSheet(QStringLiteral("background-color: #e81123; border-radius: 4px;"));
-    m_marker->setToolTip(tr("OTP words in the write view wait to be written or synchronised"));
-    m_exportBtn = new QPushButton(tr("Export CSV"), this);
-    m_refreshBtn = new QPushButton(tr("Refresh"), this);
-    m_writeBtn = new QPushButton(tr("Write"), this);
-    m_importBtn = new QPushButton(tr("Import"), this);
-    m_syncBtn = new QPushButton(tr("Synchronize"), this);
-    m_exportInfoBtn = new QPushButton(tr("Export ZINDRAKE"), this);
+    m_exportBtn = new QPushButton(this);
+    m_refreshBtn = new QPushButton(this);
+    m_writeBtn = new QPushButton(this);
+    m_importBtn = new QPushButton(this);
+    m_syncBtn = new QPushButton(this);
+    m_exportInfoBtn = new QPushButton(this);
 
     auto* top = new QHBoxLayout;
     top->addWidget(m_readRadio);
@@ -93,7 +119,8 @@ void OTPTab::buildUi()
     m_readColumns = new QComboBox(readPage);
     m_readColumns->addItems(counts);
     m_readColumns->setCurrentIndex(7);
-    readBar->addWidget(new QLabel(tr("Words per row:"), readPage));
+    m_readColumnsLabel = new QLabel(readPage);
+    readBar->addWidget(m_readColumnsLabel);
     readBar->addWidget(m_readColumns);
     readBar->addStretch(1);
     m_readTable = new QTableWidget(readPage);
@@ -115,13 +142,14 @@ void OTPTab::buildUi()
     m_writeColumns = new QComboBox(writePage);
     m_writeColumns->addItems(counts);
     m_writeColumns->setCurrentIndex(7);
-    auto* addBtn = new QPushButton(tr("Add Words"), writePage);
-    auto* removeAllBtn = new QPushButton(tr("Remove All"), writePage);
-    writeBar->addWidget(new QLabel(tr("Words per row:"), writePage));
+    m_addBtn = new QPushButton(writePage);
+    m_removeAllBtn = new QPushButton(writePage);
+    m_writeColumnsLabel = new QLabel(writePage);
+    writeBar->addWidget(m_writeColumnsLabel);
     writeBar->addWidget(m_writeColumns);
     writeBar->addStretch(1);
-    writeBar->addWidget(addBtn);
-    writeBar->addWidget(removeAllBtn);
+    writeBar->addWidget(m_addBtn);
+    writeBar->addWidget(m_removeAllBtn);
     m_writeTable = new QTableWidget(writePage);
     m_writeTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_writeTable->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -152,10 +180,11 @@ void OTPTab::buildUi()
     connect(m_importBtn, &QPushButton::clicked, this, &OTPTab::slotImportBtnClicked);
     connect(m_syncBtn, &QPushButton::clicked, this, &OTPTab::slotSyncBtnClicked);
     connect(m_exportInfoBtn, &QPushButton::clicked, this, &OTPTab::slotExportZIndrakeBtnClicked);
-    connect(addBtn, &QPushButton::clicked, this, &OTPTab::slotAddNewWordBtnClicked);
-    connect(removeAllBtn, &QPushButton::clicked, this, &OTPTab::slotRemoveAllWordBtnClicked);
+    connect(m_addBtn, &QPushButton::clicked, this, &OTPTab::slotAddNewWordBtnClicked);
+    connect(m_removeAllBtn, &QPushButton::clicked, this, &OTPTab::slotRemoveAllWordBtnClicked);
     connect(m_readTable, &QTableWidget::itemEntered, this, &OTPTab::slotReadTableWgtItemEntered);
     connect(m_writeTable, &QTableWidget::itemClicked, this, &OTPTab::slotWriteTableItemClicked);
+    retranslate();
 }
 
 void OTPTab::reloadSocInfo()

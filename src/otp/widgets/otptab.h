@@ -108,9 +108,11 @@ protected:
     virtual QString openFileName(const QString& title, const QString& filter);
     virtual void runWordsDialog(OTPWordsDlg& dlg);
     virtual void openFolder(const QString& folder);
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildUi();
+    void retranslate();
     // Texts and values of the read table's words from..to-1 (indices into the words read).
     void updateReadCells(int from, int to);
     void log(const QString& text, LogLevel level);
@@ -141,6 +143,10 @@ private:
     QPushButton* m_importBtn = nullptr;
     QPushButton* m_syncBtn = nullptr;
     QPushButton* m_exportInfoBtn = nullptr;
+    QPushButton* m_addBtn = nullptr;
+    QPushButton* m_removeAllBtn = nullptr;
+    QLabel* m_readColumnsLabel = nullptr;
+    QLabel* m_writeColumnsLabel = nullptr;
     QStackedWidget* m_pages = nullptr;
     QComboBox* m_readColumns = nullptr;
     QComboBox* m_writeColumns = nullptr;
