@@ -225,6 +225,10 @@
         <translation>原始 ROM</translation>
     </message>
     <message>
+        <source>not a ROM version</source>
+        <translation>不是 ROM 版本</translation>
+    </message>
+    <message>
         <source>  SoC revision: %1</source>
         <translation>  芯片版本：%1</translation>
     </message>

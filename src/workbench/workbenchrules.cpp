@@ -117,11 +117,11 @@ ConnectOutcome connectOutcome(const QVariant& info, EDeviceType type, bool resul
 
     out.report << QCoreApplication::translate("WorkbenchRules", "Device report: %1").arg(deviceText(info, type));
     if (!out.romVersion.isEmpty()) {
+        const char* what = kind == QLatin1Char('F') ? QT_TRANSLATE_NOOP("WorkbenchRules", "bootloader firmware")
+            : kind == QLatin1Char('V')              ? QT_TRANSLATE_NOOP("WorkbenchRules", "plain ROM")
+                                                    : QT_TRANSLATE_NOOP("WorkbenchRules", "not a ROM version");
         out.report << QCoreApplication::translate("WorkbenchRules", "  ROM version: %1 (%2)")
-                          .arg(out.romVersion,
-                              kind == QLatin1Char('F')
-                                  ? QCoreApplication::translate("WorkbenchRules", "bootloader firmware")
-                                  : QCoreApplication::translate("WorkbenchRules", "plain ROM"));
+                          .arg(out.romVersion, QCoreApplication::translate("WorkbenchRules", what));
         out.report << QCoreApplication::translate("WorkbenchRules", "  SoC revision: %1")
                           .arg(map.value(QStringLiteral("socRevision")).toString());
         out.report << QCoreApplication::translate("WorkbenchRules", "  Life cycle: %1")

@@ -217,7 +217,7 @@ private slots:
         QTest::newRow("plain ROM, no firmware") << "V1.0.0" << false << "Connected (ROM)"
                                                 << "V1.0.0 (plain ROM)";
         QTest::newRow("not a ROM") << "X1.0.0" << false << "Connection failed"
-                                   << "X1.0.0 (plain ROM)";
+                                   << "X1.0.0 (not a ROM version)";
     }
     void connectionTestOnPty()
     {
