@@ -5,6 +5,7 @@
 #include "cliplatform.h"
 #include "constants.h"
 #include "detectdeviceswin.h"
+#include "hex.h"
 #include "iostatus.h"
 #include "progressmeter.h"
 #include "projectconfig.h"
@@ -110,17 +111,12 @@ bool parseNumber(QString text, uint64_t max, uint64_t* value, bool allowSuffix =
     return true;
 }
 
-bool parseHexWord(QString text, uint32_t* value)
+bool parseHexWord(const QString& text, uint32_t* value)
 {
-    text = text.trimmed();
-    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        text = text.mid(2);
-    bool ok = false;
-    const qulonglong v = text.toULongLong(&ok, 16);
-    if (!ok || text.isEmpty() || v > UINT32_MAX)
-        return false;
-    *value = uint32_t(v);
-    return true;
+    const std::optional<quint32> v = Hex::parse32(text);
+    if (v)
+        *value = *v;
+    return v.has_value();
 }
 
 // Routes the framework's log lines: to standard error with --verbose, else nowhere.

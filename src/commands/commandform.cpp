@@ -1,33 +1,29 @@
 #include "commandform.h"
+#include "hex.h"
+#include "records.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
 
 namespace {
 
-const QString kMemory = QStringLiteral("memory");
-const QString kMemoryId = QStringLiteral("memoryId");
-const QString kAddress = QStringLiteral("address");
-const QString kLength = QStringLiteral("length");
-const QString kWord = QStringLiteral("word");
-const QString kImagePath = QStringLiteral("imagePath");
-const QString kPath = QStringLiteral("path");
-const QString kType = QStringLiteral("type");
+const QString kMemory = QLatin1String(ParamKey::Memory);
+const QString kMemoryId = QLatin1String(ParamKey::MemoryId);
+const QString kAddress = QLatin1String(ParamKey::Address);
+const QString kLength = QLatin1String(ParamKey::Length);
+const QString kWord = QLatin1String(ParamKey::Word);
+const QString kImagePath = QLatin1String(ParamKey::ImagePath);
+const QString kPath = QLatin1String(ParamKey::Path);
+const QString kType = QLatin1String(ParamKey::Type);
 
 enum Kind { QueryRte = 1, ConfigMemory = 3, WriteMemory, ReadMemory, LoadImage, EraseRegion, EraseChip, Reset };
 
-bool parseHex(QString text, quint64* value)
+bool parseHex(const QString& text, quint64* value)
 {
-    text = text.trimmed();
-    if (text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
-        text = text.mid(2);
-    if (text.isEmpty() || text.size() > 16)
-        return false;
-    bool ok = false;
-    const quint64 v = text.toULongLong(&ok, 16);
-    if (ok && value)
-        *value = v;
-    return ok;
+    const std::optional<quint64> v = Hex::parse64(text);
+    if (v && value)
+        *value = *v;
+    return v.has_value();
 }
 
 } // namespace
