@@ -1,10 +1,5 @@
-// The command editors, dialog and tree. Without widgets: which keys each editor
-// stores, what it refuses with which message, loading a stored command back into
-// the fields, and the two-stage production list behind the tree (item texts, moves
-// across the stage boundary, where new and edited commands are stored). Wired
-// together offscreen: Ok keeps the dialog open on a refusal, stores and announces
-// a valid command, and the tree shows, inserts and deletes commands with its
-// confirmations.
+// The command editors' rules and the two-stage list without widgets; the command
+// dialog and tree wired together offscreen.
 #include "cmdconfigmemorywidget.h"
 #include "commanddlg.h"
 #include "commandform.h"
@@ -314,17 +309,12 @@ private slots:
         QCOMPARE(it->params.value(QStringLiteral("type")), QStringLiteral("2"));
     }
 
-    void storeRefused()
-    {
-        setStages({ "a" }, {});
-        DownloadCommand cmd = command(QStringLiteral("a"), 9, QStringLiteral("bad\x01"));
-        QVERIFY(!CommandStages::store(EStageClose, -1, cmd, QStringLiteral("n")));
-        QCOMPARE(stagesText(), QStringLiteral("a | "));
-    }
-
-    void insertAndRemove()
+    void insertStoreRefusedAndRemove()
     {
         setStages({ "a", "b" }, { "c" });
+        DownloadCommand bad = command(QStringLiteral("a"), 9, QStringLiteral("bad\x01"));
+        QVERIFY(!CommandStages::store(EStageClose, -1, bad, QStringLiteral("n")));
+        QCOMPARE(stagesText(), QStringLiteral("a b | c"));
         QCOMPARE(CommandStages::insertIndex(EStageOpen, QStringLiteral("b"), false), 1);
         QCOMPARE(CommandStages::insertIndex(EStageOpen, QStringLiteral("b"), true), 2);
         QCOMPARE(CommandStages::insertIndex(EStageClose, QStringLiteral("b"), true), -1);

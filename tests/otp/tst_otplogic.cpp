@@ -1,7 +1,5 @@
-// OTP logic without widgets: the read plan over a device's region, write order and
-// commands, runs added and deleted, the image helper's messages, field packing,
-// the Custom page's checks; the word files over bytes: CSV import with its line
-// rules, export and template, and the Krel OTP ".info" file both ways.
+// OTP logic without widgets: read plan, write order, runs, helper messages, field
+// packing, the Custom page's checks, and the CSV and ".info" word files.
 #include "krelcipher.h"
 #include "otpfiles.h"
 #include "otpreadplan.h"
