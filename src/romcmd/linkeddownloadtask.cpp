@@ -74,7 +74,10 @@ void LinkedDownloadTask::run()
         stepResultInfoMap.insert(QStringLiteral("linkedTaskInfo"), QVariant::fromValue(taskInfo));
         stepResultInfoMap.insert(QStringLiteral("linkedDeviceType"), QVariant::fromValue(type));
         stepResultInfoMap.insert(QStringLiteral("linkedDeviceInfo"), info);
-        emit signalLinkedStepFinished(m_uuid, step, result, stepResultInfoMap);
+        // A copy of its own: the map goes on growing here while the receiver reads it.
+        QVariantMap reported = stepResultInfoMap;
+        reported.detach();
+        emit signalLinkedStepFinished(m_uuid, step, result, reported);
         ++step;
     }
 
