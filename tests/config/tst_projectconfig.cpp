@@ -759,9 +759,8 @@ private slots:
 
         QCOMPARE(s.baseInfo.value("k").toString(), QStringLiteral("2"));
         QCOMPARE(s.memoryView.size(), 3);
-        QVERIFY(!s.memoryView[0].erasable);
-        QVERIFY(s.memoryView[1].erasable);
-        QVERIFY(!s.memoryView[2].erasable);
+        QCOMPARE(QVector<bool>({ s.memoryView[0].erasable, s.memoryView[1].erasable, s.memoryView[2].erasable }),
+            QVector<bool>({ false, true, false }));
         QCOMPARE(s.flashMemory.at(0).kind, qint32(EMemoryKindFlash));
         QCOMPARE(s.emmcMemory.at(0).kind, qint32(EMemoryKindEmmc));
         QCOMPARE(s.emmcMemory.at(0).sectorIndex, QStringLiteral("0x400"));

@@ -200,7 +200,6 @@ private slots:
         QTest::addColumn<quint64>("sizeBytes");
         QTest::addColumn<bool>("marker");
         QTest::addColumn<bool>("candidate");
-        const quint64 MiB = 1 << 20;
         QTest::newRow("119 MiB") << 119 * MiB << true << true;
         QTest::newRow("137 MiB and a bit") << 137 * MiB + 1 << true << true;
         QTest::newRow("just under 119 MiB") << 119 * MiB - 1 << true << false;
