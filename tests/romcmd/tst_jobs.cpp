@@ -150,12 +150,8 @@ private slots:
         const auto status
             = [](uint8_t tag, uint32_t st) { return Setup([=](RomSim::Engine& e) { e.setCommandStatus(tag, st); }); };
         const auto fault = [](RomSim::FaultKind kind) {
-            return Setup([=](RomSim::Engine& e) {
-                RomSim::Fault f;
-                f.tag = RomSim::TagReset;
-                f.kind = kind;
-                e.addFault(f);
-            });
+            return Setup(
+                [=](RomSim::Engine& e) { e.addFault({ RomSim::TagReset, RomSim::FaultPoint::Ack, 0, kind }); });
         };
         const auto row = [none](const char* name, const QList<DownloadCommand>& list, const QStringList& errors,
                              const QList<uint8_t>& sent = {}, const Setup& setup = {}, int index = 1,
