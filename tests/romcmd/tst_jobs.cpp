@@ -150,8 +150,9 @@ private slots:
         const auto status
             = [](uint8_t tag, uint32_t st) { return Setup([=](RomSim::Engine& e) { e.setCommandStatus(tag, st); }); };
         const auto fault = [](RomSim::FaultKind kind) {
-            return Setup(
-                [=](RomSim::Engine& e) { e.addFault({ RomSim::TagReset, RomSim::FaultPoint::Ack, 0, kind }); });
+            return Setup([=](RomSim::Engine& e) {
+                e.addFault({ RomSim::TagReset, RomSim::FaultPoint::Ack, 0, kind, 0, 0, {}, 1 });
+            });
         };
         const auto row = [none](const char* name, const QList<DownloadCommand>& list, const QStringList& errors,
                              const QList<uint8_t>& sent = {}, const Setup& setup = {}, int index = 1,
@@ -196,12 +197,9 @@ private slots:
 
     void refused()
     {
-        QFETCH(Setup, setup);
-        QFETCH(QList<DownloadCommand>, list);
-        QFETCH(int, index);
-        QFETCH(QList<uint8_t>, sent);
-        QFETCH(QStringList, errors);
-        QFETCH(QStringList, logged);
+        const auto [setup, list, index, sent, errors, logged]
+            = Rig::fetch<Setup, QList<DownloadCommand>, int, QList<uint8_t>, QStringList, QStringList>(
+                { "setup", "list", "index", "sent", "errors", "logged" });
         UartRig rig;
         setup(rig.engine);
         m_log->clear();
@@ -286,10 +284,8 @@ private slots:
 
     void otpPreCheck()
     {
-        QFETCH(uint32_t, word0);
-        QFETCH(DownloadCommand, cmd);
-        QFETCH(int, status);
-        QFETCH(QString, error);
+        const auto [word0, cmd, status, error]
+            = Rig::fetch<uint32_t, DownloadCommand, int, QString>({ "word0", "cmd", "status", "error" });
         UartRig rig;
         rig.engine.setOtpWord(0, word0);
         rig.engine.setOtpWord(125, 0xA5A5A5A5);
@@ -400,13 +396,9 @@ private slots:
 
     void baudSwitch()
     {
-        QFETCH(int, baud);
-        QFETCH(bool, linked);
-        QFETCH(QVariantMap, endMap);
-        QFETCH(uint, refusal);
-        QFETCH(QList<uint8_t>, sent);
-        QFETCH(bool, result);
-        QFETCH(uint, speed);
+        const auto [baud, linked, endMap, refusal, sent, result, speed]
+            = Rig::fetch<int, bool, QVariantMap, uint, QList<uint8_t>, bool, uint>(
+                { "baud", "linked", "endMap", "refusal", "sent", "result", "speed" });
         UartRig rig;
         rig.server->setCheckLineSpeed(true);
         if (refusal)
@@ -483,11 +475,8 @@ private slots:
 
     void reportFromRecord()
     {
-        QFETCH(int, rteId);
-        QFETCH(QVariant, record);
-        QFETCH(QString, text);
-        QFETCH(int, stage);
-        QFETCH(quint64, flashMiB);
+        const auto [rteId, record, text, stage, flashMiB]
+            = Rig::fetch<int, QVariant, QString, int, quint64>({ "rteId", "record", "text", "stage", "flashMiB" });
         RomCmd::DownloadCmd runner(QVariant::fromValue(SerialPortInfo()), EDeviceTypeUart);
         QSignalSpy logs(&runner, QOverload<QString, LogLevel>::of(&RomCmd::DownloadCmd::signalAddLogs));
         runner.slotRTEQueried(rteId, record);
@@ -585,15 +574,10 @@ private slots:
 
     void linkedEnding()
     {
-        QFETCH(bool, openable);
-        QFETCH(Setup, setup);
-        QFETCH(QList<DownloadCommand>, first);
-        QFETCH(QString, answer);
-        QFETCH(bool, emitFinish);
-        QFETCH(bool, noOtpCheck);
-        QFETCH(QList<bool>, results);
-        QFETCH(int, status);
-        QFETCH(int, finished);
+        const auto [openable, setup, first, answer, emitFinish, noOtpCheck, results, status, finished]
+            = Rig::fetch<bool, Setup, QList<DownloadCommand>, QString, bool, bool, QList<bool>, int, int>(
+                { "openable", "setup", "first", "answer", "emitFinish", "noOtpCheck", "results", "status",
+                    "finished" });
         HidRig rig;
         setup(rig.engine());
         const QVariant info = openable ? rig.info() : QVariant::fromValue(UsbInfo { "no-such-hid-path", {}, 0, 0, {} });
@@ -696,9 +680,7 @@ private slots:
 
     void deviceCannotBeOpened()
     {
-        QFETCH(int, type);
-        QFETCH(int, kind);
-        QFETCH(int, baud);
+        const auto [type, kind, baud] = Rig::fetch<int, int, int>({ "type", "kind", "baud" });
         const QVariant info = type == EDeviceTypeUart
             ? QVariant::fromValue(SerialPortInfo { m_dir.path() + "/no-such-port", baud })
             : QVariant::fromValue(UsbInfo { "no-such-hid-path", {}, 0, 0, {} });
@@ -733,11 +715,8 @@ private slots:
 
     void stageRun()
     {
-        QFETCH(QString, what);
-        QFETCH(int, lifecycle);
-        QFETCH(bool, result);
-        QFETCH(int, status);
-        QFETCH(QList<int>, started);
+        const auto [what, lifecycle, result, status, started]
+            = Rig::fetch<QString, int, bool, int, QList<int>>({ "what", "lifecycle", "result", "status", "started" });
         UartRig rig;
         rig.server->setCheckLineSpeed(true);
         rig.engine.setLifecycle(uint8_t(lifecycle));
