@@ -18,6 +18,8 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <tuple>
+#include <utility>
 
 namespace Rig {
 
@@ -137,6 +139,17 @@ template <typename... T> void columns(std::initializer_list<const char*> names)
 {
     auto name = names.begin();
     (QTest::addColumn<T>(*name++), ...);
+}
+
+// The current row's cells in one statement: const auto [type, text] = fetch<int, QString>({ "type", "text" }).
+template <typename... T, std::size_t... I>
+std::tuple<T...> fetchAt(const char* const* names, std::index_sequence<I...>)
+{
+    return { *static_cast<T*>(QTest::qData(names[I], qMetaTypeId<T>()))... };
+}
+template <typename... T> std::tuple<T...> fetch(std::initializer_list<const char*> names)
+{
+    return fetchAt<T...>(names.begin(), std::index_sequence_for<T...>());
 }
 
 inline QByteArray le32(uint32_t v)

@@ -54,6 +54,32 @@ QString report(const QSignalSpy& logs, int n = -1)
     return out.value(n < 0 ? out.size() - 1 : n);
 }
 
+void boolRows(const char* column, const char* yes, const char* no)
+{
+    QTest::addColumn<bool>(column);
+    QTest::newRow(yes) << true;
+    QTest::newRow(no) << false;
+}
+
+// The result of each step as the view received it.
+QList<bool> stepResults(const JobWatch& w)
+{
+    QList<bool> out;
+    for (const QList<QVariant>& step : w.steps)
+        out << step.at(2).toBool();
+    return out;
+}
+
+// Steps are numbered in order, each with the run's uuid and the info it was queued with.
+void checkSteps(const JobWatch& w)
+{
+    for (int i = 0; i < w.steps.size(); ++i) {
+        QCOMPARE(w.steps.at(i).at(0).toString(), QString("run-1"));
+        QCOMPARE(w.steps.at(i).at(1).toInt(), i);
+        QCOMPARE(w.steps.at(i).at(3).toMap().value("linkedStepInfo").toString(), QStringLiteral("s%1").arg(i));
+    }
+}
+
 const Next endAfterFirst = [](LinkedDownloadTask* job, int) { job->endSend({}); };
 const Next keepOpen = [](LinkedDownloadTask*, int) {};
 
@@ -125,10 +151,7 @@ private slots:
             = [](uint8_t tag, uint32_t st) { return Setup([=](RomSim::Engine& e) { e.setCommandStatus(tag, st); }); };
         const auto fault = [](RomSim::FaultKind kind) {
             return Setup([=](RomSim::Engine& e) {
-                RomSim::Fault f;
-                f.tag = RomSim::TagReset;
-                f.kind = kind;
-                e.addFault(f);
+                e.addFault({ RomSim::TagReset, RomSim::FaultPoint::Ack, 0, kind, 0, 0, {}, 1 });
             });
         };
         const auto row = [none](const char* name, const QList<DownloadCommand>& list, const QStringList& errors,
@@ -174,12 +197,9 @@ private slots:
 
     void refused()
     {
-        QFETCH(Setup, setup);
-        QFETCH(QList<DownloadCommand>, list);
-        QFETCH(int, index);
-        QFETCH(QList<uint8_t>, sent);
-        QFETCH(QStringList, errors);
-        QFETCH(QStringList, logged);
+        const auto [setup, list, index, sent, errors, logged]
+            = Rig::fetch<Setup, QList<DownloadCommand>, int, QList<uint8_t>, QStringList, QStringList>(
+                { "setup", "list", "index", "sent", "errors", "logged" });
         UartRig rig;
         setup(rig.engine);
         m_log->clear();
@@ -246,30 +266,26 @@ private slots:
     void otpPreCheck_data()
     {
         Rig::columns<uint32_t, DownloadCommand, int, QString>({ "word0", "cmd", "status", "error" });
-        QTest::newRow("word 0 locked") << 0x1u << otpRead(0, 16) << 13
-                                       << "OTP word is locked and cannot be read or wrote! word index: 0";
+        const QString locked = "OTP word is locked and cannot be read or wrote! word index: %1";
+        const QString beyond = "The address and length exceed OTP word length! address: %1 length: %2";
+        const auto write = [](const char* memory, const char* address, const char* words) {
+            return command(4, { { "memoryId", memory }, { "address", address }, { "word", words } });
+        };
+        QTest::newRow("word 0 locked") << 0x1u << otpRead(0, 16) << 13 << locked.arg(0);
         QTest::newRow("last four words") << 0x0u << otpRead(124, 16) << 0 << QString();
-        QTest::newRow("last four words locked") << 0x80000000u << otpRead(124, 16) << 13
-                                                << "OTP word is locked and cannot be read or wrote! word index: 124";
+        QTest::newRow("last four words locked") << 0x80000000u << otpRead(124, 16) << 13 << locked.arg(124);
         QTest::newRow("other group locked") << 0x2u << otpRead(100, 16) << 0 << QString();
-        QTest::newRow("second word of locked group")
-            << 0x2u << otpRead(2, 24) << 13 << "OTP word is locked and cannot be read or wrote! word index: 4";
-        QTest::newRow("read past the end") << 0x0u << otpRead(124, 32) << 12
-                                           << "The address and length exceed OTP word length! address: 124 length: 8";
+        QTest::newRow("second word of locked group") << 0x2u << otpRead(2, 24) << 13 << locked.arg(4);
+        QTest::newRow("read past the end") << 0x0u << otpRead(124, 32) << 12 << beyond.arg(124).arg(8);
         QTest::newRow("write past the end")
-            << 0x0u << command(4, { { "memoryId", "0x20000" }, { "address", "0x7E" }, { "word", "0x1,0x2,0x3" } }) << 12
-            << "The address and length exceed OTP word length! address: 126 length: 3";
-        QTest::newRow("write to a locked word")
-            << 0x8u << command(4, { { "memoryId", "0x00020000" }, { "address", "0xD" }, { "word", "0x1" } }) << 13
-            << "OTP word is locked and cannot be read or wrote! word index: 13";
+            << 0x0u << write("0x20000", "0x7E", "0x1,0x2,0x3") << 12 << beyond.arg(126).arg(3);
+        QTest::newRow("write to a locked word") << 0x8u << write("0x00020000", "0xD", "0x1") << 13 << locked.arg(13);
     }
 
     void otpPreCheck()
     {
-        QFETCH(uint32_t, word0);
-        QFETCH(DownloadCommand, cmd);
-        QFETCH(int, status);
-        QFETCH(QString, error);
+        const auto [word0, cmd, status, error]
+            = Rig::fetch<uint32_t, DownloadCommand, int, QString>({ "word0", "cmd", "status", "error" });
         UartRig rig;
         rig.engine.setOtpWord(0, word0);
         rig.engine.setOtpWord(125, 0xA5A5A5A5);
@@ -380,13 +396,9 @@ private slots:
 
     void baudSwitch()
     {
-        QFETCH(int, baud);
-        QFETCH(bool, linked);
-        QFETCH(QVariantMap, endMap);
-        QFETCH(uint, refusal);
-        QFETCH(QList<uint8_t>, sent);
-        QFETCH(bool, result);
-        QFETCH(uint, speed);
+        const auto [baud, linked, endMap, refusal, sent, result, speed]
+            = Rig::fetch<int, bool, QVariantMap, uint, QList<uint8_t>, bool, uint>(
+                { "baud", "linked", "endMap", "refusal", "sent", "result", "speed" });
         UartRig rig;
         rig.server->setCheckLineSpeed(true);
         if (refusal)
@@ -463,11 +475,8 @@ private slots:
 
     void reportFromRecord()
     {
-        QFETCH(int, rteId);
-        QFETCH(QVariant, record);
-        QFETCH(QString, text);
-        QFETCH(int, stage);
-        QFETCH(quint64, flashMiB);
+        const auto [rteId, record, text, stage, flashMiB]
+            = Rig::fetch<int, QVariant, QString, int, quint64>({ "rteId", "record", "text", "stage", "flashMiB" });
         RomCmd::DownloadCmd runner(QVariant::fromValue(SerialPortInfo()), EDeviceTypeUart);
         QSignalSpy logs(&runner, QOverload<QString, LogLevel>::of(&RomCmd::DownloadCmd::signalAddLogs));
         runner.slotRTEQueried(rteId, record);
@@ -478,32 +487,23 @@ private slots:
     }
 
     // The CmdTimeout setting is the ROM object's fixed time-out; 0 keeps the transport's.
-    void cmdTimeoutSetting_data()
-    {
-        QTest::addColumn<int>("setting");
-        QTest::newRow("set") << 2500;
-        QTest::newRow("unset") << 0;
-    }
-
     void cmdTimeoutSetting()
     {
-        QFETCH(int, setting);
         struct Runner : RomCmd::DownloadCmd
         {
             using DownloadCmd::DownloadCmd;
             RomCmd::RomCmd* rom() const { return romCmd; }
         };
         GlobalSettingInfo settings = GlobalSetting::instance().info();
-        settings.cmdTimeout = setting;
-        GlobalSetting::instance().save(settings);
         UartRig rig;
-        Runner runner(rig.info(), EDeviceTypeUart);
-        QVERIFY(runner.openDevice());
-        QCOMPARE(runner.rom()->hasFixedTimeout(), setting > 0);
-        if (setting > 0)
-            QCOMPARE(runner.rom()->io()->timeout(), uint32_t(setting));
-        settings.cmdTimeout = 0;
-        GlobalSetting::instance().save(settings);
+        for (const int setting : { 2500, 0 }) {
+            settings.cmdTimeout = setting;
+            GlobalSetting::instance().save(settings);
+            Runner runner(rig.info(), EDeviceTypeUart);
+            QVERIFY(runner.openDevice());
+            QCOMPARE(runner.rom()->hasFixedTimeout(), setting > 0);
+            QCOMPARE(runner.rom()->io()->timeout(), setting > 0 ? uint32_t(setting) : 10000u);
+        }
     }
 
     // A successful run without the end signal is linkedEnding's "OTP pre-check off" row.
@@ -524,14 +524,10 @@ private slots:
 
         QCOMPARE(w.started.size(), 1);
         QCOMPARE(w.started.at(0).at(0).toBool(), false);
-        QCOMPARE(w.steps.size(), 2);
-        for (int i = 0; i < 2; ++i) {
-            QCOMPARE(w.steps.at(i).at(0).toString(), QString("run-1"));
-            QCOMPARE(w.steps.at(i).at(1).toInt(), i);
-            QVERIFY(w.steps.at(i).at(2).toBool());
-            QCOMPARE(w.steps.at(i).at(3).toMap().value("linkedStepInfo").toString(), QStringLiteral("s%1").arg(i));
-            QCOMPARE(w.steps.at(i).at(3).toMap().value("romVersion").toString(), QString("F2.0.1")); // kept
-        }
+        QCOMPARE(stepResults(w), QList<bool>({ true, true }));
+        checkSteps(w);
+        for (const QList<QVariant>& step : w.steps)
+            QCOMPARE(step.at(3).toMap().value("romVersion").toString(), QString("F2.0.1")); // kept
         const QVariantMap first = w.steps.at(0).at(3).toMap();
         QCOMPARE(first.value("linkedDeviceType").value<EDeviceType>(), EDeviceTypeUsbHid);
         QCOMPARE(first.value("linkedDeviceInfo").value<UsbInfo>().devicePath, rig.path);
@@ -578,15 +574,10 @@ private slots:
 
     void linkedEnding()
     {
-        QFETCH(bool, openable);
-        QFETCH(Setup, setup);
-        QFETCH(QList<DownloadCommand>, first);
-        QFETCH(QString, answer);
-        QFETCH(bool, emitFinish);
-        QFETCH(bool, noOtpCheck);
-        QFETCH(QList<bool>, results);
-        QFETCH(int, status);
-        QFETCH(int, finished);
+        const auto [openable, setup, first, answer, emitFinish, noOtpCheck, results, status, finished]
+            = Rig::fetch<bool, Setup, QList<DownloadCommand>, QString, bool, bool, QList<bool>, int, int>(
+                { "openable", "setup", "first", "answer", "emitFinish", "noOtpCheck", "results", "status",
+                    "finished" });
         HidRig rig;
         setup(rig.engine());
         const QVariant info = openable ? rig.info() : QVariant::fromValue(UsbInfo { "no-such-hid-path", {}, 0, 0, {} });
@@ -601,10 +592,7 @@ private slots:
         };
         startLinked(w, info, EDeviceTypeUsbHid, first, next, emitFinish, noOtpCheck);
         QVERIFY(waitForPool());
-        QList<bool> got;
-        for (const QList<QVariant>& step : w.steps)
-            got << step.at(2).toBool();
-        QCOMPARE(got, results);
+        QCOMPARE(stepResults(w), results);
         QCOMPARE(w.last().status, status);
         if (finished != 0)
             QCOMPARE(w.last().progress, 100); // a run that did not fail ends full
@@ -617,12 +605,7 @@ private slots:
 
     // addCmds (and endSend) return while a step runs: the GUI thread must not stall for it. Steps queued meanwhile run
     // in order afterwards, unless the run was ended: then they are dropped.
-    void stepsQueuedWhileAStepRuns_data()
-    {
-        QTest::addColumn<bool>("ended");
-        QTest::newRow("run afterwards") << false;
-        QTest::newRow("dropped at the end") << true;
-    }
+    void stepsQueuedWhileAStepRuns_data() { boolRows("ended", "dropped at the end", "run afterwards"); }
 
     void stepsQueuedWhileAStepRuns()
     {
@@ -653,22 +636,13 @@ private slots:
             job->endSend({});
         }
         QVERIFY(waitForPool());
-        QCOMPARE(w.steps.size(), ended ? 1 : 4);
-        for (int i = 0; i < w.steps.size(); ++i) {
-            QCOMPARE(w.steps.at(i).at(1).toInt(), i);
-            QVERIFY(w.steps.at(i).at(2).toBool());
-            QCOMPARE(w.steps.at(i).at(3).toMap().value("linkedStepInfo").toString(), QStringLiteral("s%1").arg(i));
-        }
+        QCOMPARE(stepResults(w), (ended ? QList<bool> { true } : QList<bool> { true, true, true, true }));
+        checkSteps(w);
         QCOMPARE(tags(rig.engine()).contains(RomSim::TagReadMemory), !ended);
         QCOMPARE(w.last().status, 10);
     }
 
-    void terminateMidTransfer_data()
-    {
-        QTest::addColumn<bool>("linked");
-        QTest::newRow("linked") << true;
-        QTest::newRow("stage") << false;
-    }
+    void terminateMidTransfer_data() { boolRows("linked", "linked", "stage"); }
 
     void terminateMidTransfer()
     {
@@ -706,9 +680,7 @@ private slots:
 
     void deviceCannotBeOpened()
     {
-        QFETCH(int, type);
-        QFETCH(int, kind);
-        QFETCH(int, baud);
+        const auto [type, kind, baud] = Rig::fetch<int, int, int>({ "type", "kind", "baud" });
         const QVariant info = type == EDeviceTypeUart
             ? QVariant::fromValue(SerialPortInfo { m_dir.path() + "/no-such-port", baud })
             : QVariant::fromValue(UsbInfo { "no-such-hid-path", {}, 0, 0, {} });
@@ -743,11 +715,8 @@ private slots:
 
     void stageRun()
     {
-        QFETCH(QString, what);
-        QFETCH(int, lifecycle);
-        QFETCH(bool, result);
-        QFETCH(int, status);
-        QFETCH(QList<int>, started);
+        const auto [what, lifecycle, result, status, started]
+            = Rig::fetch<QString, int, bool, int, QList<int>>({ "what", "lifecycle", "result", "status", "started" });
         UartRig rig;
         rig.server->setCheckLineSpeed(true);
         rig.engine.setLifecycle(uint8_t(lifecycle));
