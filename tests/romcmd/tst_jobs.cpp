@@ -406,7 +406,7 @@ private slots:
         m_log->clear();
         JobWatch w;
         if (linked) {
-            const Next next = [endMap](LinkedDownloadTask* job, int) { job->endSend(endMap); };
+            const Next next = [endMap = endMap](LinkedDownloadTask* job, int) { job->endSend(endMap); };
             startLinked(w, rig.info(baud), EDeviceTypeUart, { command(1) }, next);
             QVERIFY(waitForPool());
         } else {
@@ -582,7 +582,7 @@ private slots:
         setup(rig.engine());
         const QVariant info = openable ? rig.info() : QVariant::fromValue(UsbInfo { "no-such-hid-path", {}, 0, 0, {} });
         JobWatch w;
-        const Next next = [&](LinkedDownloadTask* job, int step) {
+        const Next next = [&, answer = answer](LinkedDownloadTask* job, int step) {
             if (answer == "empty")
                 job->addCmds({}, info, QString());
             else if (answer == "reset" && step == 0)

@@ -313,7 +313,8 @@ private slots:
         int lastProgress = 0;
         bool monotonic = true;
         QObject::connect(r.rom.get(), &RomCmd::RomCmd::signalMemoryReadProgress,
-            [&](uint32_t memoryId, uint32_t address, uint8_t* value, int n, int total, int progress, bool isShowLog) {
+            [&, length = length](uint32_t memoryId, uint32_t address, uint8_t* value, int n, int total, int progress,
+                bool isShowLog) {
                 QCOMPARE(memoryId, RomSim::MemIlm);
                 QCOMPARE(address, 0x2000u); // every block names the start of the read
                 QCOMPARE(total, length);
@@ -645,7 +646,7 @@ private slots:
                 go.wait(120000);
             }
         };
-        std::thread worker([&] {
+        std::thread worker([&, op = op] {
             r.open();
             RomCmd::RomCmd* rom = r.rom.get();
             for (auto signal :
